@@ -1,0 +1,12 @@
+#include "cli/Commands.h"
+
+#include <cstdio>
+
+namespace cli {
+
+int RunMelodyCommand(const std::vector<std::string>&) {
+    std::fputs("emsconv: this command is not built yet\n", stderr);
+    return 2;
+}
+
+} // namespace cli

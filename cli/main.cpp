@@ -1,0 +1,42 @@
+// emsconv: the command-line front end of the melody and picture converters.
+
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] =
+    "Usage: emsconv COMMAND [OPTIONS] FILE...\n"
+    "\n"
+    "Converts Smart Messaging content into EMS content.\n"
+    "\n"
+    "Commands:\n"
+    "  melody   RTX ringtones to iMelody files (.em1/.em2) and EMS headers in hex (.hx1/.hx2)\n"
+    "  picture  Smart Messaging pictures to EMS picture files (.lgo)\n"
+    "\n"
+    "Run 'emsconv COMMAND --help' for the options of a command.\n";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "melody")
+        return cli::RunMelodyCommand(args);
+    if (command == "picture")
+        return cli::RunPictureCommand(args);
+    std::fprintf(stderr, "emsconv: unknown command '%s'\n\n%s", command.c_str(), kUsage);
+    return 2;
+}

@@ -1,0 +1,260 @@
+#include "platform/TextFile.h"
+
+#include "platform/FileFaults.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+using faults::FileOp;
+
+bool Injected(FileOp op) {
+    int errnum = 0;
+    if (!faults::ShouldFail(op, errnum))
+        return false;
+    errno = errnum;
+    return true;
+}
+
+int OpenFile(const char* path, int flags, mode_t mode = 0) {
+    if (Injected(FileOp::Open))
+        return -1;
+    int fd;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool CloseFile(int fd) {
+    if (Injected(FileOp::Close)) {
+        ::close(fd);
+        return false;
+    }
+    return ::close(fd) == 0;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        if (Injected(FileOp::Write))
+            return false;
+        const std::size_t chunk = data.size() < (1u << 30) ? data.size() : (1u << 30);
+        const ssize_t n = ::write(fd, data.data(), chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Reads up to limit bytes of an open file into out.
+bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
+    std::string text;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        text.reserve(static_cast<std::size_t>(info.st_size) < limit
+                         ? static_cast<std::size_t>(info.st_size)
+                         : limit);
+    char buffer[1 << 16];
+    while (text.size() < limit) {
+        if (Injected(FileOp::Read))
+            return false;
+        std::size_t want = limit - text.size();
+        if (want > sizeof buffer)
+            want = sizeof buffer;
+        const ssize_t n = ::read(fd, buffer, want);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    out = std::move(text);
+    return true;
+}
+
+int OpenForReading(const std::string& path) {
+    const int fd = OpenFile(path.c_str(), O_RDONLY);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    std::uintmax_t size = 0;
+    return ReadFilePrefix(path, SIZE_MAX, out, size);
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
+                    std::uintmax_t& size) {
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    size = ::fstat(fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
+    const bool ok = ReadUpTo(fd, limit, out);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok && out.size() > size)
+        size = out.size();
+    return ok;
+}
+
+bool CanOpenForReading(const std::string& path) {
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+bool IsMarkedReadOnly(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view data) {
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
+    if (exists && IsMarkedReadOnly(path)) {
+        errno = EACCES;
+        return false;
+    }
+    std::string temp = path + ".XXXXXX";
+    int fd;
+    if (Injected(FileOp::Open)) {
+        fd = -1;
+    } else {
+        fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
+    (void)::fchmod(fd, mode); // a mode we cannot set is no reason to fail
+    bool ok = WriteAll(fd, data);
+    int saved = errno;
+    if (!CloseFile(fd) && ok) {
+        ok = false;
+        saved = errno;
+    }
+    if (ok) {
+        if (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0) {
+            ok = false;
+            saved = errno;
+        }
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        errno = saved;
+    }
+    return ok;
+}
+
+bool AppendToFile(const std::string& path, std::string_view data) {
+    AppendFile file;
+    if (!file.Open(path))
+        return false;
+    bool ok = file.Write(data);
+    const int saved = errno;
+    if (!file.Close() && ok)
+        return false;
+    errno = saved;
+    return ok;
+}
+
+AppendFile::~AppendFile() { Close(); }
+
+bool AppendFile::Open(const std::string& path) {
+    Close();
+    if (IsMarkedReadOnly(path)) {
+        errno = EACCES;
+        return false;
+    }
+    m_fd = OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (m_fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        errno = EISDIR;
+        return false;
+    }
+    return true;
+}
+
+bool AppendFile::Write(std::string_view data) {
+    if (m_fd < 0) {
+        errno = EBADF;
+        return false;
+    }
+    return WriteAll(m_fd, data);
+}
+
+bool AppendFile::Close() {
+    if (m_fd < 0)
+        return true;
+    const int fd = m_fd;
+    m_fd = -1;
+    return CloseFile(fd);
+}
+
+std::string LfToCrlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16 + 8);
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string CrlfToLf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+} // namespace platform

@@ -1,0 +1,62 @@
+#pragma once
+// Whole-file reading, safe replacement of a file and appending, with errors
+// reported instead of ignored. Texts go to disk byte for byte; callers that
+// want CR LF line ends convert with LfToCrlf first.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Reads the whole file into out. False (out untouched, errno set) when the
+// path cannot be opened for reading or is a folder, or a read fails.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Reads at most limit bytes into out and sets size to the file's full size.
+bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
+                    std::uintmax_t& size);
+
+// True when the path can be opened for reading (and is not a folder).
+bool CanOpenForReading(const std::string& path);
+
+// True when the path exists and is marked read-only (no write bit at all),
+// which counts as not writable even for a privileged user.
+bool IsMarkedReadOnly(const std::string& path);
+
+// Replaces (or creates) path with data: the text goes to a temporary file in
+// the same folder, which is renamed over the target only when every byte was
+// written. An existing target is therefore either intact or completely
+// replaced. A target marked read-only is refused. False with errno set on failure.
+bool WriteFileReplacing(const std::string& path, std::string_view data);
+
+// Appends data to path, creating it when missing (never truncating it).
+bool AppendToFile(const std::string& path, std::string_view data);
+
+// A file held open for appending across several writes (the picture log).
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    // Opens for appending, creating when missing; refuses a read-only file.
+    bool Open(const std::string& path);
+    bool IsOpen() const { return m_fd >= 0; }
+    // Writes every byte; false on failure (the file stays open).
+    bool Write(std::string_view data);
+    // Closes; false when the close reported an error.
+    bool Close();
+
+private:
+    int m_fd = -1;
+};
+
+// Every "\n" written as "\r\n" (on-disk form of the picture files and log).
+std::string LfToCrlf(std::string_view text);
+
+// Every "\r\n" pair read as one "\n"; a lone "\r" stays.
+std::string CrlfToLf(std::string_view text);
+
+} // namespace platform

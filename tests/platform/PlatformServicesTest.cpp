@@ -1,0 +1,69 @@
+#include "platform/LastError.h"
+#include "platform/LocalTime.h"
+#include "platform/MessagePresenter.h"
+#include "platform/ProgramPath.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <regex>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace platform;
+
+TEST(LocalTime, CtimeTextIsEnglishTwentyFourCharactersAndALineFeed) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    EXPECT_EQ(CtimeText(978426307), "Tue Jan 02 09:05:07 2001\n");
+    EXPECT_EQ(CtimeText(315626635), "Wed Jan 02 02:03:55 1980\n");
+    const std::string now = CtimeNow();
+    ASSERT_EQ(now.size(), 25u);
+    EXPECT_TRUE(std::regex_match(now, std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} \\d\\d "
+                                                 "\\d\\d:\\d\\d:\\d\\d \\d{4}\n")));
+}
+
+TEST(ProgramPath, FolderOfTheRunningTestEndsInSlash) {
+    const std::string folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '/');
+    EXPECT_EQ(ProgramPath().rfind(folder, 0), 0u);
+}
+
+TEST(ProgramPath, PathPartsUseOnlyTheSlash) {
+    EXPECT_EQ(FolderPart("/in/bells.txt"), "/in/");
+    EXPECT_EQ(FolderPart("bells.txt"), "");
+    EXPECT_EQ(FolderPart("a\\b.txt"), "");
+    EXPECT_EQ(FileNamePart("/in/bells.mix.txt"), "bells.mix.txt");
+    EXPECT_EQ(FileNamePart("a\\b.txt"), "a\\b.txt");
+    EXPECT_EQ(WithTrailingSlash("/out"), "/out/");
+    EXPECT_EQ(WithTrailingSlash("/out/"), "/out/");
+    EXPECT_EQ(WithTrailingSlash(""), "");
+}
+
+TEST(LastError, DescribesErrorNumbers) {
+    EXPECT_EQ(ErrorDescription(ENOENT), "No such file or directory");
+}
+
+namespace {
+void Record(void* context, const char* caption, const char* text) {
+    static_cast<std::vector<std::pair<std::string, std::string>>*>(context)->emplace_back(caption,
+                                                                                          text);
+}
+} // namespace
+
+TEST(MessagePresenter, InstalledPresenterGetsMessagesAndDefaultPrintsToStandardError) {
+    std::vector<std::pair<std::string, std::string>> seen;
+    const auto previous = SetMessagePresenter(&Record, &seen);
+    ShowMessage("Caption", "Text");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], std::make_pair(std::string("Caption"), std::string("Text")));
+
+    SetMessagePresenter(nullptr);
+    ::testing::internal::CaptureStderr();
+    ShowMessage("EMS Melody Converter", "Conversion complete.");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "EMS Melody Converter: Conversion complete.\n");
+    SetMessagePresenter(previous.show, previous.context);
+}

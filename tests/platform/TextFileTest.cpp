@@ -1,0 +1,129 @@
+#include "platform/FileFaults.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace platform;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+class TextFileTest : public ::testing::Test {
+protected:
+    void TearDown() override { faults::ClearFailures(); }
+    TempDir dir;
+};
+
+std::size_t EntriesIn(const std::filesystem::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(TextFileTest, ReadsBytesExactlyAndRefusesMissingFilesAndFolders) {
+    const std::string bytes("a\r\nb\0c\xff", 7);
+    WriteFile(dir / "in.txt", bytes);
+    std::string text = "untouched";
+    ASSERT_TRUE(ReadWholeFile(dir / "in.txt", text));
+    EXPECT_EQ(text, bytes);
+
+    text = "untouched";
+    EXPECT_FALSE(ReadWholeFile(dir / "missing.txt", text));
+    EXPECT_EQ(text, "untouched");
+    EXPECT_FALSE(ReadWholeFile(dir.Path().string(), text));
+    EXPECT_FALSE(CanOpenForReading(dir.Path().string()));
+    EXPECT_TRUE(CanOpenForReading(dir / "in.txt"));
+}
+
+TEST_F(TextFileTest, PrefixReadStopsAtLimitButReportsFullSize) {
+    WriteFile(dir / "big", std::string(100000, 'x'));
+    std::string text;
+    std::uintmax_t size = 0;
+    ASSERT_TRUE(ReadFilePrefix(dir / "big", 10, text, size));
+    EXPECT_EQ(text, std::string(10, 'x'));
+    EXPECT_EQ(size, 100000u);
+}
+
+TEST_F(TextFileTest, ReplacingWritesNewFilesAndReplacesOldOnesLeavingNoTemporaries) {
+    ASSERT_TRUE(WriteFileReplacing(dir / "out.em1", "first"));
+    EXPECT_EQ(ReadFile(dir / "out.em1"), "first");
+    ASSERT_TRUE(WriteFileReplacing(dir / "out.em1", "second, longer"));
+    EXPECT_EQ(ReadFile(dir / "out.em1"), "second, longer");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
+    ASSERT_TRUE(WriteFileReplacing(dir / "new", "x"));
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+
+    ::chmod((dir / "new").c_str(), 0640);
+    ASSERT_TRUE(WriteFileReplacing(dir / "new", "y"));
+    ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
+    const std::string target = dir / "keep.hx1";
+    for (const auto op : {faults::FileOp::Open, faults::FileOp::Write, faults::FileOp::Close,
+                          faults::FileOp::Rename}) {
+        WriteFile(target, "old content");
+        faults::InjectFailure(op, 1, ENOSPC);
+        errno = 0;
+        EXPECT_FALSE(WriteFileReplacing(target, std::string(5000, 'n')));
+        EXPECT_EQ(errno, ENOSPC);
+        EXPECT_EQ(ReadFile(target), "old content");
+        EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "a temporary file was left behind";
+        faults::ClearFailures();
+    }
+}
+
+TEST_F(TextFileTest, ReadOnlyTargetsAndMissingFoldersAreRefused) {
+    const std::string target = dir / "ro.em1";
+    WriteFile(target, "old");
+    ::chmod(target.c_str(), 0444);
+    EXPECT_TRUE(IsMarkedReadOnly(target));
+    EXPECT_FALSE(WriteFileReplacing(target, "new"));
+    EXPECT_EQ(ReadFile(target), "old");
+    EXPECT_FALSE(AppendToFile(target, "more"));
+    EXPECT_EQ(ReadFile(target), "old");
+
+    EXPECT_FALSE(WriteFileReplacing(dir / "no/such/folder/x", "new"));
+    EXPECT_FALSE(WriteFileReplacing(dir.Path().string(), "a folder is no file"));
+}
+
+TEST_F(TextFileTest, DiskFullIsReported) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    EXPECT_FALSE(AppendToFile("/dev/full", "anything"));
+}
+
+TEST_F(TextFileTest, AppendingCreatesAndNeverTruncates) {
+    const std::string log = dir / "x.log";
+    ASSERT_TRUE(AppendToFile(log, "one\n"));
+    ASSERT_TRUE(AppendToFile(log, "two\n"));
+    AppendFile file;
+    ASSERT_TRUE(file.Open(log));
+    ASSERT_TRUE(file.Write("three"));
+    ASSERT_TRUE(file.Close());
+    EXPECT_EQ(ReadFile(log), "one\ntwo\nthree");
+    EXPECT_FALSE(file.Write("closed"));
+}
+
+TEST(LineEnds, ConvertBothWays) {
+    EXPECT_EQ(LfToCrlf("a\nb\n\n"), "a\r\nb\r\n\r\n");
+    EXPECT_EQ(CrlfToLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");
+    EXPECT_EQ(CrlfToLf(LfToCrlf("x\ny\n")), "x\ny\n");
+}
