@@ -1,12 +1,68 @@
+// emsconv picture: converts Smart Messaging pictures into EMS picture files.
+// The files are handed to the picture batch as a list of names, so a name
+// holding a "," stays one name, the messages come in file order and the run
+// ends with a single "Conversion completed!".
+
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "logoconv/PictureBatch.h"
+#include "platform/ProgramPath.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace cli {
+namespace {
 
-int RunPictureCommand(const std::vector<std::string>&) {
-    std::fputs("emsconv: this command is not built yet\n", stderr);
+const char kPictureUsage[] =
+    "Usage: emsconv picture [-o DIR] [--log-dir DIR] FILE...\n"
+    "\n"
+    "Converts Smart Messaging pictures (72x14 or 72x28, hexadecimal text) into EMS\n"
+    "picture files whose names end in \"lgo\".\n"
+    "\n"
+    "Options:\n"
+    "  -o DIR         output folder (default: the current folder)\n"
+    "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder)\n"
+    "  -h, --help     show this help\n"
+    "\n"
+    "Messages are written to standard error as \"CAPTION: TEXT\" lines.\n"
+    "Exit status: 0 every file converted, 1 a file was not found, not a valid\n"
+    "picture or not written, 2 usage error.\n";
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return error ? std::string("./") : platform::WithTrailingSlash(current.string());
+}
+
+int UsageError(const std::string& problem) {
+    std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);
     return 2;
+}
+
+} // namespace
+
+int RunPictureCommand(const std::vector<std::string>& args) {
+    ParsedArgs parsed;
+    if (const auto problem = ParseArgs(args, {{"-o", true}, {"--log-dir", true}}, parsed))
+        return UsageError(*problem);
+    if (parsed.help) {
+        std::fputs(kPictureUsage, stdout);
+        return 0;
+    }
+    if (parsed.files.empty())
+        return UsageError("no FILE given");
+
+    const std::string outputDir = parsed.values.count("-o") != 0
+                                      ? platform::WithTrailingSlash(parsed.values.at("-o"))
+                                      : CurrentFolder();
+    const std::string logDir = parsed.values.count("--log-dir") != 0
+                                   ? platform::WithTrailingSlash(parsed.values.at("--log-dir"))
+                                   : platform::ProgramFolder();
+    const logoconv::PictureBatchSummary summary =
+        logoconv::ConvertPictureFiles(parsed.files, outputDir, logDir);
+    return summary.failed == 0 ? 0 : 1;
 }
 
 } // namespace cli

@@ -1,0 +1,79 @@
+#include "logoconv/EmsPictureWriter.h"
+
+#include "platform/TextFile.h"
+
+#include <algorithm>
+#include <random>
+
+namespace logoconv {
+namespace {
+
+constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+
+// Concatenated message i of 3, User Prompt Indicator and the head of a
+// variable picture 4 (or 1) octets wide and 28 pixels high.
+constexpr std::string_view kLine1Head = "03011702040";
+constexpr std::string_view kLine1Tail = "130103127300041C";
+constexpr std::string_view kLine2Tail = "0302130103127300041C";
+constexpr std::string_view kLine3Tail = "0303130103121F00011C";
+
+// Appends columns [first, first + count) of every row, top row first.
+void AppendColumns(std::string& out, std::string_view data, int rows, std::size_t first,
+                   std::size_t count) {
+    for (int r = 0; r < rows; ++r) {
+        const std::size_t start = static_cast<std::size_t>(r) * kRowChars + first;
+        if (start >= data.size())
+            break;
+        out.append(data.substr(start, count));
+    }
+}
+
+} // namespace
+
+std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir) {
+    const auto slash = inputPath.rfind('/');
+    std::string_view name =
+        slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
+    name.remove_suffix(std::min<std::size_t>(3, name.size()));
+    std::string path;
+    path.reserve(outputDir.size() + name.size() + 3);
+    path.append(outputDir).append(name).append("lgo");
+    return path;
+}
+
+std::string MakeReference(std::time_t seconds) {
+    std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(seconds));
+    std::string reference(2, '0');
+    reference[0] = kHexDigits[generator() % 16];
+    reference[1] = kHexDigits[generator() % 16];
+    return reference;
+}
+
+std::string MakeReference() {
+    return MakeReference(std::time(nullptr));
+}
+
+std::string EmsPictureText(const LogoImage& image, std::string_view reference) {
+    if (!image.threePart)
+        return image.data;
+    const int rows = image.height;
+    std::string text;
+    text.reserve(3 * 30 + image.data.size());
+    text.append("810003").append(reference).append(kLine1Head).append(DistributionDigit);
+    text.append(kLine1Tail);
+    AppendColumns(text, image.data, rows, 0, 8);
+    text.append("\n7D0003").append(reference).append(kLine2Tail);
+    AppendColumns(text, image.data, rows, 8, 8);
+    text.append("\n290003").append(reference).append(kLine3Tail);
+    AppendColumns(text, image.data, rows, 16, 2);
+    text.append("\n");
+    return text;
+}
+
+bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image) {
+    const std::string reference = image.threePart ? MakeReference() : std::string();
+    return platform::WriteFileReplacing(outputPath,
+                                        platform::LfToCrlf(EmsPictureText(image, reference)));
+}
+
+} // namespace logoconv

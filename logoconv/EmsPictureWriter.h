@@ -1,0 +1,37 @@
+#pragma once
+// Writing a recognised picture as an EMS picture file: a 72x14 picture as its
+// bare picture text, a 72x28 picture as the user data headers of a three-part
+// concatenated message carrying three variable pictures (3GPP TS 23.040).
+
+#include "logoconv/LogoReader.h"
+
+#include <ctime>
+#include <string>
+#include <string_view>
+
+namespace logoconv {
+
+// The distribution attributes of the Object Distribution Indicator.
+inline constexpr std::string_view DistributionDigit = "1";
+
+// The output path: the input's file name (after its last "/") with its last
+// three characters (fewer when the name is shorter) replaced by "lgo", put
+// behind the output folder, which is used as a plain prefix. With a folder
+// ending in "/" the result always names a file directly inside it.
+std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir);
+
+// Two upper-case hexadecimal characters from a generator seeded with the
+// given clock seconds; the first draw gives the first character.
+std::string MakeReference(std::time_t seconds);
+// The same, seeded with the current time.
+std::string MakeReference();
+
+// The text of the output file of a valid image, line feeds as "\n":
+// the bare data, or the three header lines with the given reference.
+std::string EmsPictureText(const LogoImage& image, std::string_view reference);
+
+// Writes the output file of a valid image, replacing any file of that name
+// only once every byte is written. False when it cannot be written.
+bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image);
+
+} // namespace logoconv

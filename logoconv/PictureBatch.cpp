@@ -1,0 +1,99 @@
+#include "logoconv/PictureBatch.h"
+
+#include "logoconv/EmsPictureWriter.h"
+#include "logoconv/LogoReader.h"
+#include "logoconv/PictureLog.h"
+#include "platform/LocalTime.h"
+#include "platform/MessagePresenter.h"
+
+namespace logoconv {
+namespace {
+
+constexpr std::string_view kNotFound = "Error! Input file not found!";
+constexpr std::string_view kNotValid = "Error! Not a valid Picture!";
+constexpr std::string_view kNotValidLog = "Error! Not a valid Picture! \n";
+constexpr std::string_view kNotWritten = "Error! Could not write to file! ";
+constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";
+constexpr std::string_view kNoLog = "Error! Could not open the log file!";
+constexpr std::string_view kCompleted = "Conversion completed!";
+
+void Show(std::string_view text) {
+    platform::ShowMessage(kPictureCaption, text);
+}
+
+enum class Outcome { Converted, Failed };
+
+Outcome ConvertOne(const std::string& name, std::string_view outputDir, PictureLog& log) {
+    const std::optional<std::string> text = ReadLogoText(name);
+    if (!text) {
+        Show(kNotFound);
+        log.Write(name);
+        log.Write(kNotFound);
+        return Outcome::Failed;
+    }
+    log.Write("Converting : ");
+    log.Write(name);
+    log.Write(" : ");
+    log.Write(platform::CtimeNow());
+
+    const LogoImage image = RecogniseLogo(*text);
+    if (!image.notice.empty())
+        Show(image.notice);
+    log.Write(image.report);
+    if (!image.valid) {
+        Show(kNotValid);
+        log.Write(kNotValidLog);
+        return Outcome::Failed;
+    }
+
+    Outcome outcome = Outcome::Converted;
+    if (WriteEmsPicture(OutputPathFor(name, outputDir), image)) {
+        log.DrawPicture(PictureBits(image.data), image.width, image.height);
+    } else {
+        Show(kNotWritten);
+        log.Write(kNotWrittenLog);
+        outcome = Outcome::Failed;
+    }
+    log.Write("\n\n\n");
+    return outcome;
+}
+
+} // namespace
+
+std::vector<std::string> SplitInputList(std::string_view inputList) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = inputList.find(',', start);
+        if (comma == std::string_view::npos) {
+            names.emplace_back(inputList.substr(start));
+            return names;
+        }
+        names.emplace_back(inputList.substr(start, comma - start));
+        start = comma + 1;
+    }
+}
+
+PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
+                                        std::string_view outputDir, std::string_view programDir) {
+    PictureLog log;
+    if (!log.Open(programDir))
+        Show(kNoLog);
+    PictureBatchSummary summary;
+    for (const std::string& name : names) {
+        if (ConvertOne(name, outputDir, log) == Outcome::Converted)
+            ++summary.converted;
+        else
+            ++summary.failed;
+    }
+    log.Close();
+    Show(kCompleted);
+    return summary;
+}
+
+PictureBatchSummary RunPictureBatch(std::string_view inputList, std::string_view outputDir,
+                                    std::string_view programDir) {
+    return ConvertPictureFiles(SplitInputList(inputList), outputDir, programDir);
+}
+
+} // namespace logoconv

@@ -1,0 +1,37 @@
+#pragma once
+// The picture batch: every named file is read, recognised, written as an EMS
+// picture file into the output folder and drawn into "PictureConverter.log"
+// in the program folder; every notice and failure is shown as a message with
+// the caption "ZEV Urur Orarodude", and "Conversion completed!" ends every
+// call. All working state belongs to the call, so calls from several threads
+// do not disturb each other (apart from sharing the log file).
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace logoconv {
+
+inline constexpr std::string_view kPictureCaption = "ZEV Urur Orarodude";
+
+struct PictureBatchSummary {
+    std::size_t converted = 0;
+    std::size_t failed = 0; // not found, not a valid picture, or not written
+};
+
+// Converts the files of inputList, full paths joined by ",". Every "," and
+// the end of the list close one name, an empty one included. Both folders
+// are plain prefixes and normally end in "/".
+PictureBatchSummary RunPictureBatch(std::string_view inputList, std::string_view outputDir,
+                                    std::string_view programDir);
+
+// The names of a comma-joined list: an empty list is one empty name, and a
+// trailing "," adds an empty name.
+std::vector<std::string> SplitInputList(std::string_view inputList);
+
+// The batch over names already taken apart; a name may hold any character.
+PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
+                                        std::string_view outputDir, std::string_view programDir);
+
+} // namespace logoconv

@@ -1,0 +1,39 @@
+#include "logoconv/PictureLog.h"
+
+namespace logoconv {
+
+std::string PictureDrawing(std::string_view bits, int width, int height) {
+    if (width <= 0 || height <= 0)
+        return {};
+    const auto w = static_cast<std::size_t>(width);
+    const auto h = static_cast<std::size_t>(height);
+    std::string drawing;
+    drawing.reserve(h * (w + 1));
+    for (std::size_t row = 0; row < h; ++row) {
+        if (row > 0)
+            drawing += '\n';
+        for (std::size_t column = 0; column < w; ++column) {
+            const std::size_t i = row * w + column;
+            drawing += i < bits.size() && bits[i] == '1' ? '*' : ' ';
+        }
+    }
+    return drawing;
+}
+
+bool PictureLog::Open(std::string_view programDir) {
+    std::string path;
+    path.reserve(programDir.size() + kPictureLogName.size());
+    path.append(programDir).append(kPictureLogName);
+    return m_file.Open(path);
+}
+
+void PictureLog::Write(std::string_view text) {
+    if (!text.empty() && m_file.IsOpen())
+        m_file.Write(platform::LfToCrlf(text));
+}
+
+void PictureLog::DrawPicture(std::string_view bits, int width, int height) {
+    Write(PictureDrawing(bits, width, height));
+}
+
+} // namespace logoconv
