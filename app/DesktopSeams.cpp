@@ -1,0 +1,60 @@
+#include "app/DesktopSeams.h"
+
+#include "app/QtDesktop.h"
+#include "platform/MessagePresenter.h"
+
+namespace app {
+namespace {
+
+IMessageBox* g_messageBoxes = nullptr;
+IFileChooser* g_fileChooser = nullptr;
+IUrlOpener* g_urlOpener = nullptr;
+
+template <typename T> T* Replace(T*& slot, T* replacement) {
+    T* previous = slot;
+    slot = replacement;
+    return previous;
+}
+
+void PresentThroughMessageBoxes(void*, const char* caption, const char* text) {
+    MessageBoxes().Show(nullptr, text, caption);
+}
+
+} // namespace
+
+IMessageBox& MessageBoxes() {
+    return g_messageBoxes != nullptr ? *g_messageBoxes : QtMessageBoxes();
+}
+IFileChooser& FileChooser() {
+    return g_fileChooser != nullptr ? *g_fileChooser : QtFileChooser();
+}
+IUrlOpener& UrlOpener() {
+    return g_urlOpener != nullptr ? *g_urlOpener : QtUrlOpener();
+}
+
+IMessageBox* SetMessageBoxes(IMessageBox* boxes) {
+    return Replace(g_messageBoxes, boxes);
+}
+IFileChooser* SetFileChooser(IFileChooser* chooser) {
+    return Replace(g_fileChooser, chooser);
+}
+IUrlOpener* SetUrlOpener(IUrlOpener* opener) {
+    return Replace(g_urlOpener, opener);
+}
+
+void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption) {
+    MessageBoxes().Show(owner, text, caption);
+}
+
+MessagePresenterScope::MessagePresenterScope() {
+    const QuillmereMessagePresenter previous =
+        platform::SetMessagePresenter(&PresentThroughMessageBoxes);
+    m_previousFn = previous.show;
+    m_previousContext = previous.context;
+}
+
+MessagePresenterScope::~MessagePresenterScope() {
+    platform::SetMessagePresenter(m_previousFn, m_previousContext);
+}
+
+} // namespace app

@@ -1,0 +1,32 @@
+#pragma once
+// Control numbers on Qt widgets, and the program's pictures by number.
+
+#include <QIcon>
+#include <QPixmap>
+#include <QWidget>
+
+class QLabel;
+
+namespace app {
+
+// Marks widget as control id of its dialog and returns it.
+template <typename T> T* Tag(T* widget, int id) {
+    widget->setProperty("controlId", id);
+    return widget;
+}
+
+// The control numbered id among the dialog's children (null when none).
+QWidget* FindControl(const QWidget* dialog, int id);
+
+template <typename T> T* Control(const QWidget* dialog, int id) {
+    return qobject_cast<T*>(FindControl(dialog, id));
+}
+
+// Picture resources 128, 129, 132, 136, 137.
+QPixmap Picture(int id);
+QIcon Icon(int id);
+
+// A static text that wraps over as many lines as it needs.
+QLabel* WrappedText(const char* text, QWidget* parent);
+
+} // namespace app

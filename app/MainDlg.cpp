@@ -1,0 +1,177 @@
+#include "app/MainDlg.h"
+
+#include "app/AboutDlg.h"
+#include "app/AppNames.h"
+#include "app/DesktopSeams.h"
+#include "app/DialogControls.h"
+#include "app/LastErrorText.h"
+#include "app/MelodyDlg.h"
+#include "app/PictureDlg.h"
+#include "app/ProductInfoDlg.h"
+#include "app/Resources.h"
+#include "app/SystemCommand.h"
+
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace app;
+
+namespace {
+
+// String 101, the window menu's About entry.
+constexpr char kAboutEntry[] = "&About Quillmere...";
+
+QPushButton* Button(const char* text, int id, QWidget* parent) {
+    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
+    setWindowTitle(QStringLiteral("Corvane EMS Converter 1.1"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+
+    auto* banner = new QLabel(this);
+    banner->setPixmap(Picture(IDB_BANNER));
+    banner->setFixedSize(400, 80);
+    auto* melodies = Button("Melodies", IDC_MELODIES, this);
+    auto* pictures = Button("Pictures", IDC_PICTURES, this);
+    auto* about = Button("About...", IDC_ABOUT, this);
+    auto* close = Button("Close", IDC_CLOSE, this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(banner, 0, Qt::AlignHCenter);
+    layout->addWidget(WrappedText("Welcome to the Corvane EMS Converter. Please select the type of "
+                                  "file you would like to convert.",
+                                  this));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(melodies);
+    buttons->addWidget(pictures);
+    buttons->addStretch();
+    buttons->addWidget(about);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+
+    connect(melodies, &QPushButton::clicked, this, [this] { OnMelodies(); });
+    connect(pictures, &QPushButton::clicked, this, [this] { OnPictures(); });
+    connect(about, &QPushButton::clicked, this, [this] { OnAbout(); });
+    connect(close, &QPushButton::clicked, this, [this] { OnClose(); });
+
+    OnInitDialog();
+}
+
+void CMainDlg::OnInitDialog() {
+    m_systemMenu = new QMenu(this);
+    const struct {
+        const char* text;
+        unsigned id;
+    } windowCommands[] = {{"&Restore", SC_RESTORE},
+                          {"Mi&nimize", SC_MINIMIZE},
+                          {"Ma&ximize", SC_MAXIMIZE},
+                          {"&Close", SC_CLOSE}};
+    for (const auto& command : windowCommands)
+        m_systemMenu->addAction(QString::fromUtf8(command.text))->setData(command.id);
+    const QString aboutEntry = QString::fromUtf8(kAboutEntry);
+    if (!aboutEntry.isEmpty()) {
+        m_systemMenu->addSeparator();
+        m_systemMenu->addAction(aboutEntry)->setData(IDM_ABOUTBOX);
+    }
+    connect(m_systemMenu, &QMenu::triggered, this,
+            [this](QAction* action) { OnSysCommand(action->data().toUInt()); });
+    setWindowIcon(m_hIcon);
+}
+
+void CMainDlg::contextMenuEvent(QContextMenuEvent* event) {
+    m_systemMenu->popup(event->globalPos());
+}
+
+void CMainDlg::OnSysCommand(unsigned id) {
+    if (IsAboutCommand(id)) {
+        CAboutDlg dlg(this);
+        dlg.exec();
+        return;
+    }
+    switch (id & 0xFFF0u) {
+    case SC_RESTORE:
+        showNormal();
+        break;
+    case SC_MINIMIZE:
+        showMinimized();
+        break;
+    case SC_MAXIMIZE:
+        showMaximized();
+        break;
+    case SC_CLOSE:
+        close();
+        break;
+    default:
+        break;
+    }
+}
+
+CMelodyDlg* CMainDlg::NewMelodyDlg() {
+    return new CMelodyDlg;
+}
+CPictureDlg* CMainDlg::NewPictureDlg() {
+    return new CPictureDlg;
+}
+
+template <typename Dlg> void CMainDlg::OpenConverter(Dlg* dlg, int templateId) {
+    if (dlg->CreateModeless(this, templateId)) {
+        dlg->show();
+        dlg->setEnabled(true);
+    } else {
+        delete dlg;
+        ShowMessageBox(this, "Dialog failed to be created.", kAppName);
+    }
+}
+
+void CMainDlg::OnMelodies() {
+    try {
+        CMelodyDlg* dlg = NewMelodyDlg();
+        if (dlg == nullptr) {
+            ShowMessageBox(this, "Dialog failed to be created.", kAppName);
+            return;
+        }
+        OpenConverter(dlg, CMelodyDlg::IDD);
+    } catch (...) {
+        char text[255];
+        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
+    }
+}
+
+void CMainDlg::OnPictures() {
+    try {
+        CPictureDlg* dlg = NewPictureDlg();
+        if (dlg == nullptr) {
+            ShowMessageBox(this, "pdlg is a NULL pointer.", kAppName);
+            return;
+        }
+        OpenConverter(dlg, CPictureDlg::IDD);
+    } catch (...) {
+        char text[255];
+        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
+    }
+}
+
+void CMainDlg::OnAbout() {
+    CProductInfoDlg dlg(this);
+    dlg.exec();
+}
+
+void CMainDlg::OnClose() {
+    reject();
+}
+
+void CMainDlg::done(int result) {
+    for (QDialog* converter : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        converter->close();
+    QDialog::done(result);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// CMelodyDlg: the modeless dialog that converts RTX ringtone files. It
+// collects the input list, the output folder, the header option and the two
+// target handset groups and hands them to one CMelodyConverter per Convert.
+//
+// Stored values and controls are separate: UpdateData(true) stores the
+// controls, UpdateData(false) refreshes them. The dialog deletes itself when
+// its window closes.
+
+#include <QDialog>
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
+
+class CMelodyDlg : public QDialog {
+public:
+    enum { IDD = 139 };
+
+    CMelodyDlg();
+
+    // Makes the (hidden) dialog window owned by owner from the given
+    // template; false when that fails. The opener shows it.
+    virtual bool CreateModeless(QWidget* owner, int templateId = IDD);
+
+    // Controls to stored values (save) or stored values to controls.
+    void UpdateData(bool save);
+
+    // Command handlers.
+    void OnBrowseInput();
+    void OnBrowseOutput();
+    void OnCheckHeader();
+    void OnCheckTarget1();
+    void OnCheckTarget2();
+    void OnConvert();
+    void OnHelp();
+
+    std::string m_strRtxFiles;      // input paths joined by ","
+    std::string m_strOutputDir;     // output folder
+    int m_bIncludeHeader = 1;       // "Include header information."
+    int m_bTarget1 = 1;             // target group (1)
+    int m_bTarget2 = 0;             // target group (2)
+    std::string m_strProgramFolder; // where the log is kept and the help lives
+
+private:
+    void OnInitDialog();
+    void OnCheckBox(int& flag);
+
+    QLineEdit* m_editRtxFiles;
+    QLineEdit* m_editOutputDir;
+    QCheckBox* m_checkHeader;
+    QCheckBox* m_checkTarget1;
+    QCheckBox* m_checkTarget2;
+};

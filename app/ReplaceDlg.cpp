@@ -1,0 +1,93 @@
+#include "app/ReplaceDlg.h"
+
+#include "app/DialogControls.h"
+#include "app/Resources.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace app;
+
+namespace {
+
+QPushButton* PlainButton(const char* text, int id, QWidget* parent) {
+    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
+    // None of the answers is the default: Enter presses only the focused one.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Corvane EMS converter v1.1"));
+    m_message = Tag(new QLabel(QStringLiteral("Label1"), this), IDC_REPLACE_TEXT);
+    m_message->setWordWrap(true);
+    m_message->setTextFormat(Qt::PlainText);
+    m_message->setMinimumWidth(360);
+    m_replace = PlainButton("Replace", IDC_REPLACE, this);
+    m_replaceAll = PlainButton("Replace All", IDC_REPLACE_ALL, this);
+    m_cancel = PlainButton("Cancel", IDCANCEL, this);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_replace);
+    buttons->addWidget(m_replaceAll);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_message);
+    layout->addLayout(buttons);
+
+    connect(m_replace, &QPushButton::clicked, this, [this] { OnReplace(); });
+    connect(m_replaceAll, &QPushButton::clicked, this, [this] { OnReplaceAll(); });
+    connect(m_cancel, &QPushButton::clicked, this, &CReplaceDlg::reject);
+}
+
+int CReplaceDlg::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+void CReplaceDlg::OnInitDialog() {
+    m_message->setText(QString::fromUtf8(m_pszMessage != nullptr ? m_pszMessage : ""));
+    setWindowIcon(Icon(IDI_APP));
+    m_bReplaceAll = 0;
+    m_bReplace = 0;
+    adjustSize();
+}
+
+void CReplaceDlg::OnReplace() {
+    m_bReplace = 1;
+    done(IDOK);
+}
+
+void CReplaceDlg::OnReplaceAll() {
+    m_bReplaceAll = 1;
+    done(IDCANCEL);
+}
+
+void CReplaceDlg::reject() {
+    done(IDCANCEL);
+}
+
+void CReplaceDlg::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QDialog::keyPressEvent(event); // Esc: reject, the cancel result
+        return;
+    }
+    // Enter presses the answer that has the focus; anywhere else it is the
+    // OK command, which answers nothing.
+    for (QPushButton* button : {m_replace, m_replaceAll, m_cancel}) {
+        if (button->hasFocus()) {
+            button->click();
+            return;
+        }
+    }
+    done(IDOK);
+}
