@@ -1,0 +1,89 @@
+// The picture batch at scale: 10,000 pictures in one call, and a 100 MB file
+// that must be refused without reading it all.
+
+#include "logoconv/PictureBatch.h"
+#include "platform/MessagePresenter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Workspace {
+public:
+    Workspace() {
+        std::string pattern = (fs::temp_directory_path() / "quillmere-bench-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            std::abort();
+        m_root = pattern;
+        fs::create_directory(m_root / "in");
+        fs::create_directory(m_root / "out");
+    }
+    ~Workspace() {
+        std::error_code ignored;
+        fs::remove_all(m_root, ignored);
+    }
+    std::string Folder(const char* name) const { return (m_root / name).string() + "/"; }
+
+private:
+    fs::path m_root;
+};
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Picture(std::size_t rows) {
+    std::string data;
+    for (std::size_t i = 0; i < rows * 18; ++i)
+        data += "0123456789ABCDEF"[(i * 5) % 16];
+    return data;
+}
+
+void Quiet() {
+    platform::SetMessagePresenter([](void*, const char*, const char*) {});
+}
+
+void BM_TenThousandPictures(benchmark::State& state) {
+    Quiet();
+    Workspace work;
+    const std::string in = work.Folder("in");
+    std::string list;
+    for (int i = 0; i < 10000; ++i) {
+        const std::string path = in + "p" + std::to_string(i) + ".ota";
+        Write(path, i % 2 ? Picture(14) : "00481C01" + Picture(28));
+        list += (i ? "," : "") + path;
+    }
+    for (auto _ : state) {
+        const logoconv::PictureBatchSummary summary =
+            logoconv::RunPictureBatch(list, work.Folder("out"), work.Folder("out"));
+        if (summary.converted != 10000)
+            state.SkipWithError("not every picture was converted");
+        fs::remove(work.Folder("out") + "PictureConverter.log");
+    }
+}
+BENCHMARK(BM_TenThousandPictures)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_RefuseHundredMegabytes(benchmark::State& state) {
+    Quiet();
+    Workspace work;
+    const std::string path = work.Folder("in") + "huge.ota";
+    Write(path, "00480E01" + std::string(100u << 20, 'F'));
+    for (auto _ : state) {
+        const logoconv::PictureBatchSummary summary =
+            logoconv::RunPictureBatch(path, work.Folder("out"), work.Folder("out"));
+        if (summary.failed != 1)
+            state.SkipWithError("the huge file was not refused");
+    }
+}
+BENCHMARK(BM_RefuseHundredMegabytes)->Unit(benchmark::kMicrosecond)->Iterations(20);
+
+} // namespace
+
+BENCHMARK_MAIN();

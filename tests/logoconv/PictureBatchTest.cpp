@@ -1,0 +1,172 @@
+#include "logoconv/PictureBatch.h"
+
+#include "PictureTestSupport.h"
+#include "logoconv/LogoReader.h"
+#include "platform/FileFaults.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+using namespace logoconv;
+using picturetest::Box;
+using picturetest::RecordedMessages;
+using picturetest::Rows;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+namespace {
+
+// The log as written, with CR LF read back as "\n" and each time as TIME.
+std::string LogOf(const testsupport::TempDir& dir) {
+    const std::string raw = ReadFile(dir / "PictureConverter.log");
+    std::string text = std::regex_replace(raw, std::regex("\r\n"), "\n");
+    return std::regex_replace(text,
+                              std::regex("[A-Z][a-z]{2} [A-Z][a-z]{2} \\d\\d "
+                                         "\\d\\d:\\d\\d:\\d\\d \\d{4}\n"),
+                              "TIME\n");
+}
+
+std::string Drawing(int rows) {
+    std::string drawing;
+    for (int r = 0; r < rows; ++r) {
+        if (r > 0)
+            drawing += '\n';
+        const std::string bits =
+            PictureBits(Rows(rows).substr(static_cast<std::size_t>(r) * 18, 18));
+        for (const char bit : bits)
+            drawing += bit == '1' ? '*' : ' ';
+    }
+    return drawing;
+}
+
+} // namespace
+
+TEST(PictureBatch, HeaderlessLogoGivesNoticeReportOutputAndDrawing) {
+    testsupport::TempDir in, out, app;
+    const std::string logo = in / "logo.txt";
+    WriteFile(logo, Rows(14));
+    RecordedMessages messages;
+    const PictureBatchSummary summary = RunPictureBatch(logo, out.Folder(), app.Folder());
+    EXPECT_EQ(summary.converted, 1u);
+    EXPECT_EQ(summary.failed, 0u);
+    EXPECT_EQ(messages.Lines(),
+              (std::vector<std::string>{
+                  Box("Operator logo without header found! width=72 height=14 colors=1"),
+                  Box("Conversion completed!")}));
+    EXPECT_EQ(ReadFile(out / "logo.lgo"), Rows(14));
+    EXPECT_EQ(LogOf(app), "Converting : " + logo + " : TIME\n" +
+                              "Operator logo without header found! width=72 height=14 colors=1\n" +
+                              Drawing(14) + "\n\n\n");
+}
+
+TEST(PictureBatch, ListNamesFailuresAndFormsInOrder) {
+    testsupport::TempDir in, out, app;
+    WriteFile(in / "big.ota", "00481C01" + Rows(28));
+    WriteFile(in / "small.ota", "00480E01" + Rows(14));
+    WriteFile(in / "bad.txt", Rows(14) + "\n");
+    WriteFile(app / "PictureConverter.log", "earlier\r\n");
+    RecordedMessages messages;
+    const std::string list = in / "missing.txt" + "," + in / "big.ota" + "," + in / "bad.txt" +
+                             "," + in / "small.ota" + ",";
+    const PictureBatchSummary summary = RunPictureBatch(list, out.Folder(), app.Folder());
+    EXPECT_EQ(summary.converted, 2u);
+    EXPECT_EQ(summary.failed, 3u);
+    EXPECT_EQ(messages.Lines(), (std::vector<std::string>{Box("Error! Input file not found!"),
+                                                          Box("Error! Not a valid Picture!"),
+                                                          Box("Error! Input file not found!"),
+                                                          Box("Conversion completed!")}));
+    EXPECT_EQ(ReadFile(out / "big.lgo").size(), 602u);
+    EXPECT_EQ(ReadFile(out / "small.lgo"), Rows(14)); // no three-part form carried over
+    EXPECT_FALSE(std::filesystem::exists(out / "bad.lgo"));
+    EXPECT_EQ(LogOf(app), "earlier\n" + in / "missing.txt" + "Error! Input file not found!" +
+                              "Converting : " + in / "big.ota" + " : TIME\n" +
+                              "Ota Bitmap found: OTA BitMap width=72 height=28 colors=1\n" +
+                              Drawing(28) + "\n\n\n" + "Converting : " + in / "bad.txt" +
+                              " : TIME\n" + "Error! Not a valid Picture! \n" +
+                              "Converting : " + in / "small.ota" + " : TIME\n" +
+                              "Ota bitmap found: OTA BitMap width=72 height=14 colors=1\n" +
+                              Drawing(14) + "\n\n\n" + "Error! Input file not found!");
+
+    EXPECT_EQ(SplitInputList(""), std::vector<std::string>{""});
+    EXPECT_EQ(SplitInputList("a, b,"), (std::vector<std::string>{"a", " b", ""}));
+}
+
+TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {
+    testsupport::TempDir in, app;
+    WriteFile(in / "a.ota", "00480E01" + Rows(14));
+    const std::string expectedLog = "Converting : " + in / "a.ota" + " : TIME\n" +
+                                    "Ota bitmap found: OTA BitMap width=72 height=14 colors=1\n" +
+                                    "Error! Could not write to file!\n\n\n\n";
+    const std::vector<std::string> expectedBoxes = {Box("Error! Could not write to file! "),
+                                                    Box("Conversion completed!")};
+    {
+        RecordedMessages messages;
+        EXPECT_EQ(RunPictureBatch(in / "a.ota", in / "no/such/folder/", app.Folder()).failed, 1u);
+        EXPECT_EQ(messages.Lines(), expectedBoxes);
+        EXPECT_EQ(LogOf(app), expectedLog);
+    }
+    std::filesystem::remove(app / "PictureConverter.log");
+    {
+        RecordedMessages messages;
+        WriteFile(in / "a.lgo", "keep");
+        std::filesystem::permissions(in / "a.lgo", std::filesystem::perms::owner_read);
+        EXPECT_EQ(RunPictureBatch(in / "a.ota", in.Folder(), app.Folder()).failed, 1u);
+        EXPECT_EQ(messages.Lines(), expectedBoxes);
+        EXPECT_EQ(LogOf(app), expectedLog);
+        EXPECT_EQ(ReadFile(in / "a.lgo"), "keep");
+    }
+    {
+        // Without a log the output's write is the first one, and the disk is full.
+        testsupport::TempDir noLog, out;
+        std::filesystem::create_directory(noLog / "PictureConverter.log");
+        RecordedMessages messages;
+        platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
+        EXPECT_EQ(RunPictureBatch(in / "a.ota", out.Folder(), noLog.Folder()).failed, 1u);
+        platform::faults::ClearFailures();
+        EXPECT_EQ(messages.Lines(),
+                  (std::vector<std::string>{Box("Error! Could not open the log file!"),
+                                            expectedBoxes[0], expectedBoxes[1]}));
+        EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
+    }
+}
+
+TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
+    testsupport::TempDir in, out, app;
+    WriteFile(in / "a.txt", Rows(14));
+    std::filesystem::create_directory(app / "PictureConverter.log");
+    RecordedMessages messages;
+    const std::string list = in / "a.txt" + "," + in / "a.txt";
+    EXPECT_EQ(RunPictureBatch(list, out.Folder(), app.Folder()).converted, 2u);
+    const std::string notice =
+        Box("Operator logo without header found! width=72 height=14 colors=1");
+    EXPECT_EQ(messages.Lines(),
+              (std::vector<std::string>{Box("Error! Could not open the log file!"), notice, notice,
+                                        Box("Conversion completed!")}));
+    EXPECT_EQ(ReadFile(out / "a.lgo"), Rows(14));
+}
+
+TEST(PictureBatch, CallsInSeveralThreadsKeepTheirOwnState) {
+    testsupport::TempDir in, outA, outB, app;
+    WriteFile(in / "big.txt", Rows(28));
+    WriteFile(in / "small.txt", Rows(14));
+    std::string bigList, smallList;
+    for (int i = 0; i < 50; ++i) {
+        bigList += (i ? "," : "") + in / "big.txt";
+        smallList += (i ? "," : "") + in / "small.txt";
+    }
+    const auto quiet = platform::SetMessagePresenter([](void*, const char*, const char*) {});
+    PictureBatchSummary a, b;
+    std::thread first([&] { a = RunPictureBatch(bigList, outA.Folder(), app.Folder()); });
+    std::thread second([&] { b = RunPictureBatch(smallList, outB.Folder(), app.Folder()); });
+    first.join();
+    second.join();
+    platform::SetMessagePresenter(quiet.show, quiet.context);
+    EXPECT_EQ(a.converted + b.converted, 100u);
+    EXPECT_EQ(ReadFile(outA / "big.lgo").size(), 602u);
+    EXPECT_EQ(ReadFile(outB / "small.lgo"), Rows(14));
+}

@@ -1,0 +1,70 @@
+#include "cli/Commands.h"
+
+#include "PictureTestSupport.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using picturetest::Rows;
+using testsupport::ReadFile;
+using testsupport::WriteFile;
+
+TEST(PictureCommand, EachFileIsOneNameAndMessagesGoToStandardError) {
+    testsupport::TempDir in, out, logs;
+    WriteFile(in / "a,b.txt", Rows(14));
+    WriteFile(in / "c.ota", "00480E01" + Rows(14));
+    testing::internal::CaptureStderr();
+    const int status = cli::RunPictureCommand(
+        {in / "a,b.txt", "-o", out.Path().string(), in / "c.ota", "--log-dir", logs.Folder()});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ZEV Urur Orarodude: Operator logo without header found! width=72 height=14 "
+              "colors=1\n"
+              "ZEV Urur Orarodude: Conversion completed!\n");
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(out / "a,b.lgo"), Rows(14));
+    EXPECT_EQ(ReadFile(out / "c.lgo"), Rows(14));
+    EXPECT_NE(ReadFile(logs / "PictureConverter.log").find("Converting : " + in / "c.ota"),
+              std::string::npos);
+}
+
+TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
+    testsupport::TempDir in, out;
+    WriteFile(in / "bad.txt", "not a picture");
+    WriteFile(in / "good.txt", Rows(28));
+    picturetest::RecordedMessages messages;
+    EXPECT_EQ(cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", out.Folder(),
+                                      in / "good.txt", in / "missing.txt"}),
+              1);
+    EXPECT_EQ(ReadFile(out / "good.lgo").size(), 602u);
+    EXPECT_EQ(cli::RunPictureCommand(
+                  {"-o", out.Folder(), "--log-dir", out.Folder(), "--", in / "bad.txt"}),
+              1);
+    // A log that cannot be opened does not change the status.
+    EXPECT_EQ(
+        cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", in / "no/such", in / "good.txt"}),
+        0);
+    EXPECT_EQ(messages.Lines().back(), picturetest::Box("Conversion completed!"));
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cli::RunPictureCommand({}), 2);
+    EXPECT_EQ(cli::RunPictureCommand({"--bogus", in / "good.txt"}), 2);
+    EXPECT_EQ(cli::RunPictureCommand({in / "good.txt", "-o"}), 2);
+    testing::internal::GetCapturedStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::RunPictureCommand({"--help"}), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("emsconv picture"), std::string::npos);
+}
+
+TEST(PictureCommand, OutputDefaultsToTheCurrentFolder) {
+    testsupport::TempDir in, here;
+    WriteFile(in / "x.txt", Rows(14));
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(here.Path());
+    picturetest::RecordedMessages messages;
+    const int status = cli::RunPictureCommand({in / "x.txt", "--log-dir", here.Folder()});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(ReadFile(here / "x.lgo"), Rows(14));
+}
