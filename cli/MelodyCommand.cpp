@@ -1,12 +1,170 @@
+// emsconv melody: converts RTX ringtones into iMelody files and EMS headers.
+// The files are handed to the converter as a list of paths, so a path
+// holding a "," stays one path. Every message of the conversion becomes one
+// "CAPTION: TEXT" line on standard error; the replace question is put on the
+// terminal only in ask mode.
+
+#include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "melody/MelodyConverter.h"
+#include "platform/MessagePresenter.h"
+#include "platform/ProgramPath.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <unistd.h>
 
 namespace cli {
+namespace {
 
-int RunMelodyCommand(const std::vector<std::string>&) {
-    std::fputs("emsconv: this command is not built yet\n", stderr);
+const char kMelodyUsage[] =
+    "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header]\n"
+    "                      [--replace ask|all|never] [--log-dir DIR] FILE...\n"
+    "\n"
+    "Converts RTX ringtones (name:settings:notes) into iMelody files and ready-made\n"
+    "EMS user-data headers in hexadecimal digits. For FILE dir/song.txt and target 1\n"
+    "it writes DIR/song.em1 and DIR/song.hx1; target 2 writes .em2 and .hx2.\n"
+    "Each FILE is one path, even when it holds a \",\".\n"
+    "\n"
+    "Options (before or after the files; \"--\" ends them):\n"
+    "  -o DIR             output folder (default: the current folder)\n"
+    "  --target 1|2|both  target handset group (default: 1); both converts every\n"
+    "                     file for target 1, then for target 2\n"
+    "  --no-header        leave out the BEGIN/VERSION/FORMAT and END lines\n"
+    "                     (they are written by default)\n"
+    "  --replace MODE     what to do with an output file that exists already:\n"
+    "                       ask    ask on the terminal: replace, all or cancel\n"
+    "                       all    replace every one without asking\n"
+    "                       never  keep every one (the answer Cancel)\n"
+    "                     default: ask when standard input is a terminal, else never\n"
+    "  --log-dir DIR      folder of MelodyConverter.log (default: the program's folder)\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "Every message of the conversion is written to standard error as one line\n"
+    "\"CAPTION: TEXT\", ending with \"EMS Melody Converter: Conversion complete.\".\n"
+    "Each file and target adds an entry to MelodyConverter.log.\n"
+    "\n"
+    "Exit status: 0 every file and target converted and written; 1 one failed or\n"
+    "was cancelled at the replace question; 2 usage error. A log that cannot be\n"
+    "written is reported but does not change the exit status.\n";
+
+enum class ReplaceMode { Ask, All, Never };
+
+// The conversion's messages on standard error, its replace question answered
+// by the chosen mode (or by the user on the terminal).
+class TerminalMelodyUi : public IMelodyUi {
+public:
+    explicit TerminalMelodyUi(ReplaceMode mode) : m_mode(mode) {}
+
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        platform::ShowMessage(caption, text);
+    }
+
+    ReplaceAnswer AskReplace(const std::string& prompt) override {
+        switch (m_mode) {
+        case ReplaceMode::All:
+            return ReplaceAnswer::ReplaceAll;
+        case ReplaceMode::Never:
+            return ReplaceAnswer::DoNotReplace;
+        case ReplaceMode::Ask:
+            break;
+        }
+        for (;;) {
+            std::fprintf(stderr, "%s [r]eplace, replace [a]ll, [c]ancel: ", prompt.c_str());
+            std::fflush(stderr);
+            std::string answer;
+            if (!ReadLine(answer))
+                return ReplaceAnswer::DoNotReplace; // no more input: keep the file
+            if (answer == "r" || answer == "replace")
+                return ReplaceAnswer::Replace;
+            if (answer == "a" || answer == "all" || answer == "replace all")
+                return ReplaceAnswer::ReplaceAll;
+            if (answer == "c" || answer == "cancel")
+                return ReplaceAnswer::DoNotReplace;
+        }
+    }
+
+private:
+    // One line of standard input, without its line end and surrounding blanks,
+    // lower-cased. False at the end of the input.
+    static bool ReadLine(std::string& line) {
+        line.clear();
+        int c;
+        bool any = false;
+        while ((c = std::fgetc(stdin)) != EOF) {
+            any = true;
+            if (c == '\n')
+                break;
+            line += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c);
+        }
+        const auto first = line.find_first_not_of(" \t\r");
+        const auto last = line.find_last_not_of(" \t\r");
+        line = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
+        return any;
+    }
+
+    ReplaceMode m_mode;
+};
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return error ? std::string("./") : platform::WithTrailingSlash(current.string());
+}
+
+int UsageError(const std::string& problem) {
+    std::fprintf(stderr, "emsconv melody: %s\n\n%s", problem.c_str(), kMelodyUsage);
     return 2;
+}
+
+} // namespace
+
+int RunMelodyCommand(const std::vector<std::string>& args) {
+    ParsedArgs parsed;
+    if (const auto problem = ParseArgs(args,
+                                       {{"-o", true},
+                                        {"--target", true},
+                                        {"--no-header", false},
+                                        {"--replace", true},
+                                        {"--log-dir", true}},
+                                       parsed))
+        return UsageError(*problem);
+    if (parsed.help) {
+        std::fputs(kMelodyUsage, stdout);
+        return 0;
+    }
+    if (parsed.files.empty())
+        return UsageError("no FILE given");
+
+    const std::string target = parsed.Value("--target", "1");
+    if (target != "1" && target != "2" && target != "both")
+        return UsageError("--target must be 1, 2 or both, not '" + target + "'");
+    const std::string replace =
+        parsed.Value("--replace", ::isatty(STDIN_FILENO) != 0 ? "ask" : "never");
+    ReplaceMode mode;
+    if (replace == "ask")
+        mode = ReplaceMode::Ask;
+    else if (replace == "all")
+        mode = ReplaceMode::All;
+    else if (replace == "never")
+        mode = ReplaceMode::Never;
+    else
+        return UsageError("--replace must be ask, all or never, not '" + replace + "'");
+    const std::string logDir = parsed.Value("--log-dir", "");
+    if (parsed.values.count("--log-dir") != 0 && logDir.empty())
+        return UsageError("--log-dir needs a folder");
+
+    const std::string outputDir = parsed.values.count("-o") != 0
+                                      ? platform::WithTrailingSlash(parsed.values.at("-o"))
+                                      : CurrentFolder();
+    TerminalMelodyUi ui(mode);
+    CMelodyConverter converter(ui, logDir.empty() ? std::string()
+                                                  : platform::WithTrailingSlash(logDir));
+    converter.ConvertMelodies(parsed.files, outputDir, parsed.Has("--no-header") ? 0 : 1,
+                              target != "2" ? 1 : 0, target != "1" ? 1 : 0);
+    return converter.AllSucceeded() ? 0 : 1;
 }
 
 } // namespace cli

@@ -1,0 +1,111 @@
+// The batch: every file of the list for every chosen target, one log entry
+// each, the log appended to MelodyConverter.log at the end.
+
+#include "melody/MelodyConverter.h"
+#include "melody/RtxText.h"
+
+#include "platform/LocalTime.h"
+#include "platform/ProgramPath.h"
+#include "platform/TextFile.h"
+
+namespace {
+
+constexpr char kLogName[] = "MelodyConverter.log";
+
+// The file name of the path without its folder and without its last extension.
+std::string BaseName(const std::string& path) {
+    std::string name = platform::FileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+} // namespace
+
+CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder)
+    : m_ui(ui), m_strLogFolder(std::move(logFolder)) {}
+
+CMelodyConverter::~CMelodyConverter() = default;
+
+void CMelodyConverter::ConvertMelodies(const std::string& rtxFiles, const std::string& outputDir,
+                                       int includeHeader, int target1, int target2) {
+    std::vector<std::string> paths;
+    melody::CommaItems items(rtxFiles);
+    std::string_view path;
+    while (items.Next(path))
+        paths.emplace_back(path);
+    ConvertMelodies(paths, outputDir, includeHeader, target1, target2);
+}
+
+void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
+                                       const std::string& outputDir, int includeHeader, int target1,
+                                       int target2) {
+    m_bIncludeHeader = includeHeader;
+    m_counts = {};
+    const std::string logPath =
+        (m_strLogFolder.empty() ? platform::ProgramFolder()
+                                : platform::WithTrailingSlash(m_strLogFolder)) +
+        kLogName;
+
+    std::string logText;
+    for (const std::string& path : rtxPaths) {
+        if (target1 != 0)
+            ConvertMelodyFile(1, logText, path, outputDir);
+        if (target2 != 0)
+            ConvertMelodyFile(2, logText, path, outputDir);
+    }
+
+    if (!platform::AppendToFile(logPath, logText))
+        m_ui.ShowMessage("Could not create the log entry, make sure the log file is not read only.",
+                         m_strTitle);
+    m_ui.ShowMessage("Conversion complete.", m_strTitle);
+}
+
+void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
+                                         const std::string& rtxFile, const std::string& outputDir) {
+    m_strCurrentFile = rtxFile;
+    logText += platform::CtimeNow();
+    logText += "Converting: ";
+    logText += rtxFile;
+    try {
+        std::string text;
+        if (!platform::ReadWholeFile(rtxFile, text)) {
+            m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
+            text.clear();
+        }
+        const std::string base = outputDir + BaseName(rtxFile);
+        const char digit = target == 1 ? '1' : '2';
+        const std::string imelodyPath = base + ".em" + digit;
+        const std::string hexPath = base + ".hx" + digit;
+
+        std::string notes = ReadRtx(text);
+        std::string().swap(text); // the file text is no longer needed
+        std::string imelody;
+        if (target == 1)
+            WriteImelody1(notes, imelody);
+        else
+            WriteImelody2(notes, imelody);
+        std::string().swap(notes);
+        std::string hex;
+        EncodeEmsHex(imelody, hex);
+
+        if (!WriteOutputFile(imelodyPath, imelody) || !WriteOutputFile(hexPath, hex)) {
+            logText += " Status: Cancelled\r\n\r\n";
+            ++m_counts.cancelled;
+            return;
+        }
+        logText += "Status: Success\r\n";
+        logText +=
+            m_bTruncated
+                ? "The melody was truncated to accomodate the maximum limit of 128 bytes.\r\n\r\n"
+                : "\r\n";
+        ++m_counts.succeeded;
+    } catch (const CEMSError& error) {
+        logText += " Status: Failed - ";
+        logText += error.m_strMessage;
+        logText += "\r\n\r\n";
+        m_ui.ShowMessage(error.m_strMessage, m_strTitle);
+        ++m_counts.failed;
+    }
+}

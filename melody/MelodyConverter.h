@@ -1,0 +1,121 @@
+#pragma once
+// CMelodyConverter: the melody batch converter. One object serves one batch
+// (one click on Convert): it reads every RTX file of the list, writes the
+// iMelody text for each chosen target handset group and the same text as an
+// EMS user-data header in hexadecimal, asks before replacing a file, keeps a
+// log text of the batch and appends it to MelodyConverter.log at the end.
+//
+// The object also carries the RTX settings and the flags that the reader and
+// the writers share; they are public so that every step can be driven on its
+// own (the desktop program needs only the constructor and ConvertMelodies).
+
+#include "melody/EMSError.h"
+#include "melody/MelodyUi.h"
+#include "melody/RtxNote.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What became of the file-and-target conversions of the last batch.
+struct MelodyBatchCounts {
+    int succeeded = 0;
+    int failed = 0;    // a message was shown and logged, no status of success
+    int cancelled = 0; // the replace question was answered with Cancel
+};
+
+class CMelodyConverter {
+public:
+    // logFolder: folder of MelodyConverter.log, ending in "/"; empty means the
+    // folder of the running program.
+    explicit CMelodyConverter(IMelodyUi& ui, std::string logFolder = {});
+    virtual ~CMelodyConverter();
+    CMelodyConverter(const CMelodyConverter&) = delete;
+    CMelodyConverter& operator=(const CMelodyConverter&) = delete;
+
+    // ---- Batch and log (MelodyBatch.cpp) ----
+
+    // rtxFiles: RTX paths joined by "," (cut at every ","; empty pieces are
+    // paths too). outputDir ends in "/". A nonzero int means yes. Returns when
+    // every file and target is done and every message has been shown.
+    void ConvertMelodies(const std::string& rtxFiles, const std::string& outputDir,
+                         int includeHeader, int target1, int target2);
+    // The same batch for paths given one by one (a "," inside a path stays).
+    void ConvertMelodies(const std::vector<std::string>& rtxPaths, const std::string& outputDir,
+                         int includeHeader, int target1, int target2);
+
+    // One file for one target (1 or 2); appends its entry to logText. Never
+    // left by a CEMSError.
+    void ConvertMelodyFile(int target, std::string& logText, const std::string& rtxFile,
+                           const std::string& outputDir);
+
+    // The outcome of the last ConvertMelodies call.
+    const MelodyBatchCounts& Counts() const { return m_counts; }
+    // True when every file and target of the last batch was converted and written.
+    bool AllSucceeded() const { return m_counts.failed == 0 && m_counts.cancelled == 0; }
+
+    // ---- RTX reader (RtxReader.cpp) ----
+
+    // Splits the file text into name, settings and notes; stores the name and
+    // the settings the file states and returns the cleaned note list. Throws
+    // CEMSError when the text is not in RTX form or has no notes.
+    std::string ReadRtx(std::string_view text);
+    void SetMelodyName(std::string_view section);
+    void ReadDefaults(std::string_view section);
+    void SetDefault(std::string_view key, std::string_view value);
+    std::string CheckNotes(std::string_view section);
+    // Takes one note item apart, with the default duration and octave for
+    // the parts it lacks.
+    RtxNote ParseRtxNote(std::string_view item) const;
+
+    // ---- iMelody writers and EMS encoding (ImelodyWriter.cpp, EmsHex.cpp) ----
+
+    // Fill text (given empty) with the iMelody text of the note list for
+    // target 1 or target 2. WriteImelody1 throws CEMSError when the melody
+    // spans octaves that cannot both be kept.
+    void WriteImelody1(const std::string& notes, std::string& text);
+    void WriteImelody2(const std::string& notes, std::string& text);
+    // The iMelody text of one note item. runningOctave is the octave the
+    // handset is in; 64 bits so that "octave - 1" of any 32-bit octave fits.
+    std::string ConvertNote1(std::string_view item, std::int64_t& runningOctave);
+    std::string ConvertNote2(std::string_view item) const;
+    // Lowers every octave prefix of the body by one (an empty body stays empty).
+    static void ShiftOctavesDown(std::string& body);
+    // Fills hex (given empty) with the EMS user-data header carrying the text
+    // as one User Defined Sound element, in upper-case hexadecimal digits.
+    // The text must be at most kMaxEmsText characters (every writer's is).
+    static void EncodeEmsHex(std::string_view imelody, std::string& hex);
+    static constexpr std::size_t kMaxEmsText = 252;
+
+    // ---- State shared by the reader and the writers, in this order ----
+    bool m_bUsesLowOctave = false;                   // a note with octave text "3" (target 1)
+    bool m_bUsesHighOctave = false;                  // a note with octave text "6" (target 1)
+    bool m_bReplaceAll = false;                      // overwrite without asking; never cleared
+    bool m_bTruncated = false;                       // the writer dropped notes to fit the limit
+    std::string m_strOctave = "5";                   // RTX setting o
+    std::string m_strDuration = "4";                 // RTX setting d
+    std::int32_t m_bIncludeHeader = 0;               // write the BEGIN/VERSION/FORMAT and END lines
+    std::string m_strTitle = "EMS Melody Converter"; // caption of every message
+    std::string m_strCurrentFile;                    // path of the file in hand
+    std::int32_t m_nBeat = 120;                      // RTX setting b
+    std::string m_strStyle = "N";                    // RTX setting s
+    std::string m_strMelodyName;                     // name section of the last file read
+
+private:
+    struct NoteDefaults;
+    NoteDefaults Defaults() const;
+    void AppendNote1(std::string_view item, std::int64_t& runningOctave,
+                     const NoteDefaults& defaults, std::string& out);
+    static void AppendNote2(std::string_view item, const NoteDefaults& defaults, std::string& out);
+    void WriteImelody(int target, const std::string& notes, std::string& text);
+
+    // Writes one output file after the overwrite check (OutputFile.cpp).
+    // False when the user cancelled at the replace question; throws CEMSError
+    // when the file could not be written.
+    bool WriteOutputFile(const std::string& path, const std::string& content);
+
+    IMelodyUi& m_ui;
+    std::string m_strLogFolder;
+    MelodyBatchCounts m_counts;
+};

@@ -1,0 +1,73 @@
+#include "melody/RtxText.h"
+
+#include <charconv>
+
+namespace melody {
+
+std::string CleanSection(std::string_view section) {
+    std::size_t begin = 0;
+    std::size_t end = section.size();
+    while (begin < end && section[begin] == ' ')
+        ++begin;
+    while (end > begin && section[end - 1] == ' ')
+        --end;
+    std::string clean;
+    clean.reserve(end - begin);
+    for (std::size_t i = begin; i < end; ++i) {
+        const char c = section[i];
+        if (c != '\r' && c != '\n')
+            clean += c;
+    }
+    return clean;
+}
+
+std::int32_t DecimalValue(std::string_view text) {
+    constexpr std::int64_t kMax = INT32_MAX;
+    constexpr std::int64_t kMinMagnitude = -static_cast<std::int64_t>(INT32_MIN);
+    std::size_t i = 0;
+    while (i < text.size() && IsCSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // The magnitude stops growing once it is past every 32-bit value.
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && IsDecimalDigit(text[i]); ++i) {
+        if (magnitude <= kMinMagnitude)
+            magnitude = magnitude * 10 + (text[i] - '0');
+    }
+    if (negative)
+        return magnitude >= kMinMagnitude ? INT32_MIN : static_cast<std::int32_t>(-magnitude);
+    return magnitude >= kMax ? INT32_MAX : static_cast<std::int32_t>(magnitude);
+}
+
+bool RestValue::NonZeroFrom(std::size_t pos) {
+    if (pos >= m_from && pos < m_to)
+        return m_anyNonZero && pos <= m_lastNonZero;
+    const std::size_t n = m_text.size();
+    std::size_t k = pos;
+    while (k < n && IsCSpace(m_text[k]))
+        ++k;
+    if (k < n && (m_text[k] == '+' || m_text[k] == '-'))
+        ++k;
+    m_anyNonZero = false;
+    for (; k < n && IsDecimalDigit(m_text[k]); ++k) {
+        if (m_text[k] != '0') {
+            m_anyNonZero = true;
+            m_lastNonZero = k;
+        }
+    }
+    m_from = pos;
+    m_to = k;
+    return m_anyNonZero && pos <= m_lastNonZero;
+}
+
+void AppendDecimal(std::string& out, std::int64_t value) {
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, result.ptr);
+}
+
+} // namespace melody

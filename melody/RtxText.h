@@ -1,0 +1,89 @@
+#pragma once
+// Text rules shared by the RTX reader and the iMelody writers: the cleaning
+// of a section, the C library's decimal conversion (saturating instead of
+// overflowing), the "is the rest a nonzero number" test in linear time, and
+// the walk over comma-separated items. Every rule treats a byte as unsigned:
+// bytes from 0x80 up are never letters, digits or white space.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace melody {
+
+// White space of the C library's "C" locale: blank, \t, \n, \v, \f, \r.
+constexpr bool IsCSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+constexpr bool IsDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "A" to "Z" lowered; every other byte unchanged.
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// The blanks (0x20 only) at both ends removed, then every CR and every LF.
+std::string CleanSection(std::string_view section);
+
+// Decimal value by the C library's rule: leading white space, optional sign,
+// digits up to the first non-digit; 0 without digits. A value outside 32 bits
+// saturates at -2147483648 or 2147483647.
+std::int32_t DecimalValue(std::string_view text);
+
+// Answers, for positions of one text, whether the decimal value (as above) of
+// the text from that position to its end is nonzero. That holds exactly when,
+// after optional white space and an optional sign, a run of digits follows
+// that holds a digit other than "0" (an overflowing value saturates and is
+// nonzero too). Each answer is derived from one cached scan, so asking for
+// positions in increasing order costs linear time over the whole text.
+class RestValue {
+public:
+    explicit RestValue(std::string_view text) : m_text(text) {}
+
+    bool NonZeroFrom(std::size_t pos);
+
+private:
+    std::string_view m_text;
+    // The last scan covered [m_from, m_to): for a position p in it, the rest
+    // is nonzero exactly when p <= m_lastNonZero (a nonzero digit at or after p).
+    std::size_t m_from = 1;
+    std::size_t m_to = 0;
+    std::size_t m_lastNonZero = 0;
+    bool m_anyNonZero = false;
+};
+
+// The items of a comma-separated text from the left: each text before a ","
+// is an item, the text after the last "," is the last one. A text without ","
+// is one item; an empty text is one empty item.
+class CommaItems {
+public:
+    explicit CommaItems(std::string_view list) : m_rest(list) {}
+
+    // The next item; false when every item was taken.
+    bool Next(std::string_view& item) {
+        if (m_done)
+            return false;
+        const std::size_t comma = m_rest.find(',');
+        if (comma == std::string_view::npos) {
+            item = m_rest;
+            m_done = true;
+        } else {
+            item = m_rest.substr(0, comma);
+            m_rest.remove_prefix(comma + 1);
+        }
+        return true;
+    }
+
+private:
+    std::string_view m_rest;
+    bool m_done = false;
+};
+
+// Appends value in decimal ("-" when negative).
+void AppendDecimal(std::string& out, std::int64_t value);
+
+} // namespace melody

@@ -1,0 +1,193 @@
+// emsconv melody end to end: the built program run as a child process.
+
+#include "support/TempDir.h"
+
+#include <fcntl.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+const std::string kComplete = "EMS Melody Converter: Conversion complete.\n";
+
+struct Result {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+struct Emsconv : ::testing::Test {
+    TempDir in;
+    TempDir out;
+    TempDir work; // standard streams and the log
+    std::string program = EMSCONV_PATH;
+
+    // Runs "emsconv melody ARGS" in folder cwd with input on standard input.
+    Result Melody(std::vector<std::string> args, const std::string& input = "",
+                  const std::string& cwd = ".") {
+        args.insert(args.begin(), {program, "melody"});
+        WriteFile(work / "stdin", input);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(cwd.c_str()) != 0)
+                ::_exit(126);
+            const int streams[] = {
+                ::open((work / "stdin").c_str(), O_RDONLY),
+                ::open((work / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                ::open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
+            for (int fd = 0; fd < 3; ++fd)
+                ::dup2(streams[fd], fd);
+            std::vector<char*> argv;
+            for (std::string& arg : args)
+                argv.push_back(arg.data());
+            argv.push_back(nullptr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        Result result;
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            result.status = WEXITSTATUS(status);
+        result.out = ReadFile(work / "stdout");
+        result.err = ReadFile(work / "stderr");
+        return result;
+    }
+
+    std::string Rtx(const std::string& name, const std::string& text) {
+        WriteFile(in / name, text);
+        return in / name;
+    }
+    std::vector<std::string> Options() {
+        return {"-o", out.Folder(), "--log-dir", work.Path().string()};
+    }
+    std::vector<std::string> With(std::vector<std::string> args) {
+        for (const std::string& option : Options())
+            args.push_back(option);
+        return args;
+    }
+};
+
+TEST_F(Emsconv, ConvertsWithTheDefaultsAndTheOptions) {
+    const std::string song = Rtx("song.txt", "Song:d=4,o=5,b=120:8c,8d");
+    Result result = Melody(With({"--no-header", song}));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, kComplete);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(ReadFile(out / "song.em1"), "MELODY:c3d3\r\n");
+    EXPECT_EQ(ReadFile(out / "song.hx1"), "100C0E004D454C4F44593A633364330D0A");
+    EXPECT_FALSE(std::filesystem::exists(out / "song.em2"));
+    EXPECT_NE(
+        ReadFile(work / "MelodyConverter.log").find("Converting: " + song + "Status: Success\r\n"),
+        std::string::npos);
+
+    // Both targets, the header, options after the files, "--", a name with ","
+    // and an output folder without its "/".
+    const std::string odd = Rtx("-a,b.txt", "Odd::8e");
+    result = Melody({song, "--target", "both", "--log-dir", work.Path().string(), "-o",
+                     out.Path().string(), "--replace=all", "--", odd});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, kComplete);
+    EXPECT_EQ(ReadFile(out / "song.em2").rfind("BEGIN:IMELODY\r\n", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(out / "-a,b.hx2"));
+
+    // The current folder is the default output folder.
+    result =
+        Melody({"--target", "2", "--log-dir", work.Path().string(), song}, "", in.Path().string());
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(in / "song.em2"));
+}
+
+TEST_F(Emsconv, FailuresGiveTheirMessagesAndStatusOne) {
+    const std::string missing = in / "missing.txt";
+    Result result = Melody(With({missing}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "EMS Melody Converter: " + missing + " could not be found.\n" +
+                              "EMS Melody Converter: " + missing +
+                              " is not a valid RTX formatted file.\n" + kComplete);
+
+    // A log that cannot be written is reported, but the status stays 0.
+    const std::string song = Rtx("song.txt", "S::8c");
+    result = Melody({"-o", out.Folder(), "--log-dir", (work / "none"), song});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "EMS Melody Converter: Could not create the log entry, make sure the log "
+                          "file is not read only.\n" +
+                              kComplete);
+}
+
+TEST_F(Emsconv, ReplaceModes) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    WriteFile(out / "song.em1", "old");
+    const std::string prompt =
+        "The file: " + out / "song.em1" + " already exists, would you like to replace it?";
+
+    // Standard input is no terminal: never replace, and ask nothing.
+    Result result = Melody(With({song}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, kComplete);
+    EXPECT_EQ(ReadFile(out / "song.em1"), "old");
+    EXPECT_NE(ReadFile(work / "MelodyConverter.log").find(" Status: Cancelled\r\n\r\n"),
+              std::string::npos);
+
+    result = Melody(With({"--replace", "ask", song}), "c\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.find(prompt), 0u);
+    EXPECT_EQ(ReadFile(out / "song.em1"), "old");
+
+    // An answer it does not know is asked again; "a" replaces every file.
+    result = Melody(With({"--replace", "ask", "--target", "both", song}), "what\n  A \n");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(ReadFile(out / "song.em1").find("MELODY:c3\r\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(out / "song.hx2"));
+    const std::size_t first = result.err.find(prompt);
+    EXPECT_NE(result.err.find(prompt, first + 1), std::string::npos);
+    EXPECT_EQ(result.err.substr(result.err.size() - kComplete.size()), kComplete);
+
+    // The end of the input answers Cancel; "all" answers without asking.
+    result = Melody(With({"--replace", "ask", song}));
+    EXPECT_EQ(result.status, 1);
+    result = Melody(With({"--replace", "all", "--target", "both", song}));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, kComplete);
+}
+
+TEST_F(Emsconv, UsageErrorsAndHelp) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--target", "3", song},
+                                               {"--replace", "sometimes", song},
+                                               {"--bogus", song},
+                                               {"--log-dir", "", song},
+                                               {song, "-o"}}) {
+        const Result result = Melody(args);
+        EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
+        EXPECT_NE(result.err.find("Usage: emsconv melody"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(in / "song.em1"));
+    const Result help = Melody({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--replace"), std::string::npos);
+    EXPECT_EQ(help.err, "");
+}
+
+TEST_F(Emsconv, TheLogGoesBesideTheProgramByDefault) {
+    const std::string copy = work / "emsconv";
+    std::filesystem::copy_file(program, copy);
+    program = copy;
+    const std::string song = Rtx("song.txt", "S::8c");
+    const Result result = Melody({"-o", out.Folder(), song});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(ReadFile(work / "MelodyConverter.log").find("Converting: " + song),
+              std::string::npos);
+}
+
+} // namespace

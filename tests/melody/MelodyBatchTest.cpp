@@ -1,0 +1,294 @@
+#include "FakeMelodyUi.h"
+#include "melody/MelodyConverter.h"
+#include "platform/FileFaults.h"
+#include "support/TempDir.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <regex>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+const std::string kCaption = "EMS Melody Converter: ";
+const std::string kComplete = kCaption + "Conversion complete.";
+const std::string kSuccess = "Status: Success\r\n\r\n";
+const std::string kTruncated = "Status: Success\r\nThe melody was truncated to accomodate the "
+                               "maximum limit of 128 bytes.\r\n\r\n";
+
+// The log with every time line written as "<time>".
+std::string Untimed(const std::string& log) {
+    static const std::regex time(
+        "[A-Z][a-z]{2} [A-Z][a-z]{2} \\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\n");
+    return std::regex_replace(log, time, "<time>");
+}
+
+void MakeReadOnly(const std::string& path) {
+    ::chmod(path.c_str(), 0444);
+}
+
+struct Batch : ::testing::Test {
+    TempDir in;
+    TempDir out;
+    TempDir logs;
+    FakeMelodyUi ui;
+    CMelodyConverter converter{ui, logs.Folder()};
+
+    void TearDown() override { platform::faults::ClearFailures(); }
+
+    std::string Rtx(const std::string& name, const std::string& text) {
+        WriteFile(in / name, text);
+        return in / name;
+    }
+    void Run(const std::string& files, int header, int target1, int target2) {
+        converter.ConvertMelodies(files, out.Folder(), header, target1, target2);
+    }
+    std::string Log() { return Untimed(ReadFile(logs / "MelodyConverter.log")); }
+    std::string Output(const std::string& name) { return ReadFile(out / name); }
+    bool Exists(const std::string& name) { return std::filesystem::exists(out / name); }
+    std::vector<std::string> FilesIn(const TempDir& dir) {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+TEST_F(Batch, EveryFileForTheChosenTargetsInListOrder) {
+    const std::string a = Rtx("a.txt", "A:d=4,o=5,b=100:8c,8d");
+    const std::string b = Rtx("b.rtx", "B::8e");
+    Run(a + "," + b, 0, 0, 1);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.em2", "a.hx2", "b.em2", "b.hx2"}));
+    EXPECT_EQ(Output("a.em2"), "BEAT:100\r\nMELODY:c3d3\r\n");
+    EXPECT_EQ(Output("b.em2"), "BEAT:100\r\nMELODY:e3\r\n"); // the beat carries over
+    EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + b + kSuccess);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+    EXPECT_TRUE(converter.AllSucceeded());
+    EXPECT_EQ(converter.Counts().succeeded, 2);
+
+    // Both targets: target 1 first, each with its own entry; the log is appended to.
+    ui.events.clear();
+    ui.answers = {ReplaceAnswer::ReplaceAll}; // a.em2 exists now
+    Run(a, 0, 1, 1);
+    EXPECT_EQ(Output("a.em1"), "MELODY:c3d3\r\n");
+    EXPECT_EQ(Output("a.hx1"), "100C0E004D454C4F44593A633364330D0A");
+    EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + b + kSuccess +
+                         "<time>Converting: " + a + kSuccess + "<time>Converting: " + a + kSuccess);
+}
+
+TEST_F(Batch, OutputNamesAndHeaderOption) {
+    std::filesystem::create_directory(in / "my.dir");
+    const std::string song = Rtx("my.dir/song", "S:d=4:8c");
+    const std::string mix = Rtx("bells.mix.txt", "S:d=4:8c");
+    Run(song + "," + mix, 1, 1, 0);
+    EXPECT_EQ(FilesIn(out),
+              (std::vector<std::string>{"bells.mix.em1", "bells.mix.hx1", "song.em1", "song.hx1"}));
+    const std::string text = Output("song.em1");
+    EXPECT_EQ(text,
+              "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nMELODY:c3\r\nEND:IMELODY\r\n");
+    EXPECT_EQ(Output("song.hx1").size(), 2 * text.size() + 8);
+    EXPECT_EQ(converter.m_bIncludeHeader, 1);
+}
+
+TEST_F(Batch, MissingAndEmptyPathsFailAsInvalidFiles) {
+    Run(in / "missing.txt,", 0, 1, 1);
+    const std::string missing = in / "missing.txt";
+    EXPECT_EQ(ui.events, (std::vector<std::string>{
+                             kCaption + missing + " could not be found.",
+                             kCaption + missing + " is not a valid RTX formatted file.",
+                             kCaption + missing + " could not be found.",
+                             kCaption + missing + " is not a valid RTX formatted file.",
+                             kCaption + " could not be found.",
+                             kCaption + " is not a valid RTX formatted file.",
+                             kCaption + " could not be found.",
+                             kCaption + " is not a valid RTX formatted file.",
+                             kComplete,
+                         }));
+    const std::string failed = " Status: Failed - ";
+    EXPECT_EQ(Log(), "<time>Converting: " + missing + failed + missing +
+                         " is not a valid RTX formatted file.\r\n\r\n"
+                         "<time>Converting: " +
+                         missing + failed + missing +
+                         " is not a valid RTX formatted file.\r\n\r\n"
+                         "<time>Converting: " +
+                         failed +
+                         " is not a valid RTX formatted file.\r\n\r\n"
+                         "<time>Converting: " +
+                         failed + " is not a valid RTX formatted file.\r\n\r\n");
+    EXPECT_TRUE(FilesIn(out).empty());
+    EXPECT_EQ(converter.Counts().failed, 4);
+    EXPECT_FALSE(converter.AllSucceeded());
+
+    // An empty list is one empty path; a folder cannot be read as a file.
+    ui.events.clear();
+    Run("", 0, 1, 0);
+    Run(in.Path().string(), 0, 1, 0);
+    EXPECT_EQ(ui.events[0], kCaption + " could not be found.");
+    EXPECT_EQ(ui.events[3], kCaption + in.Path().string() + " could not be found.");
+}
+
+TEST_F(Batch, ReaderAndWriterFailuresAreLoggedAndShown) {
+    const std::string range = Rtx("range.txt", "R::8c3,8d6");
+    const std::string empty = Rtx("empty.txt", "E:d=4: \r\n");
+    const std::string fine = Rtx("fine.txt", "F::8c");
+    Run(range + "," + empty + "," + fine, 0, 1, 1);
+    const std::string rangeText =
+        "The melody is in a range that cannot be converted accurately in the EMS standard.";
+    EXPECT_EQ(ui.events, (std::vector<std::string>{
+                             kCaption + rangeText,
+                             kCaption + empty + " does not have any melody to convert.",
+                             kCaption + empty + " does not have any melody to convert.",
+                             kComplete,
+                         }));
+    EXPECT_EQ(Log(), "<time>Converting: " + range + " Status: Failed - " + rangeText + "\r\n\r\n" +
+                         "<time>Converting: " + range + kSuccess + //
+                         "<time>Converting: " + empty + " Status: Failed - " + empty +
+                         " does not have any melody to convert.\r\n\r\n" + //
+                         "<time>Converting: " + empty + " Status: Failed - " + empty +
+                         " does not have any melody to convert.\r\n\r\n" + //
+                         "<time>Converting: " + fine + kSuccess + "<time>Converting: " + fine +
+                         kSuccess);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"fine.em1", "fine.em2", "fine.hx1",
+                                                      "fine.hx2", "range.em2", "range.hx2"}));
+}
+
+TEST_F(Batch, TruncatedMelodyIsLoggedAsSuch) {
+    std::string notes = "8c";
+    for (int i = 0; i < 60; ++i)
+        notes += ",8c";
+    const std::string longer = Rtx("long.txt", "L::" + notes);
+    Run(longer, 0, 1, 0);
+    EXPECT_EQ(Log(), "<time>Converting: " + longer + kTruncated);
+    EXPECT_TRUE(converter.AllSucceeded());
+}
+
+TEST_F(Batch, ReplaceAllAnswersEveryLaterQuestion) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    const std::string tune = Rtx("tune.txt", "T::8d");
+    for (const char* name : {"song.em1", "song.hx1", "tune.em2"})
+        WriteFile(out / name, "old");
+    ui.answers = {ReplaceAnswer::ReplaceAll};
+    Run(song + "," + tune, 0, 1, 1);
+    EXPECT_EQ(ui.events,
+              (std::vector<std::string>{"ASK The file: " + out / "song.em1" +
+                                            " already exists, would you like to replace it?",
+                                        kComplete}));
+    EXPECT_EQ(Output("song.hx1"), "0E0C0C004D454C4F44593A63330D0A");
+    EXPECT_EQ(Output("tune.em2"), "MELODY:d3\r\n");
+    EXPECT_TRUE(converter.m_bReplaceAll);
+    EXPECT_TRUE(converter.AllSucceeded());
+}
+
+TEST_F(Batch, CancelKeepsTheOldFilesAndEndsTheEntry) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    WriteFile(out / "song.em1", "old em");
+    WriteFile(out / "song.hx1", "old hx");
+    Run(song, 0, 1, 0); // no answer: Cancel
+    EXPECT_EQ(Output("song.em1"), "old em");
+    EXPECT_EQ(Output("song.hx1"), "old hx");
+    EXPECT_EQ(ui.events.size(), 2u);
+    EXPECT_EQ(ui.events.back(), kComplete);
+    EXPECT_EQ(Log(), "<time>Converting: " + song + " Status: Cancelled\r\n\r\n");
+    EXPECT_EQ(converter.Counts().cancelled, 1);
+    EXPECT_FALSE(converter.AllSucceeded());
+
+    // Replace for the iMelody file, Cancel for the hex file: the new one stays.
+    ui.events.clear();
+    ui.answers = {ReplaceAnswer::Replace, ReplaceAnswer::DoNotReplace};
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_EQ(Output("song.hx1"), "old hx");
+    EXPECT_EQ(ui.events.size(), 3u);
+    EXPECT_FALSE(converter.m_bReplaceAll);
+}
+
+TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    converter.ConvertMelodies(song, out / "missing/", 0, 1, 1);
+    const std::string em1 = out / "missing/song.em1";
+    const std::string em2 = out / "missing/song.em2";
+    EXPECT_EQ(ui.events, (std::vector<std::string>{
+                             kCaption + "The file: " + em1 + " could not be written.",
+                             kCaption + "The file: " + em2 + " could not be written.",
+                             kComplete,
+                         }));
+    EXPECT_EQ(Log(), "<time>Converting: " + song + " Status: Failed - The file: " + em1 +
+                         " could not be written.\r\n\r\n" + "<time>Converting: " + song +
+                         " Status: Failed - The file: " + em2 + " could not be written.\r\n\r\n");
+    EXPECT_EQ(converter.Counts().failed, 2);
+
+    // A read-only hex file: the new iMelody file stays, the old hex file too.
+    ui.events.clear();
+    WriteFile(out / "song.hx1", "old hx");
+    MakeReadOnly(out / "song.hx1");
+    converter.m_bReplaceAll = true;
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_EQ(Output("song.hx1"), "old hx");
+    EXPECT_EQ(ui.events.front(),
+              kCaption + "The file: " + out / "song.hx1" + " could not be written.");
+}
+
+TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    WriteFile(out / "song.em1", "old em");
+    WriteFile(out / "song.hx1", "old hx");
+    converter.m_bReplaceAll = true;
+    platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(Output("song.em1"), "old em");
+    EXPECT_EQ(Output("song.hx1"), "old hx"); // not attempted after the failure
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"song.em1", "song.hx1"}));
+    EXPECT_EQ(ui.events.front(),
+              kCaption + "The file: " + out / "song.em1" + " could not be written.");
+
+    ui.events.clear();
+    platform::faults::InjectFailure(platform::faults::FileOp::Rename, 2, EIO);
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_EQ(Output("song.hx1"), "old hx");
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"song.em1", "song.hx1"}));
+    EXPECT_FALSE(converter.AllSucceeded());
+}
+
+TEST_F(Batch, ALogThatCannotBeAppendedToIsReported) {
+    const std::string song = Rtx("song.txt", "S::8c");
+    WriteFile(logs / "MelodyConverter.log", "earlier\r\n");
+    MakeReadOnly(logs / "MelodyConverter.log");
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(
+        ui.events,
+        (std::vector<std::string>{
+            kCaption + "Could not create the log entry, make sure the log file is not read only.",
+            kComplete}));
+    EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier\r\n");
+    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_TRUE(converter.AllSucceeded()); // the log does not count
+
+    // A log folder that does not exist.
+    FakeMelodyUi other;
+    CMelodyConverter elsewhere(other, logs / "missing");
+    elsewhere.m_bReplaceAll = true;
+    elsewhere.ConvertMelodies(song, out.Folder(), 0, 1, 0);
+    EXPECT_EQ(other.events.front(),
+              kCaption +
+                  "Could not create the log entry, make sure the log file is not read only.");
+}
+
+TEST_F(Batch, PathsGivenOneByOneKeepTheirCommas) {
+    const std::string odd = Rtx("a,b.txt", "S::8c");
+    converter.ConvertMelodies(std::vector<std::string>{odd}, out.Folder(), 0, 1, 0);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a,b.em1", "a,b.hx1"}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+}
+
+} // namespace
