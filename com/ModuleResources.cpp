@@ -1,0 +1,110 @@
+#include "com/ModuleResources.h"
+
+#include "platform/ProgramPath.h"
+
+#include <cstring>
+#include <dlfcn.h>
+#include <elf.h>
+#include <filesystem>
+#include <fstream>
+#include <link.h>
+
+namespace com {
+namespace {
+
+constexpr std::string_view kSectionName = ".quillmere.resources";
+constexpr unsigned char kNativeClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
+
+// Reads size bytes at offset; false when the file is shorter.
+bool ReadAt(std::ifstream& file, std::uint64_t offset, void* out, std::uint64_t size) {
+    file.seekg(static_cast<std::streamoff>(offset));
+    file.read(static_cast<char*>(out), static_cast<std::streamsize>(size));
+    return file.good();
+}
+
+std::optional<std::string> ReadResourceSection(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    file.seekg(0, std::ios::end);
+    const std::uint64_t fileSize = static_cast<std::uint64_t>(file.tellg());
+    const auto fits = [&](std::uint64_t offset, std::uint64_t size) {
+        return offset <= fileSize && size <= fileSize - offset;
+    };
+
+    ElfW(Ehdr) header;
+    if (!ReadAt(file, 0, &header, sizeof header) ||
+        std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
+        header.e_ident[EI_CLASS] != kNativeClass || header.e_shentsize != sizeof(ElfW(Shdr)) ||
+        header.e_shstrndx == SHN_UNDEF || header.e_shstrndx >= header.e_shnum ||
+        !fits(header.e_shoff, std::uint64_t{header.e_shnum} * sizeof(ElfW(Shdr))))
+        return std::nullopt;
+    const auto sectionHeader = [&](unsigned index, ElfW(Shdr) & out) {
+        return ReadAt(file, header.e_shoff + std::uint64_t{index} * sizeof out, &out, sizeof out);
+    };
+    ElfW(Shdr) names;
+    if (!sectionHeader(header.e_shstrndx, names) || !fits(names.sh_offset, names.sh_size))
+        return std::nullopt;
+    std::string nameTable(names.sh_size, '\0');
+    if (!ReadAt(file, names.sh_offset, nameTable.data(), names.sh_size))
+        return std::nullopt;
+
+    for (unsigned i = 0; i < header.e_shnum; ++i) {
+        ElfW(Shdr) section;
+        if (!sectionHeader(i, section))
+            return std::nullopt;
+        if (section.sh_name >= nameTable.size() ||
+            std::string_view(nameTable.c_str() + section.sh_name) != kSectionName)
+            continue;
+        if (section.sh_type != SHT_PROGBITS || !fits(section.sh_offset, section.sh_size))
+            return std::nullopt;
+        std::string data(section.sh_size, '\0');
+        if (!ReadAt(file, section.sh_offset, data.data(), section.sh_size))
+            return std::nullopt;
+        return data;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> ReadModuleResource(const std::string& path, std::string_view type,
+                                              int id) {
+    const std::optional<std::string> section = ReadResourceSection(path);
+    if (!section)
+        return std::nullopt;
+    const std::string wanted = std::string(type) + " " + std::to_string(id) + "\n";
+    // Texts follow each other, separated by their terminators and any padding.
+    std::size_t pos = 0;
+    while (pos < section->size()) {
+        std::size_t end = section->find('\0', pos);
+        if (end == std::string::npos)
+            end = section->size();
+        const std::string_view text = std::string_view(*section).substr(pos, end - pos);
+        if (text.substr(0, wanted.size()) == wanted)
+            return std::string(text.substr(wanted.size()));
+        pos = end + 1;
+    }
+    return std::nullopt;
+}
+
+std::string ModulePathOf(const void* address) {
+    Dl_info info;
+    link_map* map = nullptr;
+    if (::dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 ||
+        map == nullptr)
+        return {};
+    // The program itself has an empty name in the loader's list.
+    if (map->l_name == nullptr || map->l_name[0] == '\0')
+        return platform::ProgramPath();
+    std::error_code ignored;
+    const std::filesystem::path full = std::filesystem::absolute(map->l_name, ignored);
+    return full.lexically_normal().string();
+}
+
+std::string ThisModulePath() {
+    static const char anchor = 0;
+    return ModulePathOf(&anchor);
+}
+
+} // namespace com

@@ -1,0 +1,31 @@
+#pragma once
+// The registry's home: one text file (see com/RegistryTree.h) at the path in
+// QUILLMERE_REGISTRY, by default $XDG_DATA_HOME/quillmere/registry.reg, or
+// ~/.local/share/quillmere/registry.reg when XDG_DATA_HOME is unset.
+//
+// Readers see either the old or the new file, never a half-written one: the
+// file is only ever replaced whole by renaming a finished temporary file
+// over it. Changes are made one at a time under an exclusive lock on the
+// file "<path>.lock", so two registrations at once both land.
+
+#include "com/HResult.h"
+#include "com/RegistryTree.h"
+
+#include <functional>
+#include <string>
+
+namespace com {
+
+std::string RegistryFilePath();
+
+// Reads the registry; a missing file is an empty registry. REGDB_E_READREGDB
+// when the file cannot be read or is malformed.
+HRESULT ReadRegistry(RegistryTree& out);
+
+// Reads, changes and writes the registry as one step under the lock. The file
+// is written only when edit succeeds; edit's failure is returned as it is.
+// REGDB_E_READREGDB or REGDB_E_WRITEREGDB when the file cannot be handled (a
+// malformed file is never overwritten).
+HRESULT EditRegistry(const std::function<HRESULT(RegistryTree&)>& edit);
+
+} // namespace com

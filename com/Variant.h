@@ -1,0 +1,87 @@
+#pragma once
+// Tagged values and the argument block of a dispatch call, in their usual
+// binary layout. Enough of the type tags for strings, integers and interface
+// pointers, passed by value or by reference.
+
+#include "com/Unknown.h"
+
+#include <cstdint>
+
+class IDispatch;
+
+enum VARENUM : VARTYPE {
+    VT_EMPTY = 0,
+    VT_NULL = 1,
+    VT_I2 = 2,
+    VT_I4 = 3,
+    VT_BSTR = 8,
+    VT_DISPATCH = 9,
+    VT_ERROR = 10,
+    VT_BOOL = 11,
+    VT_VARIANT = 12,
+    VT_UNKNOWN = 13,
+    VT_UI4 = 19,
+    VT_INT = 22,
+    VT_UINT = 23,
+    VT_VOID = 24,
+    VT_HRESULT = 25,
+    VT_BYREF = 0x4000,
+};
+
+struct VARIANT {
+    VARTYPE vt;
+    WORD wReserved1;
+    WORD wReserved2;
+    WORD wReserved3;
+    union {
+        std::int64_t llVal;
+        LONG lVal;
+        std::int16_t iVal;
+        std::int16_t boolVal;
+        SCODE scode;
+        double dblVal;
+        BSTR bstrVal;
+        IUnknown* punkVal;
+        IDispatch* pdispVal;
+        BSTR* pbstrVal;
+        LONG* plVal;
+        VARIANT* pvarVal;
+        void* byref;
+        struct {
+            void* pvRecord;
+            void* pRecInfo;
+        } record;
+    };
+};
+using VARIANTARG = VARIANT;
+static_assert(sizeof(VARIANT) == 8 + 2 * sizeof(void*));
+
+// Arguments of IDispatch::Invoke, the last argument first.
+struct DISPPARAMS {
+    VARIANTARG* rgvarg;
+    DISPID* rgdispidNamedArgs;
+    UINT cArgs;
+    UINT cNamedArgs;
+};
+
+struct EXCEPINFO {
+    WORD wCode;
+    WORD wReserved;
+    BSTR bstrSource;
+    BSTR bstrDescription;
+    BSTR bstrHelpFile;
+    DWORD dwHelpContext;
+    void* pvReserved;
+    HRESULT (*pfnDeferredFillIn)(EXCEPINFO*);
+    SCODE scode;
+};
+
+// Invoke flags.
+constexpr WORD DISPATCH_METHOD = 0x1;
+constexpr WORD DISPATCH_PROPERTYGET = 0x2;
+constexpr WORD DISPATCH_PROPERTYPUT = 0x4;
+constexpr WORD DISPATCH_PROPERTYPUTREF = 0x8;
+
+void VariantInit(VARIANT* value);
+// Frees what the value owns (a string, an interface reference) and empties it.
+HRESULT VariantClear(VARIANT* value);
