@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <regex>
-#include <thread>
 
 using namespace logoconv;
 using picturetest::Box;
@@ -110,16 +109,6 @@ TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {
         EXPECT_EQ(messages.Lines(), expectedBoxes);
         EXPECT_EQ(LogOf(app), expectedLog);
     }
-    std::filesystem::remove(app / "PictureConverter.log");
-    {
-        RecordedMessages messages;
-        WriteFile(in / "a.lgo", "keep");
-        std::filesystem::permissions(in / "a.lgo", std::filesystem::perms::owner_read);
-        EXPECT_EQ(RunPictureBatch(in / "a.ota", in.Folder(), app.Folder()).failed, 1u);
-        EXPECT_EQ(messages.Lines(), expectedBoxes);
-        EXPECT_EQ(LogOf(app), expectedLog);
-        EXPECT_EQ(ReadFile(in / "a.lgo"), "keep");
-    }
     {
         // Without a log the output's write is the first one, and the disk is full.
         testsupport::TempDir noLog, out;
@@ -148,25 +137,4 @@ TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
               (std::vector<std::string>{Box("Error! Could not open the log file!"), notice, notice,
                                         Box("Conversion completed!")}));
     EXPECT_EQ(ReadFile(out / "a.lgo"), Rows(14));
-}
-
-TEST(PictureBatch, CallsInSeveralThreadsKeepTheirOwnState) {
-    testsupport::TempDir in, outA, outB, app;
-    WriteFile(in / "big.txt", Rows(28));
-    WriteFile(in / "small.txt", Rows(14));
-    std::string bigList, smallList;
-    for (int i = 0; i < 50; ++i) {
-        bigList += (i ? "," : "") + in / "big.txt";
-        smallList += (i ? "," : "") + in / "small.txt";
-    }
-    const auto quiet = platform::SetMessagePresenter([](void*, const char*, const char*) {});
-    PictureBatchSummary a, b;
-    std::thread first([&] { a = RunPictureBatch(bigList, outA.Folder(), app.Folder()); });
-    std::thread second([&] { b = RunPictureBatch(smallList, outB.Folder(), app.Folder()); });
-    first.join();
-    second.join();
-    platform::SetMessagePresenter(quiet.show, quiet.context);
-    EXPECT_EQ(a.converted + b.converted, 100u);
-    EXPECT_EQ(ReadFile(outA / "big.lgo").size(), 602u);
-    EXPECT_EQ(ReadFile(outB / "small.lgo"), Rows(14));
 }
