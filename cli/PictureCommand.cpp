@@ -18,17 +18,25 @@ namespace {
 const char kPictureUsage[] =
     "Usage: emsconv picture [-o DIR] [--log-dir DIR] FILE...\n"
     "\n"
-    "Converts Smart Messaging pictures (72x14 or 72x28, hexadecimal text) into EMS\n"
-    "picture files whose names end in \"lgo\".\n"
+    "Converts Smart Messaging pictures in hexadecimal text (operator logos and OTA\n"
+    "bitmaps of 72x14 or 72x28 pixels, with or without their header) into EMS\n"
+    "picture files. FILE dir/logo.ota gives DIR/logo.lgo: the last three characters\n"
+    "of the name become \"lgo\". A 72x14 picture is written as its picture data, a\n"
+    "72x28 picture as the three user-data headers of a three-part message.\n"
+    "Each FILE is one path, even when it holds a \",\".\n"
     "\n"
-    "Options:\n"
+    "Options (before or after the files; \"--\" ends them):\n"
     "  -o DIR         output folder (default: the current folder)\n"
     "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder)\n"
     "  -h, --help     show this help\n"
     "\n"
-    "Messages are written to standard error as \"CAPTION: TEXT\" lines.\n"
-    "Exit status: 0 every file converted, 1 a file was not found, not a valid\n"
-    "picture or not written, 2 usage error.\n";
+    "Every message of the conversion is written to standard error as one line\n"
+    "\"CAPTION: TEXT\", ending with \"ZEV Urur Orarodude: Conversion completed!\".\n"
+    "Each file adds an entry, with a drawing of the picture, to PictureConverter.log.\n"
+    "\n"
+    "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
+    "picture or not written; 2 usage error. A log that cannot be opened is\n"
+    "reported but does not change the exit status.\n";
 
 std::string CurrentFolder() {
     std::error_code error;
