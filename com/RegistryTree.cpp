@@ -91,12 +91,10 @@ bool RegistryTree::CreateKey(std::string_view path) {
 
 bool RegistryTree::DeleteTree(std::string_view path) {
     const std::string lower = Lower(path);
-    const auto first = m_keys.find(lower);
-    if (first == m_keys.end())
+    if (m_keys.erase(lower) == 0)
         return false;
-    // Subkeys sort right after their parent: "parent\" up to (not including) "parent]".
-    const auto last = m_keys.lower_bound(lower + "]");
-    m_keys.erase(first, last);
+    // Every subkey path starts with "parent\", so it sorts before "parent]".
+    m_keys.erase(m_keys.lower_bound(lower + "\\"), m_keys.lower_bound(lower + "]"));
     return true;
 }
 

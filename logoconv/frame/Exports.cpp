@@ -1,0 +1,32 @@
+// The module's only exported entry points.
+
+#include "logoconv/frame/ILogoConverter.h"
+#include "logoconv/frame/LogoConverterFactory.h"
+#include "logoconv/frame/PellumoIdentity.h"
+#include "logoconv/frame/PellumoModule.h"
+
+#include "com/ServerRegistration.h"
+
+#define PELLUMO_EXPORT extern "C" __attribute__((visibility("default")))
+
+PELLUMO_EXPORT HRESULT DllCanUnloadNow() {
+    return pellumo::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+}
+
+PELLUMO_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
+    if (object == nullptr)
+        return E_POINTER;
+    *object = nullptr;
+    if (clsid != CLSID_LogoConverter)
+        return CLASS_E_CLASSNOTAVAILABLE;
+    return pellumo::LogoConverterFactory().QueryInterface(riid, object);
+}
+
+// Records the class, its ProgIDs and the type library in the registry.
+PELLUMO_EXPORT HRESULT DllRegisterServer() {
+    return com::RegisterServer(pellumo::kRegistrationScript, true);
+}
+
+PELLUMO_EXPORT HRESULT DllUnregisterServer() {
+    return com::UnregisterServer(pellumo::kRegistrationScript, true);
+}

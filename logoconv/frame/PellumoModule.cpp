@@ -1,0 +1,29 @@
+#include "logoconv/frame/PellumoModule.h"
+
+#include <atomic>
+
+namespace pellumo {
+namespace {
+
+std::atomic<LONG> g_lockCount{0};
+
+} // namespace
+
+void LockModule() {
+    ++g_lockCount;
+}
+
+void UnlockModule() {
+    --g_lockCount;
+}
+
+LONG ModuleLockCount() {
+    return g_lockCount.load();
+}
+
+std::mutex& ConversionMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+} // namespace pellumo
