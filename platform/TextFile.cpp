@@ -88,16 +88,20 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
     return true;
 }
 
+// Opens a file for reading. Folders, pipes and sockets are refused: they are
+// not files to convert, and opening a pipe without a writer would block.
 int OpenForReading(const std::string& path) {
-    const int fd = OpenFile(path.c_str(), O_RDONLY);
+    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return -1;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) ||
+        S_ISSOCK(info.st_mode)) {
         ::close(fd);
-        errno = EISDIR;
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

@@ -42,6 +42,10 @@ TEST_F(TextFileTest, ReadsBytesExactlyAndRefusesMissingFilesAndFolders) {
     EXPECT_FALSE(ReadWholeFile(dir.Path().string(), text));
     EXPECT_FALSE(CanOpenForReading(dir.Path().string()));
     EXPECT_TRUE(CanOpenForReading(dir / "in.txt"));
+
+    // A pipe with no writer must not block the reader.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadWholeFile(dir / "pipe", text));
 }
 
 TEST_F(TextFileTest, PrefixReadStopsAtLimitButReportsFullSize) {
