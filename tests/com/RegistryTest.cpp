@@ -1,0 +1,140 @@
+// The registry tree, its text form and its file: locking, safe replacement.
+
+#include "com/RegistryFile.h"
+#include "com/RegistryTree.h"
+
+#include "tests/com/ScopedRegistry.h"
+
+#include "platform/FileFaults.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using com::RegistryTree;
+
+TEST(RegistryTree, KeysValuesAndDeletion) {
+    RegistryTree tree;
+    ASSERT_TRUE(tree.SetValue("CLSID\\{A}\\InprocServer32", "", "/lib/a.so"));
+    ASSERT_TRUE(tree.SetValue("CLSID\\{A}\\InprocServer32", "ThreadingModel", "both"));
+    ASSERT_TRUE(tree.SetValue("Pellumo.LogoConverter", "", "x"));
+    ASSERT_TRUE(tree.SetValue("Pellumo.LogoConverter.1", "", "y"));
+    ASSERT_TRUE(tree.SetValue("Pellumo.LogoConverter\\CLSID", "", "z"));
+    EXPECT_TRUE(tree.KeyExists("clsid\\{a}")); // ancestors exist; case does not matter
+    EXPECT_EQ(tree.GetValue("CLSID\\{A}\\INPROCSERVER32", "threadingmodel"), "both");
+    EXPECT_EQ(tree.SubKeyNames("CLSID"), std::vector<std::string>{"{A}"});
+    EXPECT_FALSE(tree.GetValue("CLSID\\{A}", "").has_value());
+
+    // Deleting a key takes its subtree, never a sibling that merely shares its prefix.
+    EXPECT_TRUE(tree.DeleteTree("Pellumo.LogoConverter"));
+    EXPECT_FALSE(tree.KeyExists("Pellumo.LogoConverter\\CLSID"));
+    EXPECT_EQ(tree.GetValue("Pellumo.LogoConverter.1", ""), "y");
+    EXPECT_TRUE(tree.DeleteTree("CLSID\\{A}"));
+    EXPECT_TRUE(tree.KeyExists("CLSID"));
+    EXPECT_FALSE(tree.DeleteTree("CLSID\\{A}"));
+
+    // What a .reg line cannot hold is refused rather than written broken.
+    EXPECT_FALSE(tree.SetValue("Bad", "", "two\nlines"));
+    EXPECT_FALSE(tree.SetValue("a\\\\b", "", "x"));
+    EXPECT_FALSE(tree.CreateKey(""));
+}
+
+TEST(RegistryTree, TextRoundTripKeepsEmptyKeysQuotesAndForeignValues) {
+    RegistryTree tree;
+    tree.CreateKey("CLSID");
+    tree.SetValue("App", "", "say \"hi\" C:\\dir\\");
+    tree.SetValue("App", "Path", "/opt/a b/lib.so");
+    const std::string foreign = "[HKEY_CLASSES_ROOT\\Other]\n\"Size\"=dword:0000002a\n"
+                                "\"Blob\"=hex:01,02,\\\n  03\n";
+    const std::string text = tree.ToText() + "\n; a comment\n" + foreign;
+    std::string error;
+    const auto read = RegistryTree::FromText(text, &error);
+    ASSERT_TRUE(read.has_value()) << error;
+    EXPECT_TRUE(read->KeyExists("CLSID"));
+    EXPECT_EQ(read->GetValue("App", ""), "say \"hi\" C:\\dir\\");
+    EXPECT_EQ(read->GetValue("App", "Path"), "/opt/a b/lib.so");
+    EXPECT_FALSE(read->GetValue("Other", "Size").has_value()); // not a string
+    const std::string again = read->ToText();
+    EXPECT_NE(again.find("\"Size\"=dword:0000002a\n"), std::string::npos);
+    EXPECT_NE(again.find("\"Blob\"=hex:01,02,03\n"), std::string::npos);
+    EXPECT_EQ(RegistryTree::FromText(again)->ToText(), again);
+}
+
+TEST(RegistryTree, MalformedTextIsRejectedWithItsLine) {
+    std::string error;
+    EXPECT_FALSE(RegistryTree::FromText("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\X]\n", &error));
+    EXPECT_EQ(error.rfind("line 3:", 0), 0u) << error;
+    EXPECT_FALSE(RegistryTree::FromText("REGEDIT4\n@=\"no key\"\n"));
+    EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\n@=\"open\n"));
+    EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\ngarbage\n"));
+    EXPECT_TRUE(RegistryTree::FromText("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CLASSES_ROOT\\A]\r\n"));
+}
+
+TEST(RegistryFile, PathComesFromTheEnvironment) {
+    testsupport::ScopedRegistry registry;
+    EXPECT_EQ(com::RegistryFilePath(), registry.Path());
+    ::unsetenv("QUILLMERE_REGISTRY");
+    const char* oldXdg = std::getenv("XDG_DATA_HOME");
+    const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";
+    ::setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(com::RegistryFilePath(), "/data/quillmere/registry.reg");
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(com::RegistryFilePath(),
+              std::string(std::getenv("HOME")) + "/.local/share/quillmere/registry.reg");
+    if (oldXdg != nullptr)
+        ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+}
+
+TEST(RegistryFile, EditsAreWrittenWholeAndOnlyOnSuccess) {
+    testsupport::ScopedRegistry registry;
+    RegistryTree tree;
+    ASSERT_EQ(com::ReadRegistry(tree), S_OK); // no file yet: empty
+    EXPECT_FALSE(tree.KeyExists("CLSID"));
+
+    ASSERT_EQ(com::EditRegistry([](RegistryTree& t) {
+                  t.SetValue("CLSID\\{A}", "", "first");
+                  return S_OK;
+              }),
+              S_OK);
+    const std::string written = testsupport::ReadFile(registry.Path());
+    EXPECT_EQ(written.rfind("REGEDIT4\n", 0), 0u);
+
+    // A failed edit and a failed write both leave the file as it was.
+    EXPECT_EQ(com::EditRegistry([](RegistryTree& t) {
+                  t.DeleteTree("CLSID");
+                  return E_FAIL;
+              }),
+              E_FAIL);
+    platform::faults::InjectFailure(platform::faults::FileOp::Rename, 1, EIO);
+    EXPECT_EQ(com::EditRegistry([](RegistryTree& t) {
+                  t.DeleteTree("CLSID");
+                  return S_OK;
+              }),
+              REGDB_E_WRITEREGDB);
+    platform::faults::ClearFailures();
+    EXPECT_EQ(testsupport::ReadFile(registry.Path()), written);
+
+    // A malformed file is reported and never overwritten.
+    testsupport::WriteFile(registry.Path(), "[HKEY_CLASSES_ROOT\\A]\nnonsense\n");
+    EXPECT_EQ(com::ReadRegistry(tree), REGDB_E_READREGDB);
+    EXPECT_EQ(com::EditRegistry([](RegistryTree&) { return S_OK; }), REGDB_E_READREGDB);
+    EXPECT_EQ(testsupport::ReadFile(registry.Path()), "[HKEY_CLASSES_ROOT\\A]\nnonsense\n");
+}
+
+TEST(RegistryFile, ConcurrentEditsAllLand) {
+    testsupport::ScopedRegistry registry;
+    constexpr int kPerThread = 25;
+    const auto writer = [](const char* who) {
+        for (int i = 0; i < kPerThread; ++i)
+            com::EditRegistry([&](RegistryTree& t) {
+                t.SetValue(std::string("Keys\\") + who + std::to_string(i), "", "x");
+                return S_OK;
+            });
+    };
+    std::thread a(writer, "a"), b(writer, "b");
+    a.join();
+    b.join();
+    RegistryTree tree;
+    ASSERT_EQ(com::ReadRegistry(tree), S_OK);
+    EXPECT_EQ(tree.SubKeyNames("Keys").size(), 2u * kPerThread);
+}
