@@ -11,7 +11,7 @@ bool RunLogoConverter(const std::string& logoFiles, const std::string& outputDir
     ILogoConverter* converter = nullptr;
     const HRESULT hr = CoCreateInstance(CLSID_LogoConverter, nullptr, CLSCTX_ALL,
                                         IID_ILogoConverter, reinterpret_cast<void**>(&converter));
-    if (FAILED(hr)) {
+    if (FAILED(hr) || converter == nullptr) {
         if (converter != nullptr)
             converter->Release();
         return false;

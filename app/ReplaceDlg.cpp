@@ -83,8 +83,9 @@ void CReplaceDlg::keyPressEvent(QKeyEvent* event) {
     }
     // Enter presses the answer that has the focus; anywhere else it is the
     // OK command, which answers nothing.
+    QWidget* focused = focusWidget();
     for (QPushButton* button : {m_replace, m_replaceAll, m_cancel}) {
-        if (button->hasFocus()) {
+        if (button == focused) {
             button->click();
             return;
         }

@@ -1,0 +1,94 @@
+#include "DesktopFakes.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <utility>
+
+namespace apptest {
+
+DesktopFakes::DesktopFakes()
+    : m_previousBoxes(app::SetMessageBoxes(this)), m_previousChooser(app::SetFileChooser(this)),
+      m_previousOpener(app::SetUrlOpener(this)) {}
+
+DesktopFakes::~DesktopFakes() {
+    app::SetMessageBoxes(m_previousBoxes);
+    app::SetFileChooser(m_previousChooser);
+    app::SetUrlOpener(m_previousOpener);
+}
+
+std::vector<std::string> DesktopFakes::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const ShownMessage& message : messages)
+        texts.push_back(message.text);
+    return texts;
+}
+
+void DesktopFakes::Show(QWidget* owner, const std::string& text, const std::string& caption) {
+    messages.push_back({owner, text, caption});
+}
+
+std::optional<std::vector<std::string>> DesktopFakes::ChooseFilesToOpen(QWidget*) {
+    if (openAnswers.empty())
+        return std::nullopt;
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> DesktopFakes::ChooseFileToSave(QWidget*, const std::string& proposedName,
+                                                          const std::string& filterName,
+                                                          const std::string& pattern) {
+    saveRequests.push_back({proposedName, filterName, pattern});
+    if (saveAnswers.empty())
+        return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
+bool DesktopFakes::Open(const QUrl& url) {
+    openedUrls.push_back(url);
+    return urlOpenerSucceeds;
+}
+
+// Every modal window that is shown gets its answer once its own event loop
+// runs.
+struct ModalAnswerer::Poller : QObject {
+    std::function<void(QWidget*)> answer;
+    int* answered;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Show || !watched->isWidgetType())
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        if (!widget->isWindow() || !widget->isModal())
+            return false;
+        QTimer::singleShot(0, this, [this, target = QPointer<QWidget>(widget)] {
+            if (target && target->isVisible()) {
+                ++*answered;
+                answer(target);
+            }
+        });
+        return false;
+    }
+};
+
+ModalAnswerer::ModalAnswerer(std::function<void(QWidget*)> answer) : m_poller(new Poller) {
+    m_poller->answer = std::move(answer);
+    m_poller->answered = &m_answered;
+    qApp->installEventFilter(m_poller);
+}
+
+ModalAnswerer::~ModalAnswerer() {
+    qApp->removeEventFilter(m_poller);
+    delete m_poller;
+}
+
+void FlushDeferredDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+} // namespace apptest

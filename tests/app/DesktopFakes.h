@@ -1,0 +1,83 @@
+#pragma once
+// Stand-ins for the desktop's message boxes, file choosers and document
+// opener, installed for the life of one DesktopFakes object, and a helper
+// that answers the next modal dialog.
+
+#include "app/DesktopSeams.h"
+
+#include <QUrl>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace apptest {
+
+struct ShownMessage {
+    QWidget* owner;
+    std::string text;
+    std::string caption;
+};
+
+struct SaveRequest {
+    std::string proposedName;
+    std::string filterName;
+    std::string pattern;
+};
+
+class DesktopFakes final : public app::IMessageBox,
+                           public app::IFileChooser,
+                           public app::IUrlOpener {
+public:
+    DesktopFakes();
+    ~DesktopFakes() override;
+    DesktopFakes(const DesktopFakes&) = delete;
+    DesktopFakes& operator=(const DesktopFakes&) = delete;
+
+    // Answers of the next choosers, in order; nothing stands for Cancel.
+    std::deque<std::optional<std::vector<std::string>>> openAnswers;
+    std::deque<std::optional<std::string>> saveAnswers;
+    bool urlOpenerSucceeds = true;
+
+    // What was shown, asked and opened.
+    std::vector<ShownMessage> messages;
+    std::vector<SaveRequest> saveRequests;
+    std::vector<QUrl> openedUrls;
+
+    std::vector<std::string> MessageTexts() const;
+
+    void Show(QWidget* owner, const std::string& text, const std::string& caption) override;
+    std::optional<std::vector<std::string>> ChooseFilesToOpen(QWidget* owner) override;
+    std::optional<std::string> ChooseFileToSave(QWidget* owner, const std::string& proposedName,
+                                                const std::string& filterName,
+                                                const std::string& pattern) override;
+    bool Open(const QUrl& url) override;
+
+private:
+    app::IMessageBox* m_previousBoxes;
+    app::IFileChooser* m_previousChooser;
+    app::IUrlOpener* m_previousOpener;
+};
+
+// Calls answer with every modal window that opens from now until the helper
+// is destroyed, so that a test can drive dialogs run with exec().
+class ModalAnswerer {
+public:
+    explicit ModalAnswerer(std::function<void(QWidget*)> answer);
+    ~ModalAnswerer();
+    ModalAnswerer(const ModalAnswerer&) = delete;
+    ModalAnswerer& operator=(const ModalAnswerer&) = delete;
+
+    int Answered() const { return m_answered; }
+
+private:
+    struct Poller;
+    Poller* m_poller;
+    int m_answered = 0;
+};
+
+// Runs deferred deletions, so that a dialog closed with WA_DeleteOnClose is gone.
+void FlushDeferredDeletes();
+
+} // namespace apptest

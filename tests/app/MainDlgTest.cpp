@@ -1,0 +1,192 @@
+#include "app/MainDlg.h"
+#include "DesktopFakes.h"
+#include "app/AboutDlg.h"
+#include "app/ConverterApp.h"
+#include "app/DialogControls.h"
+#include "app/MelodyDlg.h"
+#include "app/PictureDlg.h"
+#include "app/ProductInfoDlg.h"
+#include "app/Resources.h"
+#include "app/SystemCommand.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <new>
+
+using namespace app;
+using apptest::DesktopFakes;
+using apptest::ModalAnswerer;
+
+namespace {
+
+QStringList LabelTexts(const QWidget* dlg) {
+    QStringList texts;
+    for (const QLabel* label : dlg->findChildren<QLabel*>())
+        if (!label->text().isEmpty())
+            texts << label->text();
+    return texts;
+}
+
+// The dialogs carry no meta-object of their own, so findChildren<T> would
+// match every QDialog.
+template <typename T> QList<T*> Converters(const CMainDlg& main) {
+    QList<T*> found;
+    for (QObject* child : main.children())
+        if (auto* dlg = dynamic_cast<T*>(child))
+            found << dlg;
+    return found;
+}
+
+class FailingMelodyDlg : public CMelodyDlg {
+public:
+    bool CreateModeless(QWidget*, int) override { return false; }
+};
+
+// A main dialog whose converter dialogs cannot be had in the ways a test picks.
+class FaultyMainDlg : public CMainDlg {
+public:
+    enum class Fault { CreateFails, NullObject, Throws } fault = Fault::CreateFails;
+
+protected:
+    CMelodyDlg* NewMelodyDlg() override {
+        if (fault == Fault::Throws) {
+            errno = ENOENT;
+            throw std::bad_alloc();
+        }
+        return new FailingMelodyDlg;
+    }
+    CPictureDlg* NewPictureDlg() override { return nullptr; }
+};
+
+} // namespace
+
+TEST(MainDlg, ShowsItsTitleBannerWelcomeAndButtons) {
+    CMainDlg dlg;
+    EXPECT_EQ(dlg.windowTitle(), "Corvane EMS Converter 1.1");
+    EXPECT_FALSE(dlg.m_hIcon.isNull());
+    EXPECT_FALSE(dlg.windowIcon().isNull());
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(LabelTexts(&dlg).contains("Welcome to the Corvane EMS Converter. Please select the "
+                                          "type of file you would like to convert."));
+    bool banner = false;
+    for (const QLabel* label : dlg.findChildren<QLabel*>())
+        banner = banner || label->pixmap().size() == QSize(400, 80);
+    EXPECT_TRUE(banner);
+    for (const auto& [id, caption] : {std::pair{IDC_MELODIES, "Melodies"},
+                                      {IDC_PICTURES, "Pictures"},
+                                      {IDC_ABOUT, "About..."},
+                                      {IDC_CLOSE, "Close"}})
+        EXPECT_EQ(Control<QPushButton>(&dlg, id)->text(), caption);
+}
+
+TEST(MainDlg, AboutBoxesShowTheirOwnTexts) {
+    const CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), "About Quillmere");
+    EXPECT_TRUE(LabelTexts(&about).contains("Quillmere Version 1.0"));
+    EXPECT_EQ(Control<QPushButton>(&about, IDOK)->text(), "OK");
+
+    const CProductInfoDlg info;
+    EXPECT_EQ(info.windowTitle(), "Corvane EMS Converter");
+    EXPECT_TRUE(LabelTexts(&info).contains("Corvane EMS Converter"));
+    EXPECT_TRUE(LabelTexts(&info).contains("Version 1.0"));
+    EXPECT_FALSE(info.windowIcon().isNull());
+    EXPECT_EQ(Control<QPushButton>(&info, IDOK)->text(), "OK");
+}
+
+TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
+    CMainDlg dlg;
+    const QList<QAction*> actions = dlg.SystemMenu()->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    EXPECT_EQ(actions.back()->text(), "&About Quillmere...");
+    EXPECT_EQ(actions.back()->data().toUInt(), 16u);
+
+    for (unsigned id : {0x10u, 0x13u, 0x1Fu})
+        EXPECT_TRUE(IsAboutCommand(id)) << id;
+    for (unsigned id : {0x0u, 0x0Fu, 0x20u, 0x110u, SC_MINIMIZE, SC_CLOSE, SC_RESTORE})
+        EXPECT_FALSE(IsAboutCommand(id)) << id;
+
+    // The menu entry and a command with low bits set open CAboutDlg; the
+    // About... button opens the other box.
+    std::vector<std::string> opened;
+    {
+        const ModalAnswerer answerer([&](QWidget* modal) {
+            opened.push_back(dynamic_cast<CAboutDlg*>(modal)         ? "about"
+                             : dynamic_cast<CProductInfoDlg*>(modal) ? "info"
+                                                                     : "other");
+            Control<QPushButton>(modal, IDOK)->click();
+        });
+        actions.back()->trigger();
+        dlg.OnSysCommand(0x13);
+        Control<QPushButton>(&dlg, IDC_ABOUT)->click();
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"about", "about", "info"}));
+}
+
+TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
+    CMainDlg dlg;
+    Control<QPushButton>(&dlg, IDC_MELODIES)->click();
+    Control<QPushButton>(&dlg, IDC_MELODIES)->click();
+    Control<QPushButton>(&dlg, IDC_PICTURES)->click();
+    const auto melodies = Converters<CMelodyDlg>(dlg);
+    ASSERT_EQ(melodies.size(), 2);
+    ASSERT_EQ(Converters<CPictureDlg>(dlg).size(), 1);
+    for (QDialog* converter :
+         {static_cast<QDialog*>(melodies[0]), static_cast<QDialog*>(melodies[1]),
+          static_cast<QDialog*>(Converters<CPictureDlg>(dlg)[0])}) {
+        EXPECT_TRUE(converter->isVisible());
+        EXPECT_TRUE(converter->isEnabled());
+        EXPECT_FALSE(converter->isModal());
+    }
+    Control<QAbstractButton>(melodies[0], IDC_MELODY_TARGET2)->click();
+    EXPECT_EQ(melodies[0]->m_bTarget2, 1);
+    EXPECT_EQ(melodies[1]->m_bTarget2, 0);
+}
+
+TEST(MainDlg, ConverterDialogFailuresAreReported) {
+    DesktopFakes fakes;
+    FaultyMainDlg dlg;
+    dlg.OnMelodies();
+    dlg.OnPictures();
+    dlg.fault = FaultyMainDlg::Fault::Throws;
+    dlg.OnMelodies();
+    ASSERT_EQ(fakes.messages.size(), 3u);
+    EXPECT_EQ(fakes.messages[0].text, "Dialog failed to be created.");
+    EXPECT_EQ(fakes.messages[1].text, "pdlg is a NULL pointer.");
+    EXPECT_EQ(fakes.messages[2].text, "No such file or directory (0x2)");
+    for (const auto& message : fakes.messages) {
+        EXPECT_EQ(message.caption, "Quillmere");
+        EXPECT_EQ(message.owner, &dlg);
+    }
+    EXPECT_TRUE(Converters<CMelodyDlg>(dlg).isEmpty()); // the failed one is not left behind
+}
+
+TEST(MainDlg, ClosingTheMainDialogClosesTheConvertersAndEndsTheProgram) {
+    QPointer<CMelodyDlg> melody;
+    QPointer<CPictureDlg> picture;
+    const ModalAnswerer answerer([&](QWidget* modal) {
+        auto* main = dynamic_cast<CMainDlg*>(modal);
+        ASSERT_NE(main, nullptr);
+        EXPECT_EQ(theApp.m_pMainWnd, main);
+        main->OnMelodies();
+        main->OnPictures();
+        melody = Converters<CMelodyDlg>(*main).value(0);
+        picture = Converters<CPictureDlg>(*main).value(0);
+        Control<QPushButton>(main, IDC_CLOSE)->click();
+        EXPECT_FALSE(melody && melody->isVisible());
+        EXPECT_FALSE(picture && picture->isVisible());
+    });
+    EXPECT_FALSE(theApp.InitInstance());
+    apptest::FlushDeferredDeletes();
+    EXPECT_EQ(answerer.Answered(), 1);
+    EXPECT_TRUE(melody.isNull());
+    EXPECT_TRUE(picture.isNull());
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
+    EXPECT_STREQ(theApp.m_pszAppName, "Quillmere");
+}

@@ -1,0 +1,236 @@
+#include "app/MelodyDlg.h"
+#include "DesktopFakes.h"
+#include "app/DialogControls.h"
+#include "app/Resources.h"
+#include "support/TempDir.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace app;
+using apptest::DesktopFakes;
+using apptest::ModalAnswerer;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+class MelodyDlgTest : public ::testing::Test {
+protected:
+    MelodyDlgTest() : dlg(new CMelodyDlg) {
+        dlg->m_strProgramFolder = program.Folder();
+        EXPECT_TRUE(dlg->CreateModeless(nullptr));
+    }
+    ~MelodyDlgTest() override {
+        if (dlg)
+            dlg->close();
+        apptest::FlushDeferredDeletes();
+    }
+
+    QLineEdit* Edit(int id) const { return Control<QLineEdit>(dlg, id); }
+    QCheckBox* Check(int id) const { return Control<QCheckBox>(dlg, id); }
+    void Press(int id) const { Control<QPushButton>(dlg, id)->click(); }
+    // What the user types changes the control, not the stored value.
+    void Type(int id, const std::string& text) const {
+        Edit(id)->setText(QString::fromStdString(text));
+    }
+
+    DesktopFakes fakes;
+    TempDir program;
+    QPointer<CMelodyDlg> dlg;
+};
+
+} // namespace
+
+TEST_F(MelodyDlgTest, FreshDialogShowsItsTextsAndInitialValues) {
+    EXPECT_EQ(dlg->windowTitle(), "Corvane EMS Melody Converter");
+    EXPECT_FALSE(dlg->isVisible()); // the opener shows it
+    EXPECT_FALSE(dlg->windowIcon().isNull());
+    EXPECT_EQ(Control<QLabel>(dlg, IDC_MELODY_INTRO)->text(),
+              "Please select the SmartMessaging file you wish to convert by specifying a valid "
+              "file path or browsing to the appropriate file. NOTE: The file must have a \".txt\" "
+              "or \".rtx\" extension.");
+    EXPECT_TRUE(Edit(IDC_MELODY_RTX_FILES)->text().isEmpty());
+    EXPECT_TRUE(Edit(IDC_MELODY_OUTPUT_DIR)->text().isEmpty());
+    EXPECT_EQ(Check(IDC_MELODY_CHECK_HEADER)->text(), "Include header information.");
+    EXPECT_TRUE(Check(IDC_MELODY_CHECK_HEADER)->isChecked());
+    EXPECT_TRUE(Check(IDC_MELODY_TARGET1)->isChecked());
+    EXPECT_FALSE(Check(IDC_MELODY_TARGET2)->isChecked());
+    EXPECT_TRUE(Check(IDC_MELODY_TARGET1)->text().startsWith("(1) Corvane "));
+    EXPECT_TRUE(Check(IDC_MELODY_TARGET2)->text().startsWith("(2) Corvane "));
+    for (const auto& [id, caption] : {std::pair{IDC_MELODY_BROWSE_INPUT, "Browse"},
+                                      {IDC_MELODY_BROWSE_OUTPUT, "Browse"},
+                                      {IDC_MELODY_CONVERT, "Convert"},
+                                      {IDCANCEL, "Cancel"},
+                                      {IDC_MELODY_HELP, "Help"}})
+        EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+
+    CMelodyDlg other;
+    EXPECT_FALSE(other.CreateModeless(nullptr, CMelodyDlg::IDD + 1));
+}
+
+TEST_F(MelodyDlgTest, CheckBoxFlipsItsFlagWithoutLosingTypedText) {
+    Type(IDC_MELODY_RTX_FILES, "/in/a.txt");
+    Type(IDC_MELODY_OUTPUT_DIR, "/out");
+    Check(IDC_MELODY_TARGET2)->click();
+    EXPECT_EQ(dlg->m_bTarget2, 1);
+    EXPECT_TRUE(Check(IDC_MELODY_TARGET2)->isChecked());
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt");
+    EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/out");
+
+    Check(IDC_MELODY_CHECK_HEADER)->click();
+    Check(IDC_MELODY_TARGET1)->click();
+    EXPECT_EQ(dlg->m_bIncludeHeader, 0);
+    EXPECT_EQ(dlg->m_bTarget1, 0);
+    EXPECT_FALSE(Check(IDC_MELODY_TARGET1)->isChecked());
+}
+
+TEST_F(MelodyDlgTest, InputBrowseJoinsTheChosenPathsAndCancelKeepsTheField) {
+    fakes.openAnswers = {std::vector<std::string>{"/in/a.txt", "/in/b.txt", "/in/c.txt"},
+                         std::nullopt};
+    Type(IDC_MELODY_OUTPUT_DIR, "/typed/out");
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt,/in/b.txt,/in/c.txt");
+    EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/typed/out");
+
+    Type(IDC_MELODY_RTX_FILES, "/in/typed.rtx");
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/typed.rtx");
+    EXPECT_TRUE(fakes.messages.empty());
+}
+
+TEST_F(MelodyDlgTest, OutputBrowseProposesTheTypedNamesAndTakesTheChosenFolder) {
+    fakes.saveAnswers = {"/d/out/a.txt,b.txt,c.txt", "/d/other/renamed.txt", std::nullopt};
+    Type(IDC_MELODY_RTX_FILES, "/in/a.txt,/in/b.txt,/in/c.txt");
+    Press(IDC_MELODY_BROWSE_OUTPUT);
+    ASSERT_EQ(fakes.saveRequests.size(), 1u);
+    EXPECT_EQ(fakes.saveRequests[0].proposedName, "a.txt,b.txt,c.txt");
+    EXPECT_EQ(fakes.saveRequests[0].filterName, "Text Files");
+    EXPECT_EQ(fakes.saveRequests[0].pattern, "*.txt");
+    EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/d/out/");
+
+    // Another name typed in the chooser: only its folder counts.
+    Press(IDC_MELODY_BROWSE_OUTPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/d/other/");
+
+    // Cancelled: the field stays as it is.
+    Type(IDC_MELODY_OUTPUT_DIR, "/kept");
+    Press(IDC_MELODY_BROWSE_OUTPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/kept");
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt,/in/b.txt,/in/c.txt");
+    EXPECT_TRUE(fakes.messages.empty());
+}
+
+TEST_F(MelodyDlgTest, ConvertWithoutTargetSaysSoAndEndsTheFolderWithSlash) {
+    Check(IDC_MELODY_TARGET1)->click();
+    Press(IDC_MELODY_CONVERT);
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_EQ(fakes.messages[0].text, "Please select at least target IMelody format to convert to "
+                                      "by checking the appropriate box.");
+    EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
+    EXPECT_EQ(fakes.messages[0].owner, dlg.data());
+    EXPECT_EQ(dlg->m_strOutputDir, "/"); // an empty folder becomes "/"
+    EXPECT_TRUE(Edit(IDC_MELODY_OUTPUT_DIR)->text().isEmpty());
+
+    Type(IDC_MELODY_OUTPUT_DIR, "/tmp/out");
+    Press(IDC_MELODY_CONVERT);
+    EXPECT_EQ(dlg->m_strOutputDir, "/tmp/out/");
+    Type(IDC_MELODY_OUTPUT_DIR, "/tmp/out/");
+    Press(IDC_MELODY_CONVERT);
+    EXPECT_EQ(dlg->m_strOutputDir, "/tmp/out/");
+    EXPECT_FALSE(std::filesystem::exists(program / "MelodyConverter.log")); // nothing converted
+}
+
+TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    WriteFile(work / "tune.txt", "Tune:d=4,o=5,b=125:8c6,8d6,e,f\n");
+    Type(IDC_MELODY_RTX_FILES, work / "tune.txt");
+    Type(IDC_MELODY_OUTPUT_DIR, work / "out");
+    Check(IDC_MELODY_TARGET2)->click();
+    Press(IDC_MELODY_CONVERT);
+
+    for (const char* name : {"tune.em1", "tune.hx1", "tune.em2", "tune.hx2"})
+        EXPECT_TRUE(std::filesystem::exists(work / ("out/" + std::string(name)))) << name;
+    EXPECT_NE(ReadFile(work / "out/tune.em1").find("BEGIN:IMELODY"), std::string::npos);
+    EXPECT_NE(ReadFile(program / "MelodyConverter.log").find("Status: Success"), std::string::npos);
+    ASSERT_FALSE(fakes.messages.empty());
+    EXPECT_EQ(fakes.messages.back().text, "Conversion complete.");
+    EXPECT_EQ(fakes.messages.back().caption, "EMS Melody Converter");
+    EXPECT_EQ(fakes.messages.back().owner, nullptr);
+
+    // Again: the replace dialog asks once, and Replace All answers for the batch.
+    std::vector<std::string> prompts;
+    {
+        const ModalAnswerer answerer([&](QWidget* modal) {
+            prompts.push_back(Control<QLabel>(modal, IDC_REPLACE_TEXT)->text().toStdString());
+            Control<QPushButton>(modal, IDC_REPLACE_ALL)->click();
+        });
+        Press(IDC_MELODY_CONVERT);
+    }
+    ASSERT_EQ(prompts.size(), 1u);
+    EXPECT_EQ(prompts[0], "The file: " + (work / "out/tune.em1") +
+                              " already exists, would you like to replace it?");
+
+    // A fresh click asks again; Cancel keeps the old files.
+    WriteFile(work / "out/tune.em1", "old");
+    {
+        const ModalAnswerer answerer(
+            [](QWidget* modal) { Control<QPushButton>(modal, IDCANCEL)->click(); });
+        Press(IDC_MELODY_CONVERT);
+        EXPECT_EQ(answerer.Answered(), 2); // tune.em1 and tune.em2
+    }
+    EXPECT_EQ(ReadFile(work / "out/tune.em1"), "old");
+}
+
+TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
+    Press(IDC_MELODY_HELP);
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_NE(fakes.messages[0].text.find(program / "Help/VERErezozedi.html"), std::string::npos);
+    EXPECT_TRUE(fakes.openedUrls.empty());
+
+    std::filesystem::create_directory(program / "Help");
+    WriteFile(program / "Help/VERErezozedi.html", "<html></html>");
+    Press(IDC_MELODY_HELP);
+    ASSERT_EQ(fakes.openedUrls.size(), 1u);
+    EXPECT_EQ(fakes.openedUrls[0].toLocalFile().toStdString(), program / "Help/VERErezozedi.html");
+    EXPECT_EQ(fakes.openedUrls[0].fragment(), "22");
+
+    WriteFile(program / "Help/VERErezozedi.hlp", "help");
+    Press(IDC_MELODY_HELP);
+    ASSERT_EQ(fakes.openedUrls.size(), 2u);
+    EXPECT_EQ(fakes.openedUrls[1].toLocalFile().toStdString(), program / "Help/VERErezozedi.hlp");
+
+    fakes.urlOpenerSucceeds = false;
+    Press(IDC_MELODY_HELP);
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_NE(fakes.messages[1].text.find("VERErezozedi.hlp"), std::string::npos);
+}
+
+TEST_F(MelodyDlgTest, CancelEscAndCloseBoxDestroyTheDialog) {
+    dlg->show();
+    Press(IDCANCEL);
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(dlg.isNull());
+
+    QPointer<CMelodyDlg> esc = new CMelodyDlg;
+    ASSERT_TRUE(esc->CreateModeless(nullptr));
+    esc->show();
+    QTest::keyClick(esc, Qt::Key_Escape);
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(esc.isNull());
+
+    QPointer<CMelodyDlg> closed = new CMelodyDlg;
+    ASSERT_TRUE(closed->CreateModeless(nullptr));
+    closed->show();
+    closed->close();
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(closed.isNull());
+}

@@ -1,0 +1,197 @@
+#include "app/PictureDlg.h"
+#include "DesktopFakes.h"
+#include "app/DialogControls.h"
+#include "app/Resources.h"
+#include "support/TempDir.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string_view>
+
+using namespace app;
+using apptest::DesktopFakes;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+namespace {
+
+constexpr char kRenameNotice[] =
+    "The EMS converted file will retain the same name as the RTX file with an .ems extension.";
+
+// Points the component registry at a file of the test's own for its lifetime.
+class ScopedRegistry {
+public:
+    explicit ScopedRegistry(const std::string& path) {
+        if (const char* previous = std::getenv("QUILLMERE_REGISTRY"))
+            m_previous = previous;
+        ::setenv("QUILLMERE_REGISTRY", path.c_str(), 1);
+    }
+    ~ScopedRegistry() {
+        if (m_previous)
+            ::setenv("QUILLMERE_REGISTRY", m_previous->c_str(), 1);
+        else
+            ::unsetenv("QUILLMERE_REGISTRY");
+    }
+    ScopedRegistry(const ScopedRegistry&) = delete;
+    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+// Registers the built component module in the current registry, as the
+// registration tool does: load it and call its DllRegisterServer.
+bool RegisterPellumo() {
+    void* module = ::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr)
+        return false;
+    using RegisterFn = std::int32_t (*)();
+    auto reg = reinterpret_cast<RegisterFn>(::dlsym(module, "DllRegisterServer"));
+    const bool registered = reg != nullptr && reg() >= 0;
+    ::dlclose(module);
+    return registered;
+}
+
+class PictureDlgTest : public ::testing::Test {
+protected:
+    PictureDlgTest() : registry(work / "registry.reg"), dlg(new CPictureDlg) {
+        dlg->m_strProgramFolder = program.Folder();
+        EXPECT_TRUE(dlg->CreateModeless(nullptr));
+    }
+    ~PictureDlgTest() override {
+        if (dlg)
+            dlg->close();
+        apptest::FlushDeferredDeletes();
+    }
+
+    QLineEdit* Edit(int id) const { return Control<QLineEdit>(dlg, id); }
+    void Press(int id) const { Control<QPushButton>(dlg, id)->click(); }
+    void Type(int id, const std::string& text) const {
+        Edit(id)->setText(QString::fromStdString(text));
+    }
+
+    DesktopFakes fakes;
+    TempDir program;
+    TempDir work;
+    ScopedRegistry registry;
+    QPointer<CPictureDlg> dlg;
+};
+
+} // namespace
+
+TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
+    EXPECT_EQ(dlg->windowTitle(), "Corvane EMS Picture Converter");
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_FALSE(dlg->windowIcon().isNull());
+    QStringList labels;
+    for (const QLabel* label : dlg->findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains("Smart Messaging File/s:"));
+    EXPECT_TRUE(labels.contains("EMS output directory:"));
+    EXPECT_TRUE(labels.contains(
+        "Please select the SmartMessaging logo file you wish to convert by specifying a valid "
+        "file path or browsing to the appropriate file. NOTE: The file must have a \".txt\" or "
+        "\".ota\" extension."));
+    EXPECT_TRUE(Edit(IDC_PICTURE_LOGO_FILES)->text().isEmpty());
+    EXPECT_TRUE(Edit(IDC_PICTURE_OUTPUT_DIR)->text().isEmpty());
+    for (const auto& [id, caption] : {std::pair{IDC_PICTURE_BROWSE_INPUT, "Browse"},
+                                      {IDC_PICTURE_BROWSE_OUTPUT, "Browse"},
+                                      {IDC_PICTURE_CONVERT, "Convert"},
+                                      {IDC_PICTURE_CANCEL, "Cancel"},
+                                      {IDC_PICTURE_HELP, "Help"}})
+        EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+}
+
+TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
+    Press(IDC_PICTURE_CONVERT);
+    Type(IDC_PICTURE_LOGO_FILES, "/in/logo.ota");
+    Press(IDC_PICTURE_CONVERT);
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_EQ(fakes.messages[0].text, "Please specify a valid file to convert.");
+    EXPECT_EQ(fakes.messages[1].text,
+              "Please specify a valid file location to save the generated file to.");
+    for (const auto& message : fakes.messages) {
+        EXPECT_EQ(message.caption, "Corvane EMS Converter");
+        EXPECT_EQ(message.owner, dlg.data());
+    }
+    EXPECT_FALSE(std::filesystem::exists(work / "registry.reg"));
+}
+
+TEST_F(PictureDlgTest, OutputBrowseTakesTheFolderAndWarnsOfAnotherName) {
+    fakes.saveAnswers = {std::nullopt, "/d/pics/a.txt", "/d/pics/b.txt"};
+    Type(IDC_PICTURE_LOGO_FILES, "/in/a.txt");
+    Type(IDC_PICTURE_OUTPUT_DIR, "/kept");
+    Press(IDC_PICTURE_BROWSE_OUTPUT); // cancelled
+    EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text(), "/kept");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    Press(IDC_PICTURE_BROWSE_OUTPUT); // the proposed name accepted
+    EXPECT_EQ(fakes.saveRequests.back().proposedName, "a.txt");
+    EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text(), "/d/pics/");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    Press(IDC_PICTURE_BROWSE_OUTPUT); // another name typed
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_EQ(fakes.messages[0].text, kRenameNotice);
+    EXPECT_EQ(fakes.messages[0].caption, "Corvane EMS Converter");
+    EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text(), "/d/pics/");
+    EXPECT_EQ(Edit(IDC_PICTURE_LOGO_FILES)->text(), "/in/a.txt");
+}
+
+TEST_F(PictureDlgTest, UnregisteredComponentGivesTheInternalError) {
+    Type(IDC_PICTURE_LOGO_FILES, "/in/logo.ota");
+    Type(IDC_PICTURE_OUTPUT_DIR, "/out");
+    Press(IDC_PICTURE_CONVERT);
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_EQ(fakes.messages[0].text, "Internal error: Could not create Logo Converter object.");
+    EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
+    EXPECT_EQ(dlg->m_strOutputDir, "/out/");
+    EXPECT_TRUE(Control<QPushButton>(dlg, IDC_PICTURE_CONVERT)->isEnabled());
+}
+
+TEST_F(PictureDlgTest, ConvertCreatesTheRegisteredComponentAndWritesThePictures) {
+    if (std::string_view(PELLUMO_MODULE).empty())
+        GTEST_SKIP() << "the component module is not part of this build";
+    ASSERT_TRUE(RegisterPellumo());
+    std::filesystem::create_directory(work / "in");
+    std::filesystem::create_directory(work / "out");
+    std::filesystem::copy_file(SAMPLES_DIR "/pictures/ota_bitmap_72x14.ota", work / "in/logo.ota");
+    std::filesystem::copy_file(SAMPLES_DIR "/pictures/ota_bitmap_72x28.ota",
+                               work / "in/message.ota");
+    fakes.openAnswers = {std::vector<std::string>{work / "in/logo.ota", work / "in/message.ota"}};
+    Press(IDC_PICTURE_BROWSE_INPUT);
+    Type(IDC_PICTURE_OUTPUT_DIR, work / "out"); // no trailing "/"
+    Press(IDC_PICTURE_CONVERT);
+
+    EXPECT_EQ(ReadFile(work / "out/logo.lgo").size(), 252u);
+    EXPECT_NE(ReadFile(work / "out/message.lgo").find("810003"), std::string::npos);
+    EXPECT_NE(ReadFile(program / "PictureConverter.log").find("logo.ota"), std::string::npos);
+    ASSERT_FALSE(fakes.messages.empty());
+    EXPECT_EQ(fakes.messages.back().text, "Conversion completed!");
+    EXPECT_EQ(fakes.messages.back().owner, nullptr); // the component's own box
+
+    // Each click creates its own object again.
+    const std::size_t shown = fakes.messages.size();
+    Press(IDC_PICTURE_CONVERT);
+    EXPECT_EQ(fakes.messages.size(), 2 * shown);
+}
+
+TEST_F(PictureDlgTest, HelpOpensTheGuideAtTopic21AndCancelDestroysTheDialog) {
+    std::filesystem::create_directory(program / "Help");
+    WriteFile(program / "Help/VERErezozedi.html", "<html></html>");
+    Press(IDC_PICTURE_HELP);
+    ASSERT_EQ(fakes.openedUrls.size(), 1u);
+    EXPECT_EQ(fakes.openedUrls[0].fragment(), "21");
+
+    dlg->show();
+    Press(IDC_PICTURE_CANCEL);
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(dlg.isNull());
+}
