@@ -1,0 +1,67 @@
+// Convert through the vtable, from one thread and from two at once.
+
+#include "tests/component/ComponentFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using componenttest::Component;
+using componenttest::PictureJob;
+
+TEST_F(Component, ConvertWritesThePictureAndItsLog) {
+    ILogoConverter* converter = Create();
+    ASSERT_NE(converter, nullptr);
+    componenttest::Messages messages;
+    PictureJob job;
+    const std::string missing = job.in / "missing.txt";
+    BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt" + "," + missing);
+    BSTR out = com::Utf8ToBstr(job.out.Folder());
+    BSTR app = com::Utf8ToBstr(job.app.Folder());
+    EXPECT_EQ(converter->Convert(in, out, app), S_OK);
+    EXPECT_EQ(testsupport::ReadFile(job.Output()).size(), 252u);
+    const std::string log = testsupport::ReadFile(job.Log());
+    EXPECT_NE(log.find(job.in / "operator_logo.txt"), std::string::npos);
+    EXPECT_NE(log.find(missing), std::string::npos);
+    const std::vector<std::string> texts = messages.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Error! Input file not found!"), texts.end());
+    EXPECT_EQ(texts.back(), "Conversion completed!");
+    for (BSTR s : {in, out, app})
+        SysFreeString(s);
+    EXPECT_EQ(converter->Release(), 0u);
+}
+
+// The object may be handed to any thread; two conversions at once take turns.
+TEST_F(Component, OverlappingConvertCallsTakeTurns) {
+    ILogoConverter* converter = Create();
+    ASSERT_NE(converter, nullptr);
+    static std::atomic<int> inside{0};
+    static std::atomic<bool> overlapped{false};
+    const QuillmereMessagePresenter previous =
+        platform::SetMessagePresenter([](void*, const char*, const char*) {
+            if (inside.fetch_add(1) != 0)
+                overlapped = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+            inside.fetch_sub(1);
+        });
+    PictureJob jobs[2];
+    const auto run = [&](PictureJob& job) {
+        std::string list = job.in / "operator_logo.txt";
+        for (int i = 0; i < 6; ++i)
+            list += "," + job.in / ("missing" + std::to_string(i));
+        BSTR in = com::Utf8ToBstr(list);
+        BSTR out = com::Utf8ToBstr(job.out.Folder());
+        BSTR app = com::Utf8ToBstr(job.app.Folder());
+        EXPECT_EQ(converter->Convert(in, out, app), S_OK);
+        for (BSTR s : {in, out, app})
+            SysFreeString(s);
+    };
+    std::thread first(run, std::ref(jobs[0])), second(run, std::ref(jobs[1]));
+    first.join();
+    second.join();
+    platform::SetMessagePresenter(previous.show, previous.context);
+    EXPECT_FALSE(overlapped);
+    for (const PictureJob& job : jobs)
+        EXPECT_EQ(testsupport::ReadFile(job.Output()).size(), 252u);
+    converter->Release();
+}

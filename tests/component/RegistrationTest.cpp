@@ -1,0 +1,107 @@
+// What registering and unregistering the component leave in the registry,
+// through the module's entry points and through the regsvr tool.
+
+#include "tests/component/ComponentFixture.h"
+
+#include "com/RegistryFile.h"
+
+#include <cstdlib>
+
+using componenttest::CallExport;
+using componenttest::Component;
+
+namespace {
+
+constexpr const char* kClassKey = "CLSID\\{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}";
+constexpr const char* kClsidText = "{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}";
+
+com::RegistryTree Registry() {
+    com::RegistryTree tree;
+    EXPECT_EQ(com::ReadRegistry(tree), S_OK);
+    return tree;
+}
+
+} // namespace
+
+TEST_F(Component, RegistrationWritesEveryListedEntry) {
+    const com::RegistryTree tree = Registry();
+    for (const char* progId : {"Pellumo.LogoConverter.1", "Pellumo.LogoConverter"}) {
+        EXPECT_EQ(tree.GetValue(progId, ""), "LogoConverter Class");
+        EXPECT_EQ(tree.GetValue(std::string(progId) + "\\CLSID", ""), kClsidText);
+        EXPECT_EQ(tree.SubKeyNames(progId), std::vector<std::string>{"CLSID"});
+    }
+    const std::string key = kClassKey;
+    EXPECT_EQ(tree.GetValue(key, ""), "LogoConverter Class");
+    EXPECT_EQ(tree.GetValue(key + "\\ProgID", ""), "Pellumo.LogoConverter.1");
+    EXPECT_EQ(tree.GetValue(key + "\\VersionIndependentProgID", ""), "Pellumo.LogoConverter");
+    EXPECT_EQ(tree.GetValue(key + "\\InprocServer32", ""), PELLUMO_MODULE);
+    EXPECT_EQ(tree.GetValue(key + "\\InprocServer32", "ThreadingModel"), "both");
+    EXPECT_EQ(tree.SubKeyNames(key).size(), 3u);
+
+    const std::string lib = "TypeLib\\{78165FE8-B27C-486C-B90F-D12678536855}\\1.0";
+    EXPECT_EQ(tree.GetValue(lib, ""), "Pellumo 1.0 Type Library");
+    EXPECT_EQ(tree.GetValue(lib + "\\409\\linux64", ""), PELLUMO_MODULE);
+    const std::string itf = "Interface\\{5BA4DE79-080E-421B-8AF1-260A249D605F}";
+    EXPECT_EQ(tree.GetValue(itf, ""), "ILogoConverter");
+    EXPECT_EQ(tree.GetValue(itf + "\\TypeLib", ""), "{78165FE8-B27C-486C-B90F-D12678536855}");
+}
+
+TEST_F(Component, ReRegistrationReplacesTheClassKeyWhole) {
+    ASSERT_EQ(com::EditRegistry([](com::RegistryTree& tree) {
+                  tree.SetValue(std::string(kClassKey) + "\\Stale", "", "old");
+                  tree.SetValue(std::string(kClassKey) + "\\InprocServer32", "", "/old/path.so");
+                  return S_OK;
+              }),
+              S_OK);
+    ASSERT_EQ(CallExport(m_module, "DllRegisterServer"), S_OK);
+    const com::RegistryTree tree = Registry();
+    EXPECT_FALSE(tree.KeyExists(std::string(kClassKey) + "\\Stale"));
+    EXPECT_EQ(tree.GetValue(std::string(kClassKey) + "\\InprocServer32", ""), PELLUMO_MODULE);
+}
+
+TEST_F(Component, UnregistrationLeavesTheClsidParentKey) {
+    ASSERT_EQ(com::EditRegistry([](com::RegistryTree& tree) {
+                  tree.SetValue("CLSID\\{00000000-1111-2222-3333-444444444444}", "", "other");
+                  return S_OK;
+              }),
+              S_OK);
+    ASSERT_EQ(CallExport(m_module, "DllUnregisterServer"), S_OK);
+    const com::RegistryTree tree = Registry();
+    EXPECT_FALSE(tree.KeyExists("Pellumo.LogoConverter.1"));
+    EXPECT_FALSE(tree.KeyExists("Pellumo.LogoConverter"));
+    EXPECT_FALSE(tree.KeyExists(kClassKey));
+    EXPECT_TRUE(tree.KeyExists("CLSID"));
+    EXPECT_EQ(tree.GetValue("CLSID\\{00000000-1111-2222-3333-444444444444}", ""), "other");
+    EXPECT_FALSE(tree.KeyExists("TypeLib\\{78165FE8-B27C-486C-B90F-D12678536855}"));
+    EXPECT_FALSE(tree.KeyExists("Interface\\{5BA4DE79-080E-421B-8AF1-260A249D605F}"));
+
+    void* object = nullptr;
+    EXPECT_EQ(CoCreateInstance(CLSID_LogoConverter, nullptr, 7, IID_ILogoConverter, &object),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(CallExport(m_module, "DllUnregisterServer"), S_OK); // twice is harmless
+}
+
+TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
+    testsupport::ScopedRegistry registry;
+    const std::string output = registry.Dir() / "output.txt";
+    const auto run = [&](const std::string& args) {
+        const int status =
+            std::system((std::string(REGSVR_TOOL) + " " + args + " >" + output + " 2>&1").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    EXPECT_EQ(run(PELLUMO_MODULE), 0);
+    EXPECT_NE(testsupport::ReadFile(output).find("FileVersion: 1, 0, 0, 1"), std::string::npos);
+    EXPECT_NE(
+        testsupport::ReadFile(output).find("DllRegisterServer in " PELLUMO_MODULE " succeeded"),
+        std::string::npos);
+    EXPECT_EQ(Registry().GetValue(std::string(kClassKey) + "\\InprocServer32", ""), PELLUMO_MODULE);
+
+    EXPECT_EQ(run(std::string("-u ") + PELLUMO_MODULE), 0);
+    EXPECT_FALSE(Registry().KeyExists(kClassKey));
+
+    EXPECT_EQ(run(registry.Dir() / "missing.so"), 1);
+    EXPECT_NE(testsupport::ReadFile(output).find("cannot load"), std::string::npos);
+    EXPECT_EQ(run(""), 2);
+    EXPECT_NE(testsupport::ReadFile(output).find("usage: regsvr [-u] MODULE"), std::string::npos);
+}
