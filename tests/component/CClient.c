@@ -41,6 +41,8 @@ struct ClassFactory {
 };
 
 typedef struct LogoConverter LogoConverter;
+typedef HRESULT InvokeFn(LogoConverter*, int32_t, const GUID*, uint32_t, uint16_t, void*, void*,
+                         void*, uint32_t*);
 typedef struct {
     HRESULT (*QueryInterface)(LogoConverter*, const GUID*, void**);
     uint32_t (*AddRef)(LogoConverter*);
@@ -48,13 +50,14 @@ typedef struct {
     HRESULT (*GetTypeInfoCount)(LogoConverter*, uint32_t*);
     HRESULT (*GetTypeInfo)(LogoConverter*, uint32_t, uint32_t, void**);
     HRESULT (*GetIDsOfNames)(LogoConverter*, const GUID*, OLECHAR**, uint32_t, uint32_t, int32_t*);
-    HRESULT (*Invoke)
-    (LogoConverter*, int32_t, const GUID*, uint32_t, uint16_t, void*, void*, void*, uint32_t*);
+    InvokeFn* Invoke;
     HRESULT (*Convert)(LogoConverter*, BSTR, BSTR, BSTR);
 } LogoConverterVtbl;
 struct LogoConverter {
     const LogoConverterVtbl* lpVtbl;
 };
+
+typedef HRESULT GetClassObjectFn(const GUID*, const GUID*, void**);
 
 /* A length-prefixed string made by hand from ASCII text. */
 static BSTR MakeBstr(const char* text) {
@@ -116,9 +119,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     HRESULT (*canUnloadNow)(void) = (HRESULT(*)(void))dlsym(module, "DllCanUnloadNow");
-    HRESULT (*getClassObject)
-    (const GUID*, const GUID*, void**) =
-        (HRESULT(*)(const GUID*, const GUID*, void**))dlsym(module, "DllGetClassObject");
+    GetClassObjectFn* getClassObject = (GetClassObjectFn*)dlsym(module, "DllGetClassObject");
     HRESULT (*registerServer)(void) = (HRESULT(*)(void))dlsym(module, "DllRegisterServer");
     HRESULT (*unregisterServer)(void) = (HRESULT(*)(void))dlsym(module, "DllUnregisterServer");
     CHECK(canUnloadNow && getClassObject && registerServer && unregisterServer);
