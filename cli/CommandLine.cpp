@@ -1,6 +1,9 @@
 #include "cli/CommandLine.h"
 
+#include "platform/ProgramPath.h"
+
 #include <algorithm>
+#include <filesystem>
 
 namespace cli {
 
@@ -11,6 +14,12 @@ bool ParsedArgs::Has(const std::string& flag) const {
 std::string ParsedArgs::Value(const std::string& name, const std::string& fallback) const {
     const auto found = values.find(name);
     return found == values.end() ? fallback : found->second;
+}
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    return error ? std::string("./") : platform::WithTrailingSlash(current.string());
 }
 
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,

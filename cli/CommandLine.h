@@ -25,6 +25,10 @@ struct ParsedArgs {
     std::string Value(const std::string& name, const std::string& fallback) const;
 };
 
+// The current folder ending in "/" ("./" when it cannot be found): the
+// default output folder of every command.
+std::string CurrentFolder();
+
 // Parses args against specs. Returns the usage error text, or nothing on success.
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
                                      const std::vector<OptionSpec>& specs, ParsedArgs& parsed);

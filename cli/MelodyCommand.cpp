@@ -11,7 +11,6 @@
 #include "platform/ProgramPath.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -107,12 +106,6 @@ private:
 
     ReplaceMode m_mode;
 };
-
-std::string CurrentFolder() {
-    std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
-    return error ? std::string("./") : platform::WithTrailingSlash(current.string());
-}
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "emsconv melody: %s\n\n%s", problem.c_str(), kMelodyUsage);

@@ -9,7 +9,6 @@
 #include "platform/ProgramPath.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 namespace cli {
@@ -37,12 +36,6 @@ const char kPictureUsage[] =
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
     "picture or not written; 2 usage error. A log that cannot be opened is\n"
     "reported but does not change the exit status.\n";
-
-std::string CurrentFolder() {
-    std::error_code error;
-    const std::filesystem::path current = std::filesystem::current_path(error);
-    return error ? std::string("./") : platform::WithTrailingSlash(current.string());
-}
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);

@@ -88,15 +88,15 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
     return true;
 }
 
-// Opens a file for reading. Folders, pipes and sockets are refused: they are
-// not files to convert, and opening a pipe without a writer would block.
+// Opens a regular file for reading. Folders, pipes, sockets and devices are
+// refused: they are not files to convert, a pipe without a writer would block
+// and a device such as /dev/zero would never end.
 int OpenForReading(const std::string& path) {
     const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return -1;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) ||
-        S_ISSOCK(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;

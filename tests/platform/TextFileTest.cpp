@@ -46,6 +46,8 @@ TEST_F(TextFileTest, ReadsBytesExactlyAndRefusesMissingFilesAndFolders) {
     // A pipe with no writer must not block the reader.
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(ReadWholeFile(dir / "pipe", text));
+    // Nor may a device that never ends exhaust memory.
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", text));
 }
 
 TEST_F(TextFileTest, PrefixReadStopsAtLimitButReportsFullSize) {
