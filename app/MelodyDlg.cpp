@@ -84,7 +84,9 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     buttons->addWidget(cancel);
     buttons->addWidget(help);
     layout->addLayout(buttons);
-    setMinimumWidth(520);
+    // Wide fields give the dialog its width, so the texts wrap to fit it.
+    m_editRtxFiles->setMinimumWidth(420);
+    m_editOutputDir->setMinimumWidth(420);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
