@@ -39,11 +39,19 @@ bool CloseFile(int fd) {
     return ::close(fd) == 0;
 }
 
-bool WriteAll(int fd, std::string_view data) {
+// Writes every byte; written (when given) receives how many reached the file.
+bool WriteAll(int fd, std::string_view data, std::size_t* written = nullptr) {
+    if (written != nullptr)
+        *written = 0;
     while (!data.empty()) {
         if (Injected(FileOp::Write))
             return false;
-        const std::size_t chunk = data.size() < (1u << 30) ? data.size() : (1u << 30);
+        std::size_t chunk = data.size() < (1u << 30) ? data.size() : (1u << 30);
+        chunk = faults::WritableBytes(chunk);
+        if (chunk == 0) {
+            errno = ENOSPC;
+            return false;
+        }
         const ssize_t n = ::write(fd, data.data(), chunk);
         if (n < 0) {
             if (errno == EINTR)
@@ -55,7 +63,18 @@ bool WriteAll(int fd, std::string_view data) {
             return false;
         }
         data.remove_prefix(static_cast<std::size_t>(n));
+        if (written != nullptr)
+            *written += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+// A path with a zero byte in it names some other file (the system reads it
+// only up to the zero), so it names no file at all here.
+bool HoldsZero(const std::string& path) {
+    if (path.find('\0') == std::string::npos)
+        return false;
+    errno = EINVAL;
     return true;
 }
 
@@ -92,6 +111,8 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
 // refused: they are not files to convert, a pipe without a writer would block
 // and a device such as /dev/zero would never end.
 int OpenForReading(const std::string& path) {
+    if (HoldsZero(path))
+        return -1;
     const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return -1;
@@ -103,6 +124,44 @@ int OpenForReading(const std::string& path) {
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+// Opens for appending, creating the file when missing; refuses a file marked
+// read-only and a folder.
+int OpenForAppending(const std::string& path) {
+    if (IsMarkedReadOnly(path)) {
+        errno = EACCES;
+        return -1;
+    }
+    if (HoldsZero(path))
+        return -1;
+    const int fd = OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+// Appends data to an open file, all of it or nothing: a text that went in
+// only in part is taken back, unless someone else appended meanwhile.
+bool AppendWhole(int fd, std::string_view data) {
+    struct stat before {};
+    const bool sized = ::fstat(fd, &before) == 0;
+    std::size_t written = 0;
+    if (WriteAll(fd, data, &written))
+        return true;
+    const int saved = errno;
+    struct stat after {};
+    if (written > 0 && sized && ::fstat(fd, &after) == 0 &&
+        after.st_size == before.st_size + static_cast<off_t>(written))
+        (void)::ftruncate(fd, before.st_size);
+    errno = saved;
+    return false;
 }
 
 mode_t CurrentUmask() {
@@ -144,12 +203,14 @@ bool CanOpenForReading(const std::string& path) {
 
 bool IsMarkedReadOnly(const std::string& path) {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+    if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return false;
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 bool WriteFileReplacing(const std::string& path, std::string_view data) {
+    if (HoldsZero(path))
+        return false;
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) {
@@ -191,36 +252,27 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
 }
 
 bool AppendToFile(const std::string& path, std::string_view data) {
-    AppendFile file;
-    if (!file.Open(path))
+    const int fd = OpenForAppending(path);
+    if (fd < 0)
         return false;
-    bool ok = file.Write(data);
-    const int saved = errno;
-    if (!file.Close() && ok)
-        return false;
+    bool ok = AppendWhole(fd, data);
+    int saved = errno;
+    if (!CloseFile(fd) && ok) {
+        ok = false;
+        saved = errno;
+    }
     errno = saved;
     return ok;
 }
 
-AppendFile::~AppendFile() { Close(); }
+AppendFile::~AppendFile() {
+    Close();
+}
 
 bool AppendFile::Open(const std::string& path) {
     Close();
-    if (IsMarkedReadOnly(path)) {
-        errno = EACCES;
-        return false;
-    }
-    m_fd = OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
-    if (m_fd < 0)
-        return false;
-    struct stat info {};
-    if (::fstat(m_fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        ::close(m_fd);
-        m_fd = -1;
-        errno = EISDIR;
-        return false;
-    }
-    return true;
+    m_fd = OpenForAppending(path);
+    return m_fd >= 0;
 }
 
 bool AppendFile::Write(std::string_view data) {
@@ -228,7 +280,7 @@ bool AppendFile::Write(std::string_view data) {
         errno = EBADF;
         return false;
     }
-    return WriteAll(m_fd, data);
+    return AppendWhole(m_fd, data);
 }
 
 bool AppendFile::Close() {
