@@ -28,8 +28,10 @@ bool PictureLog::Open(std::string_view programDir) {
 }
 
 void PictureLog::Write(std::string_view text) {
-    if (!text.empty() && m_file.IsOpen())
-        m_file.Write(platform::LfToCrlf(text));
+    // After a failed write (disk full) the log ends where it stands: writing
+    // on would leave a gap that misplaces whatever follows it.
+    if (!text.empty() && m_file.IsOpen() && !m_file.Write(platform::LfToCrlf(text)))
+        m_file.Close();
 }
 
 void PictureLog::DrawPicture(std::string_view bits, int width, int height) {
