@@ -1,0 +1,96 @@
+#pragma once
+// Helpers of the hardening tests: log texts without their clock times, the
+// files of a folder, a user who always answers the replace question the same
+// way, and a thread-safe recorder of the picture conversion's messages.
+
+#include "melody/MelodyUi.h"
+#include "platform/MessagePresenter.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace hardening {
+
+// The text with every clock time line ("Wed Jan 02 02:03:55 1980\n") as "<time>".
+inline std::string Untimed(const std::string& text) {
+    static const std::regex time(
+        "[A-Z][a-z]{2} [A-Z][a-z]{2} \\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\n");
+    return std::regex_replace(text, time, "<time>");
+}
+
+// Names of the entries of a folder, sorted.
+inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Records "ASK prompt" and "CAPTION: TEXT" in order; answers every replace
+// question with Replace. onEvent runs after each event is recorded.
+class MelodyUser : public IMelodyUi {
+public:
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        events.push_back(caption + ": " + text);
+        if (onEvent)
+            onEvent(events.back());
+    }
+    ReplaceAnswer AskReplace(const std::string& prompt) override {
+        events.push_back("ASK " + prompt);
+        if (onEvent)
+            onEvent(events.back());
+        return ReplaceAnswer::Replace;
+    }
+
+    std::vector<std::string> events;
+    std::function<void(const std::string&)> onEvent;
+};
+
+// Records every message of the picture conversion as its text, from any
+// thread, while it lives; onMessage runs after each one is recorded.
+class PictureMessages {
+public:
+    PictureMessages() {
+        m_previous = platform::SetMessagePresenter(
+            [](void* context, const char*, const char* text) {
+                auto* self = static_cast<PictureMessages*>(context);
+                std::function<void(const std::string&)> hook;
+                {
+                    std::lock_guard lock(self->m_mutex);
+                    self->m_texts.emplace_back(text);
+                    hook = self->onMessage;
+                }
+                if (hook)
+                    hook(text);
+            },
+            this);
+    }
+    ~PictureMessages() { platform::SetMessagePresenter(m_previous.show, m_previous.context); }
+    PictureMessages(const PictureMessages&) = delete;
+    PictureMessages& operator=(const PictureMessages&) = delete;
+
+    std::vector<std::string> Texts() {
+        std::lock_guard lock(m_mutex);
+        return m_texts;
+    }
+    void Clear() {
+        std::lock_guard lock(m_mutex);
+        m_texts.clear();
+    }
+
+    std::function<void(const std::string&)> onMessage;
+
+private:
+    QuillmereMessagePresenter m_previous{};
+    std::mutex m_mutex;
+    std::vector<std::string> m_texts;
+};
+
+} // namespace hardening

@@ -1,0 +1,268 @@
+// The melody batch with every file operation failing in turn: each open,
+// read, write, close and rename that a batch of two files and both targets
+// makes. Whatever fails, the batch goes on, the user is told, the log says
+// the same as the messages, and every output file is either as it was or
+// completely new, never half-written, never replaced without being asked.
+
+#include "HardeningSupport.h"
+
+#include "melody/MelodyConverter.h"
+#include "platform/FileFaults.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hardening::FilesIn;
+using hardening::MelodyUser;
+using hardening::Untimed;
+using platform::faults::FileOp;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+const std::string kCaption = "EMS Melody Converter: ";
+const std::string kComplete = kCaption + "Conversion complete.";
+const std::string kLogFailed =
+    kCaption + "Could not create the log entry, make sure the log file is not read only.";
+const std::string kEarlierLog = "earlier\r\n";
+
+const std::vector<std::string> kOutputs = {"a.em1", "a.em2", "a.hx1", "a.hx2",
+                                           "b.em1", "b.em2", "b.hx1", "b.hx2"};
+
+// Two melodies, converted for both targets, into a folder that already holds
+// two of the outputs, with a log that already has a line.
+struct MelodyScene {
+    TempDir in, out, logs;
+    std::map<std::string, std::string> before; // outputs present at the start
+
+    MelodyScene() {
+        WriteFile(in / "a.txt", "A:d=4:8c,8d");
+        WriteFile(in / "b.txt", "B:o=6:8e,8f,16g5");
+        before = {{"a.em1", "old a.em1"}, {"a.hx2", "old a.hx2"}};
+        for (const auto& [name, text] : before)
+            WriteFile(out / name, text);
+        WriteFile(Log(), kEarlierLog);
+    }
+    std::string Log() const { return logs / "MelodyConverter.log"; }
+    std::string Input(char file) const { return in / (std::string(1, file) + ".txt"); }
+
+    void Run(MelodyUser& user) const {
+        CMelodyConverter converter(user, logs.Folder());
+        converter.ConvertMelodies(Input('a') + "," + Input('b'), out.Folder(), 0, 1, 1);
+    }
+};
+
+// What a batch without faults writes.
+struct Baseline {
+    std::map<std::string, std::string> outputs;
+    std::vector<std::string> tails; // of the four log entries, after "Converting: " and the path
+    int counts[5] = {};
+    std::size_t bytesWritten = 0; // outputs and log together
+};
+
+// The log entries' heads, in batch order: two files, both targets.
+std::vector<std::string> Heads(const MelodyScene& scene) {
+    std::vector<std::string> heads;
+    for (const char file : {'a', 'b'})
+        for (int target = 1; target <= 2; ++target)
+            heads.push_back("<time>Converting: " + scene.Input(file));
+    return heads;
+}
+
+// Splits an untimed log text into the tails of the given entry heads; false
+// when the text does not consist of exactly those entries.
+bool SplitEntries(const std::string& text, const std::vector<std::string>& heads,
+                  std::vector<std::string>& tails) {
+    tails.clear();
+    std::size_t pos = 0;
+    for (const std::string& head : heads) {
+        if (text.compare(pos, head.size(), head) != 0)
+            return false;
+        pos += head.size();
+        std::size_t end = text.find("<time>", pos);
+        if (end == std::string::npos)
+            end = text.size();
+        tails.push_back(text.substr(pos, end - pos));
+        pos = end;
+    }
+    return pos == text.size();
+}
+
+std::string FullLog(const MelodyScene& scene, const Baseline& base) {
+    std::string log = kEarlierLog;
+    const std::vector<std::string> heads = Heads(scene);
+    for (std::size_t i = 0; i < heads.size(); ++i)
+        log += heads[i] + base.tails[i];
+    return log;
+}
+
+Baseline MakeBaseline() {
+    MelodyScene scene;
+    MelodyUser user;
+    platform::faults::ResetCounts();
+    scene.Run(user);
+    Baseline base;
+    for (const FileOp op :
+         {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Close, FileOp::Rename})
+        base.counts[static_cast<int>(op)] = platform::faults::Count(op);
+    for (const std::string& name : kOutputs)
+        base.outputs[name] = ReadFile(scene.out / name);
+    base.bytesWritten = ReadFile(scene.Log()).size() - kEarlierLog.size();
+    for (const auto& [name, text] : base.outputs)
+        base.bytesWritten += text.size();
+    const std::string log = Untimed(ReadFile(scene.Log()));
+    EXPECT_EQ(log.substr(0, kEarlierLog.size()), kEarlierLog);
+    EXPECT_TRUE(SplitEntries(log.substr(kEarlierLog.size()), Heads(scene), base.tails)) << log;
+    return base;
+}
+
+bool Contains(const std::vector<std::string>& events, const std::string& event) {
+    return std::find(events.begin(), events.end(), event) != events.end();
+}
+
+// Checks one finished batch against the baseline; returns how many failures
+// it shows (a failed entry or a failed log).
+int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
+               const Baseline& base) {
+    EXPECT_FALSE(events.empty());
+    if (events.empty())
+        return 0;
+    EXPECT_EQ(events.back(), kComplete);
+
+    // Nothing but the outputs in the output folder: no temporary file stays.
+    for (const std::string& name : FilesIn(scene.out.Path()))
+        EXPECT_TRUE(std::find(kOutputs.begin(), kOutputs.end(), name) != kOutputs.end()) << name;
+
+    // Every output is as it was or completely new; an existing one is
+    // replaced only after the question about it.
+    std::map<std::string, bool> isNew;
+    for (const std::string& name : kOutputs) {
+        const std::string path = scene.out / name;
+        const std::string now = ReadFile(path);
+        const auto old = scene.before.find(name);
+        const bool wasThere = old != scene.before.end();
+        const bool unchanged = wasThere ? now == old->second : !std::filesystem::exists(path);
+        isNew[name] = now == base.outputs.at(name);
+        EXPECT_TRUE(unchanged || isNew[name]) << name << " holds \"" << now << "\"";
+        if (wasThere && isNew[name]) {
+            EXPECT_TRUE(Contains(events, "ASK The file: " + path +
+                                             " already exists, would you like to replace it?"))
+                << name << " was replaced without asking";
+        }
+    }
+
+    int failures = 0;
+    const std::string log = ReadFile(scene.Log());
+    if (Contains(events, kLogFailed)) {
+        ++failures;
+        // Nothing of the entries went in, or (the close failed) all of them.
+        EXPECT_TRUE(log == kEarlierLog || Untimed(log) == FullLog(scene, base)) << log;
+        return failures;
+    }
+
+    // The log: the earlier text, then one entry per file and target, in order.
+    const std::string text = Untimed(log);
+    EXPECT_EQ(text.substr(0, kEarlierLog.size()), kEarlierLog);
+    std::vector<std::string> tails;
+    EXPECT_TRUE(SplitEntries(text.substr(kEarlierLog.size()), Heads(scene), tails)) << text;
+    if (tails.size() != 4)
+        return failures + 1;
+    std::size_t entry = 0;
+    for (const char file : {'a', 'b'}) {
+        for (const char target : {'1', '2'}) {
+            const std::string& tail = tails[entry];
+            const std::string& success = base.tails[entry];
+            ++entry;
+            const std::string stem = std::string(1, file);
+            const std::string em = stem + ".em" + target;
+            const std::string hx = stem + ".hx" + target;
+            const std::string failed = " Status: Failed - ";
+            if (tail == success) {
+                EXPECT_TRUE(isNew[em] && isNew[hx]) << em << " / " << hx;
+                continue;
+            }
+            ++failures;
+            if (tail.size() < failed.size() + 4) {
+                ADD_FAILURE() << "not an entry: " << tail;
+                continue;
+            }
+            const std::string message = tail.substr(failed.size(), tail.size() - failed.size() - 4);
+            EXPECT_EQ(tail, failed + message + "\r\n\r\n");
+            EXPECT_TRUE(Contains(events, kCaption + message)) << message;
+            if (message == "The file: " + scene.out / em + " could not be written.") {
+                EXPECT_FALSE(isNew[em] || isNew[hx]) << "nothing is written after the failure";
+            } else if (message == "The file: " + scene.out / hx + " could not be written.") {
+                EXPECT_TRUE(isNew[em]) << "the new iMelody file stays";
+                EXPECT_FALSE(isNew[hx]);
+            } else {
+                EXPECT_EQ(message, scene.Input(file) + " is not a valid RTX formatted file.");
+                EXPECT_TRUE(
+                    Contains(events, kCaption + scene.Input(file) + " could not be found."));
+                EXPECT_FALSE(isNew[em] || isNew[hx]);
+            }
+        }
+    }
+    return failures;
+}
+
+class MelodyFaults : public ::testing::Test {
+protected:
+    void TearDown() override { platform::faults::ClearFailures(); }
+};
+
+TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
+    const Baseline base = MakeBaseline();
+    {
+        // The baseline itself is a clean run: all entries succeed.
+        MelodyScene scene;
+        MelodyUser user;
+        scene.Run(user);
+        EXPECT_EQ(CheckBatch(scene, user.events, base), 0);
+    }
+    int runs = 0;
+    for (const auto& [op, errnum] : {std::pair{FileOp::Open, EMFILE},
+                                     {FileOp::Read, EIO},
+                                     {FileOp::Write, ENOSPC},
+                                     {FileOp::Close, EIO},
+                                     {FileOp::Rename, EXDEV}}) {
+        const int count = base.counts[static_cast<int>(op)];
+        EXPECT_GT(count, 0);
+        for (int nth = 1; nth <= count; ++nth) {
+            SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
+                         std::to_string(nth) + " of " + std::to_string(count));
+            MelodyScene scene;
+            MelodyUser user;
+            platform::faults::InjectFailure(op, nth, errnum);
+            scene.Run(user);
+            platform::faults::ClearFailures();
+            EXPECT_EQ(CheckBatch(scene, user.events, base), 1) << "each failure shows once";
+            ++runs;
+        }
+    }
+    EXPECT_GE(runs, 20);
+}
+
+TEST_F(MelodyFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
+    const Baseline base = MakeBaseline();
+    // A disk that takes only so many more bytes: every write after that is
+    // short or fails. Stepping through the byte counts covers a failure
+    // inside every file and inside the log.
+    for (std::size_t room = 0; room < base.bytesWritten; room += 7) {
+        SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
+        MelodyScene scene;
+        MelodyUser user;
+        platform::faults::LimitDiskSpace(room);
+        scene.Run(user);
+        platform::faults::ClearFailures();
+        EXPECT_GE(CheckBatch(scene, user.events, base), 1);
+    }
+}
+
+} // namespace

@@ -1,0 +1,284 @@
+// The picture batch with every file operation failing in turn, and with the
+// disk filling up at every point. The outcome must be one of the outcomes a
+// single failure can sound like: the same files, messages and log as a batch
+// in which that one step failed and everything else went on. Output files
+// are old or completely new, the log is never garbled.
+
+#include "HardeningSupport.h"
+
+#include "logoconv/LogoReader.h"
+#include "logoconv/PictureBatch.h"
+#include "logoconv/PictureLog.h"
+#include "platform/FileFaults.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hardening::FilesIn;
+using hardening::PictureMessages;
+using hardening::Untimed;
+using platform::faults::FileOp;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+const std::string kNotice = "Operator logo without header found! width=72 height=14 colors=1";
+const std::string kNotFound = "Error! Input file not found!";
+const std::string kNotValid = "Error! Not a valid Picture!";
+const std::string kNotWritten = "Error! Could not write to file! ";
+const std::string kNoLog = "Error! Could not open the log file!";
+const std::string kCompleted = "Conversion completed!";
+const std::string kEarlierLog = "earlier\r\n";
+
+std::string Rows(int rows) {
+    static const char kDigits[] = "0123456789abcdefABCDEF";
+    std::string data;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < 18; ++c)
+            data += kDigits[(r * 5 + c * 3) % 22];
+    return data;
+}
+
+// A header-less 72x14 logo whose output exists, a 72x28 bitmap, a file that
+// is no picture and a missing file, with a log that already has a line.
+struct PictureScene {
+    TempDir in, out, app;
+    std::map<char, std::string> texts;
+
+    PictureScene() {
+        texts = {{'a', Rows(14)}, {'b', "00481C01" + Rows(28)}, {'c', "zz"}};
+        WriteFile(Input('a'), texts['a']);
+        WriteFile(Input('b'), texts['b']);
+        WriteFile(Input('c'), texts['c']);
+        WriteFile(out / "a.lgo", "old a.lgo");
+        WriteFile(Log(), kEarlierLog);
+    }
+    std::string Input(char file) const {
+        return in / (file == 'b' ? std::string("b.ota") : std::string(1, file) + ".txt");
+    }
+    std::string Log() const { return app / "PictureConverter.log"; }
+    void Run() const {
+        logoconv::RunPictureBatch(Input('a') + "," + Input('b') + "," + Input('c') + "," +
+                                      Input('d'),
+                                  out.Folder(), app.Folder());
+    }
+};
+
+// The output file with the two reference characters of every line blanked,
+// and whether all lines carry the same reference.
+std::string WithoutReference(const std::string& disk, bool& sameReference) {
+    std::string text = disk;
+    std::string reference;
+    sameReference = true;
+    for (std::size_t line = 0; line < text.size();) {
+        if (line + 8 <= text.size()) {
+            if (reference.empty())
+                reference = text.substr(line + 6, 2);
+            sameReference = sameReference && text.substr(line + 6, 2) == reference;
+            text.replace(line + 6, 2, "..");
+        }
+        const std::size_t end = text.find("\r\n", line);
+        line = end == std::string::npos ? text.size() : end + 2;
+    }
+    return text;
+}
+
+enum class Outcome { Written, NotWritten, NotFound };
+
+// What the files, the messages and the log look like when each of a and b
+// ends as given, c is found or not, and the log could be opened or not.
+struct Expected {
+    std::vector<std::string> messages;
+    std::string log; // untimed, line feeds as on disk
+    bool aNew = false, bNew = false;
+};
+
+Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound, bool logOpened) {
+    Expected e;
+    std::string log;
+    if (!logOpened)
+        e.messages.push_back(kNoLog);
+    const auto picture = [&](char file, Outcome outcome) {
+        if (outcome == Outcome::NotFound) {
+            e.messages.push_back(kNotFound);
+            log += scene.Input(file) + kNotFound;
+            return;
+        }
+        const logoconv::LogoImage image = logoconv::RecogniseLogo(scene.texts.at(file));
+        if (!image.notice.empty())
+            e.messages.push_back(image.notice);
+        log += "Converting : " + scene.Input(file) + " : <time>" + image.report;
+        if (outcome == Outcome::Written) {
+            log += logoconv::PictureDrawing(logoconv::PictureBits(image.data), image.width,
+                                            image.height);
+        } else {
+            e.messages.push_back(kNotWritten);
+            log += "Error! Could not write to file!\n";
+        }
+        log += "\n\n\n";
+    };
+    picture('a', a);
+    picture('b', b);
+    if (cFound) {
+        e.messages.push_back(kNotValid);
+        log += "Converting : " + scene.Input('c') + " : <time>Error! Not a valid Picture! \n";
+    } else {
+        e.messages.push_back(kNotFound);
+        log += scene.Input('c') + kNotFound;
+    }
+    e.messages.push_back(kNotFound);
+    log += scene.Input('d') + kNotFound;
+    e.messages.push_back(kCompleted);
+    e.log = kEarlierLog + (logOpened ? platform::LfToCrlf(log) : std::string());
+    e.aNew = a == Outcome::Written;
+    e.bNew = b == Outcome::Written;
+    return e;
+}
+
+struct Observed {
+    std::vector<std::string> messages;
+    std::string log;
+    bool aNew, bNew;
+};
+
+// The new outputs of a run without faults.
+struct Baseline {
+    std::string a, b; // b without its references
+    int counts[5] = {};
+};
+
+Baseline MakeBaseline() {
+    PictureScene scene;
+    PictureMessages messages;
+    platform::faults::ResetCounts();
+    scene.Run();
+    Baseline base;
+    for (const FileOp op :
+         {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Close, FileOp::Rename})
+        base.counts[static_cast<int>(op)] = platform::faults::Count(op);
+    base.a = ReadFile(scene.out / "a.lgo");
+    bool same = false;
+    base.b = WithoutReference(ReadFile(scene.out / "b.lgo"), same);
+    EXPECT_TRUE(same);
+    EXPECT_EQ(base.a, scene.texts['a']);
+    EXPECT_EQ(base.b.size(), 260u + 252u + 84u + 6u);
+    return base;
+}
+
+Observed Observe(const PictureScene& scene, PictureMessages& messages, const Baseline& base) {
+    Observed seen;
+    seen.messages = messages.Texts();
+    seen.log = Untimed(platform::CrlfToLf(ReadFile(scene.Log())));
+    seen.log = platform::LfToCrlf(seen.log);
+    const std::string a = ReadFile(scene.out / "a.lgo");
+    seen.aNew = a == base.a;
+    EXPECT_TRUE(seen.aNew || a == "old a.lgo") << "a.lgo holds \"" << a << "\"";
+    const bool bThere = std::filesystem::exists(scene.out / "b.lgo");
+    bool same = true;
+    seen.bNew = bThere && WithoutReference(ReadFile(scene.out / "b.lgo"), same) == base.b;
+    EXPECT_TRUE(same);
+    EXPECT_TRUE(seen.bNew || !bThere) << "b.lgo is there but not whole";
+    for (const std::string& name : FilesIn(scene.out.Path()))
+        EXPECT_TRUE(name == "a.lgo" || name == "b.lgo") << "left behind: " << name;
+    return seen;
+}
+
+// Which single-failure outcome the run matches; -1 when none. 0 is the run
+// without a visible failure, whose log may end early (a failed log write).
+int Match(const PictureScene& scene, const Observed& seen) {
+    std::vector<Expected> candidates = {
+        Expect(scene, Outcome::Written, Outcome::Written, true, true),
+        Expect(scene, Outcome::Written, Outcome::Written, true, false),
+        Expect(scene, Outcome::NotFound, Outcome::Written, true, true),
+        Expect(scene, Outcome::NotWritten, Outcome::Written, true, true),
+        Expect(scene, Outcome::Written, Outcome::NotFound, true, true),
+        Expect(scene, Outcome::Written, Outcome::NotWritten, true, true),
+        Expect(scene, Outcome::Written, Outcome::Written, false, true),
+    };
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const Expected& e = candidates[i];
+        if (seen.messages != e.messages || seen.aNew != e.aNew || seen.bNew != e.bNew)
+            continue;
+        if (seen.log == e.log)
+            return static_cast<int>(i);
+        // The log ends early only when writing it failed, and then it holds
+        // the earlier text and a beginning of this call's text, nothing else.
+        if (i == 0 && seen.log.size() >= kEarlierLog.size() &&
+            e.log.compare(0, seen.log.size(), seen.log) == 0)
+            return 0;
+    }
+    return -1;
+}
+
+class PictureFaults : public ::testing::Test {
+protected:
+    void TearDown() override { platform::faults::ClearFailures(); }
+};
+
+TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
+    const Baseline base = MakeBaseline();
+    {
+        PictureScene scene;
+        PictureMessages messages;
+        scene.Run();
+        EXPECT_EQ(Match(scene, Observe(scene, messages, base)), 0);
+    }
+    std::map<int, int> seenOutcomes;
+    for (const auto& [op, errnum] : {std::pair{FileOp::Open, EMFILE},
+                                     {FileOp::Read, EIO},
+                                     {FileOp::Write, ENOSPC},
+                                     {FileOp::Close, EIO},
+                                     {FileOp::Rename, EXDEV}}) {
+        const int count = base.counts[static_cast<int>(op)];
+        EXPECT_GT(count, 0);
+        for (int nth = 1; nth <= count; ++nth) {
+            SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
+                         std::to_string(nth) + " of " + std::to_string(count));
+            PictureScene scene;
+            PictureMessages messages;
+            platform::faults::InjectFailure(op, nth, errnum);
+            scene.Run();
+            platform::faults::ClearFailures();
+            const Observed seen = Observe(scene, messages, base);
+            const int outcome = Match(scene, seen);
+            EXPECT_NE(outcome, -1) << "log:\n" << seen.log;
+            ++seenOutcomes[outcome];
+        }
+    }
+    // Every kind of single failure came up.
+    for (int outcome = 0; outcome <= 6; ++outcome)
+        EXPECT_GT(seenOutcomes[outcome], 0) << "outcome " << outcome;
+}
+
+TEST_F(PictureFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
+    const Baseline base = MakeBaseline();
+    const std::size_t total = 4000 + base.a.size() + base.b.size();
+    for (std::size_t room = 0; room < total; room += 11) {
+        SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
+        PictureScene scene;
+        PictureMessages messages;
+        platform::faults::LimitDiskSpace(room);
+        scene.Run();
+        platform::faults::ClearFailures();
+        const Observed seen = Observe(scene, messages, base);
+        // Once the disk is full, every later output fails too; the messages
+        // still come in order and the log is the earlier text and a beginning.
+        EXPECT_EQ(seen.messages.back(), kCompleted);
+        EXPECT_EQ(seen.log.compare(0, kEarlierLog.size(), kEarlierLog), 0);
+        const Expected full =
+            Expect(scene, seen.aNew ? Outcome::Written : Outcome::NotWritten,
+                   seen.bNew ? Outcome::Written : Outcome::NotWritten, true, true);
+        EXPECT_EQ(seen.messages, full.messages);
+        EXPECT_EQ(full.log.compare(0, seen.log.size(), seen.log), 0) << seen.log;
+    }
+}
+
+} // namespace

@@ -1,0 +1,238 @@
+// Failing file systems made by real means: the output folder removed while a
+// batch runs, a read-only log, a log that is /dev/full, a small file system
+// that fills up, and names holding a zero byte. Both batches go on, tell the
+// user, and never leave a half-written file.
+
+#include "HardeningSupport.h"
+
+#include "logoconv/PictureBatch.h"
+#include "melody/MelodyConverter.h"
+#include "platform/TextFile.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hardening::FilesIn;
+using hardening::MelodyUser;
+using hardening::PictureMessages;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+const std::string kCaption = "EMS Melody Converter: ";
+const std::string kComplete = kCaption + "Conversion complete.";
+const std::string kLogFailed =
+    kCaption + "Could not create the log entry, make sure the log file is not read only.";
+const std::string kNotice = "Operator logo without header found! width=72 height=14 colors=1";
+
+std::string Logo() {
+    return std::string(252, 'A');
+}
+
+std::string Written(const std::string& path) {
+    return "The file: " + path + " could not be written.";
+}
+
+TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
+    TempDir in, logs;
+    TempDir parent;
+    const std::string out = parent / "out/";
+    std::filesystem::create_directory(out);
+    WriteFile(in / "a.txt", "A::8c");
+    WriteFile(in / "b.txt", "B::8d");
+    WriteFile(out + "a.em1", "old");
+    MelodyUser user;
+    user.onEvent = [&](const std::string& event) {
+        if (event.rfind("ASK ", 0) == 0)
+            std::filesystem::remove_all(out);
+    };
+    CMelodyConverter converter(user, logs.Folder());
+    converter.ConvertMelodies(in / "a.txt" + "," + in / "b.txt", out, 0, 1, 1);
+
+    EXPECT_EQ(user.events, (std::vector<std::string>{
+                               "ASK The file: " + out +
+                                   "a.em1 already exists, would you like to "
+                                   "replace it?",
+                               kCaption + Written(out + "a.em1"),
+                               kCaption + Written(out + "a.em2"),
+                               kCaption + Written(out + "b.em1"),
+                               kCaption + Written(out + "b.em2"),
+                               kComplete,
+                           }));
+    const std::string log = hardening::Untimed(ReadFile(logs / "MelodyConverter.log"));
+    std::string expected;
+    for (const char* entry :
+         {"a.txt Status: Failed - The file: OUTa.em1", "a.txt Status: Failed - The file: OUTa.em2",
+          "b.txt Status: Failed - The file: OUTb.em1",
+          "b.txt Status: Failed - The file: OUTb.em2"}) {
+        std::string line = std::string("<time>Converting: ") + in.Folder() + entry;
+        line.replace(line.find("OUT"), 3, out);
+        expected += line + " could not be written.\r\n\r\n";
+    }
+    EXPECT_EQ(log, expected);
+    EXPECT_EQ(converter.Counts().failed, 4);
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(RealFaults, OutputFolderRemovedWhileThePictureBatchRuns) {
+    TempDir in, app, parent;
+    const std::string out = parent / "out/";
+    std::filesystem::create_directory(out);
+    WriteFile(in / "a.txt", Logo());
+    WriteFile(in / "b.txt", Logo());
+    PictureMessages messages;
+    messages.onMessage = [&](const std::string& text) {
+        if (text == kNotice)
+            std::filesystem::remove_all(out);
+    };
+    const logoconv::PictureBatchSummary summary =
+        logoconv::RunPictureBatch(in / "a.txt" + "," + in / "b.txt", out, app.Folder());
+    EXPECT_EQ(summary.converted, 0u);
+    EXPECT_EQ(summary.failed, 2u);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{
+                                    kNotice, "Error! Could not write to file! ", kNotice,
+                                    "Error! Could not write to file! ", "Conversion completed!"}));
+    const std::string log = ReadFile(app / "PictureConverter.log");
+    const std::string failure = "Error! Could not write to file!\r\n\r\n\r\n\r\n";
+    std::size_t failures = 0;
+    for (std::size_t at = log.find(failure); at != std::string::npos;
+         at = log.find(failure, at + 1))
+        ++failures;
+    EXPECT_EQ(failures, 2u);
+    EXPECT_EQ(log.find('*'), std::string::npos) << "no drawing for a picture not written";
+}
+
+TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
+    TempDir in, out, logs;
+    WriteFile(in / "a.txt", "A::8c");
+    WriteFile(in / "a.ota", Logo());
+    WriteFile(logs / "MelodyConverter.log", "earlier melody\r\n");
+    WriteFile(logs / "PictureConverter.log", "earlier picture\r\n");
+    ::chmod((logs / "MelodyConverter.log").c_str(), 0444);
+    ::chmod((logs / "PictureConverter.log").c_str(), 0444);
+
+    MelodyUser user;
+    CMelodyConverter converter(user, logs.Folder());
+    converter.ConvertMelodies(in / "a.txt", out.Folder(), 1, 1, 1);
+    EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+    EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier melody\r\n");
+    EXPECT_TRUE(converter.AllSucceeded());
+
+    PictureMessages messages;
+    EXPECT_EQ(
+        logoconv::RunPictureBatch(in / "a.ota" + "," + in / "a.ota", out.Folder(), logs.Folder())
+            .converted,
+        2u);
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"Error! Could not open the log file!", kNotice, kNotice,
+                                        "Conversion completed!"}));
+    EXPECT_EQ(ReadFile(logs / "PictureConverter.log"), "earlier picture\r\n");
+    EXPECT_EQ(FilesIn(out.Path()),
+              (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "a.lgo"}));
+}
+
+TEST(RealFaults, LogsThatAreAFullDeviceAreReportedAndConversionGoesOn) {
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    TempDir in, out, logs;
+    WriteFile(in / "a.txt", "A::8c");
+    WriteFile(in / "a.ota", Logo());
+    std::filesystem::create_symlink("/dev/full", logs / "MelodyConverter.log");
+    std::filesystem::create_symlink("/dev/full", logs / "PictureConverter.log");
+
+    MelodyUser user;
+    CMelodyConverter converter(user, logs.Folder());
+    converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
+    EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+    EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
+
+    PictureMessages messages;
+    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out.Folder(), logs.Folder()).converted, 1u);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kNotice, "Conversion completed!"}));
+    EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
+}
+
+// Mounts a file system of a few pages on the folder, in a mount namespace
+// of this process alone (so nothing outlives the test). False when this
+// process may not do that.
+bool MountSmallFileSystem(const std::string& folder) {
+    if (::unshare(CLONE_NEWNS) != 0)
+        return false;
+    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+        return false;
+    return ::mount("quillmere-test", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
+}
+
+TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
+    TempDir in, logs, parent;
+    const std::string out = parent / "small/";
+    std::filesystem::create_directory(out);
+    if (!MountSmallFileSystem(out))
+        GTEST_SKIP() << "cannot mount a small file system here";
+    WriteFile(in / "a.txt", "A::8c,8d,8e");
+    WriteFile(in / "a.ota", Logo());
+    WriteFile(out + "a.em1", "old melody");
+    WriteFile(out + "a.lgo", "old logo");
+    // Fill what is left, a page at a time.
+    const std::string page(4096, 'x');
+    for (int i = 0; i < 16 && platform::AppendToFile(out + "filler", page); ++i) {
+    }
+    ASSERT_FALSE(platform::AppendToFile(out + "filler", page)) << "the file system is not full";
+    const std::vector<std::string> before = FilesIn(out);
+
+    MelodyUser user;
+    CMelodyConverter converter(user, logs.Folder());
+    converter.m_bReplaceAll = true;
+    converter.ConvertMelodies(in / "a.txt", out, 0, 1, 0);
+    EXPECT_EQ(user.events,
+              (std::vector<std::string>{kCaption + Written(out + "a.em1"), kComplete}));
+    EXPECT_EQ(ReadFile(out + "a.em1"), "old melody");
+
+    PictureMessages messages;
+    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out, logs.Folder()).failed, 1u);
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
+                                        "Conversion completed!"}));
+    EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
+    EXPECT_EQ(FilesIn(out), before) << "a temporary file was left behind";
+    ::umount2(out.c_str(), MNT_DETACH);
+}
+
+TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
+    // The system would read such a name only up to the zero, which is
+    // another file: here it is a name of no file at all.
+    TempDir in, out, logs;
+    WriteFile(in / "a.txt", "A::8c");
+    WriteFile(in / "a.ota", Logo());
+    const std::string melody = in / "a.txt" + std::string(1, '\0') + "x";
+    const std::string picture = in / "a.ota" + std::string(1, '\0') + "x.ota";
+
+    MelodyUser user;
+    CMelodyConverter converter(user, logs.Folder());
+    converter.ConvertMelodies(std::vector<std::string>{melody}, out.Folder(), 0, 1, 0);
+    EXPECT_EQ(user.events.front(), kCaption + melody + " could not be found.");
+    EXPECT_EQ(converter.Counts().failed, 1);
+
+    PictureMessages messages;
+    EXPECT_EQ(logoconv::ConvertPictureFiles({picture}, out.Folder(), logs.Folder()).failed, 1u);
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"Error! Input file not found!", "Conversion completed!"}));
+    EXPECT_TRUE(FilesIn(out.Path()).empty());
+
+    EXPECT_FALSE(platform::WriteFileReplacing(out / "b.lgo" + std::string(1, '\0'), "x"));
+    EXPECT_FALSE(platform::AppendToFile(out / "c.log" + std::string(1, '\0') + "d", "x"));
+    EXPECT_TRUE(FilesIn(out.Path()).empty());
+}
+
+} // namespace
