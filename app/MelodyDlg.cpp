@@ -173,11 +173,18 @@ void CMelodyDlg::OnCheckTarget2() {
 
 void CMelodyDlg::OnConvert() {
     UpdateData(true);
-    m_strOutputDir = WithFolderSlash(m_strOutputDir);
+    // An empty field stays empty: "/" would send the files to the root folder.
+    if (!m_strOutputDir.empty())
+        m_strOutputDir = WithFolderSlash(m_strOutputDir);
     if (m_bTarget1 == 0 && m_bTarget2 == 0) {
         ShowMessageBox(this,
                        "Please select at least target IMelody format to convert to by checking "
                        "the appropriate box.",
+                       kAppName);
+        return;
+    }
+    if (m_strOutputDir.empty()) {
+        ShowMessageBox(this, "Please specify a valid file location to save the generated file to.",
                        kAppName);
         return;
     }

@@ -128,7 +128,7 @@ TEST_F(MelodyDlgTest, OutputBrowseProposesTheTypedNamesAndTakesTheChosenFolder) 
     EXPECT_TRUE(fakes.messages.empty());
 }
 
-TEST_F(MelodyDlgTest, ConvertWithoutTargetSaysSoAndEndsTheFolderWithSlash) {
+TEST_F(MelodyDlgTest, ConvertNeedsATargetAndAFolderAndEndsTheFolderWithSlash) {
     Check(IDC_MELODY_TARGET1)->click();
     Press(IDC_MELODY_CONVERT);
     ASSERT_EQ(fakes.messages.size(), 1u);
@@ -136,8 +136,17 @@ TEST_F(MelodyDlgTest, ConvertWithoutTargetSaysSoAndEndsTheFolderWithSlash) {
                                       "by checking the appropriate box.");
     EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
     EXPECT_EQ(fakes.messages[0].owner, dlg.data());
-    EXPECT_EQ(dlg->m_strOutputDir, "/"); // an empty folder becomes "/"
+    EXPECT_EQ(dlg->m_strOutputDir, ""); // an empty folder never becomes the root folder
     EXPECT_TRUE(Edit(IDC_MELODY_OUTPUT_DIR)->text().isEmpty());
+
+    // With a target but no folder, nothing is written anywhere.
+    Check(IDC_MELODY_TARGET1)->click();
+    Press(IDC_MELODY_CONVERT);
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_EQ(fakes.messages[1].text,
+              "Please specify a valid file location to save the generated file to.");
+    EXPECT_EQ(fakes.messages[1].caption, "Quillmere");
+    Check(IDC_MELODY_TARGET1)->click();
 
     Type(IDC_MELODY_OUTPUT_DIR, "/tmp/out");
     Press(IDC_MELODY_CONVERT);
