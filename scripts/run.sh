@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
-# Sets up, builds and shows the converters at work: converts everything in
-# samples/ into out/samples/ with emsconv and prints what was written.
+# Sets up, builds and starts Quillmere.
+#   With a display: registers the picture component in the user's registry
+#   and starts the desktop program.
+#   Without one: says so and converts everything in samples/ into
+#   out/samples/ with emsconv instead, then shows what was written.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" build
 bin="$root/build/bin"
+"$root/scripts/register-component.sh" build
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${1:-}" != "--samples" ]; then
+    exec "$bin/Quillmere"
+fi
+[ "${1:-}" = "--samples" ] || echo "No display found: converting the samples with emsconv instead."
+
 out="$root/out/samples"
 mkdir -p "$out"
-
 shopt -s nullglob
 melodies=("$root"/samples/melodies/*)
 pictures=("$root"/samples/pictures/*)
 
-if [ ${#melodies[@]} -gt 0 ]; then
-    echo "== emsconv melody --target both -> $out"
-    "$bin/emsconv" melody --target both --replace all -o "$out" --log-dir "$out" "${melodies[@]}" || true
-fi
-if [ ${#pictures[@]} -gt 0 ]; then
-    echo "== emsconv picture -> $out"
-    "$bin/emsconv" picture -o "$out" --log-dir "$out" "${pictures[@]}" || true
-fi
+echo "== emsconv melody --target both -> $out"
+"$bin/emsconv" melody --target both --replace all -o "$out" --log-dir "$out" "${melodies[@]}" || true
+echo "== emsconv picture -> $out"
+"$bin/emsconv" picture -o "$out" --log-dir "$out" "${pictures[@]}" || true
 
 echo
 echo "== written to $out"
@@ -29,6 +34,6 @@ for f in "$out"/*.em1 "$out"/*.hx1; do
     echo "-- $(basename "$f")"; cat "$f"; echo
 done
 for log in "$out"/MelodyConverter.log "$out"/PictureConverter.log; do
-    [ -f "$log" ] && { echo "-- $(basename "$log")"; cat "$log"; }
+    [ -f "$log" ] && { echo "-- $(basename "$log")"; tr -d '\r' < "$log"; }
 done
 exit 0
