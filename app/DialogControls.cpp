@@ -1,6 +1,9 @@
 #include "app/DialogControls.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVariant>
 
 namespace app {
@@ -27,6 +30,37 @@ QLabel* WrappedText(const char* text, QWidget* parent) {
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QPushButton* DialogButton(const char* text, int id, QWidget* parent) {
+    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    for (QWidget* button : buttons)
+        row->addWidget(button);
+    return row;
+}
+
+bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate) {
+    if (templateId != ownTemplate)
+        return false;
+    dialog->setParent(owner, dialog->windowFlags() | Qt::Dialog);
+    return true;
+}
+
+std::string JoinInputList(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const std::string& path : paths) {
+        if (!list.empty())
+            list += ',';
+        list += path;
+    }
+    return list;
 }
 
 } // namespace app

@@ -4,8 +4,14 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QWidget>
+#include <initializer_list>
+#include <string>
+#include <vector>
 
+class QDialog;
+class QHBoxLayout;
 class QLabel;
+class QPushButton;
 
 namespace app {
 
@@ -28,5 +34,18 @@ QIcon Icon(int id);
 
 // A static text that wraps over as many lines as it needs.
 QLabel* WrappedText(const char* text, QWidget* parent);
+
+// A push button numbered id that never becomes the default button.
+QPushButton* DialogButton(const char* text, int id, QWidget* parent);
+
+// The buttons right-aligned in one row.
+QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
+
+// Gives a converter dialog its owner window, when templateId is the
+// dialog's own template; false otherwise.
+bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate);
+
+// The chosen paths joined by "," into one input list.
+std::string JoinInputList(const std::vector<std::string>& paths);
 
 } // namespace app

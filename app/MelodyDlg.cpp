@@ -12,23 +12,12 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace app;
-
-namespace {
-
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
 
 CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -46,11 +35,11 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         Tag(new QCheckBox(QStringLiteral("(2) Corvane Tamsin 7, Corvane Tamsin 9, Corvane Velo 40"),
                           this),
             IDC_MELODY_TARGET2);
-    auto* browseInput = Button("Browse", IDC_MELODY_BROWSE_INPUT, this);
-    auto* browseOutput = Button("Browse", IDC_MELODY_BROWSE_OUTPUT, this);
-    auto* convert = Button("Convert", IDC_MELODY_CONVERT, this);
-    auto* cancel = Button("Cancel", IDCANCEL, this);
-    auto* help = Button("Help", IDC_MELODY_HELP, this);
+    auto* browseInput = DialogButton("Browse", IDC_MELODY_BROWSE_INPUT, this);
+    auto* browseOutput = DialogButton("Browse", IDC_MELODY_BROWSE_OUTPUT, this);
+    auto* convert = DialogButton("Convert", IDC_MELODY_CONVERT, this);
+    auto* cancel = DialogButton("Cancel", IDCANCEL, this);
+    auto* help = DialogButton("Help", IDC_MELODY_HELP, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(
@@ -78,12 +67,7 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
                                   this));
     layout->addWidget(m_checkTarget1);
     layout->addWidget(m_checkTarget2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(convert);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({convert, cancel, help}));
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editRtxFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
@@ -99,9 +83,8 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
 }
 
 bool CMelodyDlg::CreateModeless(QWidget* owner, int templateId) {
-    if (templateId != IDD)
+    if (!CreateModelessDialog(this, owner, templateId, IDD))
         return false;
-    setParent(owner, windowFlags() | Qt::Dialog);
     OnInitDialog();
     return true;
 }
@@ -132,13 +115,7 @@ void CMelodyDlg::OnBrowseInput() {
     const auto chosen = FileChooser().ChooseFilesToOpen(this);
     if (!chosen)
         return;
-    std::string list;
-    for (const std::string& path : *chosen) {
-        if (!list.empty())
-            list += ',';
-        list += path;
-    }
-    m_strRtxFiles = list;
+    m_strRtxFiles = JoinInputList(*chosen);
     UpdateData(false);
 }
 

@@ -10,7 +10,6 @@
 #include "platform/ProgramPath.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,27 +17,17 @@
 
 using namespace app;
 
-namespace {
-
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
-    return button;
-}
-
-} // namespace
-
 CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Picture Converter"));
 
     m_editLogoFiles = Tag(new QLineEdit(this), IDC_PICTURE_LOGO_FILES);
     m_editOutputDir = Tag(new QLineEdit(this), IDC_PICTURE_OUTPUT_DIR);
-    auto* browseInput = Button("Browse", IDC_PICTURE_BROWSE_INPUT, this);
-    auto* browseOutput = Button("Browse", IDC_PICTURE_BROWSE_OUTPUT, this);
-    auto* convert = Button("Convert", IDC_PICTURE_CONVERT, this);
-    auto* cancel = Button("Cancel", IDC_PICTURE_CANCEL, this);
-    auto* help = Button("Help", IDC_PICTURE_HELP, this);
+    auto* browseInput = DialogButton("Browse", IDC_PICTURE_BROWSE_INPUT, this);
+    auto* browseOutput = DialogButton("Browse", IDC_PICTURE_BROWSE_OUTPUT, this);
+    auto* convert = DialogButton("Convert", IDC_PICTURE_CONVERT, this);
+    auto* cancel = DialogButton("Cancel", IDC_PICTURE_CANCEL, this);
+    auto* help = DialogButton("Help", IDC_PICTURE_HELP, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(WrappedText("Please select the SmartMessaging logo file you wish to convert "
@@ -58,12 +47,7 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     fields->addWidget(m_editOutputDir, 4, 0);
     fields->addWidget(browseOutput, 4, 1);
     layout->addLayout(fields);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(convert);
-    buttons->addWidget(cancel);
-    buttons->addWidget(help);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({convert, cancel, help}));
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editLogoFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
@@ -76,9 +60,8 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
 }
 
 bool CPictureDlg::CreateModeless(QWidget* owner, int templateId) {
-    if (templateId != IDD)
+    if (!CreateModelessDialog(this, owner, templateId, IDD))
         return false;
-    setParent(owner, windowFlags() | Qt::Dialog);
     OnInitDialog();
     return true;
 }
@@ -103,13 +86,7 @@ void CPictureDlg::OnBrowseInput() {
     const auto chosen = FileChooser().ChooseFilesToOpen(this);
     if (!chosen)
         return;
-    std::string list;
-    for (const std::string& path : *chosen) {
-        if (!list.empty())
-            list += ',';
-        list += path;
-    }
-    m_strLogoFiles = list;
+    m_strLogoFiles = JoinInputList(*chosen);
     UpdateData(false);
 }
 
