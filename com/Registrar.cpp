@@ -52,13 +52,19 @@ public:
                 throw ScriptError("only HKCR can be registered, found '" + root.text + "'");
             Expect(Token::Open, "'{' after the root key");
             for (Token t = Next(); t.kind != Token::Close; t = Next())
-                keys.push_back(ParseKey(t));
+                keys.push_back(ParseKey(t, 1));
         }
         return keys;
     }
 
 private:
-    ScriptKey ParseKey(Token t) {
+    // Keys nest no deeper than the registry allows; the bound also keeps a
+    // malformed script from exhausting the stack.
+    static constexpr int kMaxDepth = 512;
+
+    ScriptKey ParseKey(Token t, int depth) {
+        if (depth > kMaxDepth)
+            throw ScriptError("keys nested too deeply");
         ScriptKey key;
         if (t.kind == Token::Word) {
             if (SameWord(t.text, "ForceRemove"))
@@ -90,7 +96,7 @@ private:
                 Expect(Token::Equals, "'=' after the value name");
                 key.values.emplace_back(name.text, ParseStringValue());
             } else {
-                key.subkeys.push_back(ParseKey(t));
+                key.subkeys.push_back(ParseKey(t, depth + 1));
             }
         }
         return key;

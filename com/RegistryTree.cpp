@@ -20,13 +20,21 @@ bool HasLineBreakOrZero(std::string_view text) {
     return text.find_first_of(std::string_view("\n\r\0", 3)) != std::string_view::npos;
 }
 
+// Keys nest at most this deep, as in the registry this one stands in for; it
+// also bounds the work and memory one key line of a registry file can cost.
+constexpr std::size_t kMaxDepth = 512;
+
 bool IsValidPath(std::string_view path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
         path.find("\\\\") != std::string_view::npos)
         return false;
-    for (char c : path)
+    std::size_t depth = 1;
+    for (char c : path) {
         if (static_cast<unsigned char>(c) < 0x20)
             return false;
+        if (c == '\\' && ++depth > kMaxDepth)
+            return false;
+    }
     return true;
 }
 
@@ -79,12 +87,18 @@ bool RegistryTree::KeyExists(std::string_view path) const {
 bool RegistryTree::CreateKey(std::string_view path) {
     if (!IsValidPath(path))
         return false;
-    for (std::size_t end = 0; end != std::string_view::npos;) {
-        end = path.find('\\', end + 1);
-        const std::string_view prefix = path.substr(0, end);
-        auto& key = m_keys[Lower(prefix)];
-        if (key.path.empty())
-            key.path = std::string(prefix);
+    // From the key itself up to the first one that exists: the ancestors of
+    // an existing key exist, so setting values of a deep key costs no more
+    // than its path.
+    const std::string lower = Lower(path);
+    for (std::size_t end = path.size();;) {
+        const auto [key, created] = m_keys.try_emplace(lower.substr(0, end));
+        if (!created)
+            break;
+        key->second.path = std::string(path.substr(0, end));
+        end = path.rfind('\\', end - 1);
+        if (end == std::string_view::npos)
+            break;
     }
     return true;
 }
@@ -185,11 +199,16 @@ std::optional<RegistryTree> RegistryTree::FromText(std::string_view text, std::s
             return line;
         };
         std::string line = takeLine();
-        // A raw value may go on over several lines, each but the last ending in "\".
-        while (!line.empty() && line.back() == '\\' && pos < text.size()) {
+        // A raw value may go on over several lines, each but the last ending in
+        // "\". A "\" on the last line of the text continues nothing and goes.
+        while (!line.empty() && line.back() == '\\') {
             line.pop_back();
-            const std::string next = takeLine();
-            line += next.substr(std::min(next.size(), next.find_first_not_of(" \t")));
+            if (pos < text.size()) {
+                const std::string next = takeLine();
+                line += next.substr(std::min(next.size(), next.find_first_not_of(" \t")));
+            }
+            while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
+                line.pop_back();
         }
         const std::size_t start = line.find_first_not_of(" \t");
         if (start == std::string::npos || line[start] == ';')
