@@ -2,7 +2,8 @@
 # Builds the fuzz targets with clang (build folder build-fuzz) and runs each
 # for a while: scripts/fuzz.sh [SECONDS] [TARGET...]   (default 30 seconds,
 # every target; a target is a name such as rtx or picture).
-# New inputs go to build-fuzz/corpus/TARGET, seeded from fuzz/corpus/TARGET;
+# New inputs go to build-fuzz/corpus/TARGET, seeded from fuzz/corpus/TARGET
+# and fuzz/regressions/TARGET (inputs that once broke a target);
 # an input that breaks a target is kept in build-fuzz/artifacts/TARGET/ and
 # makes the script fail. A summary line per target gives the executions per
 # second and the coverage reached (cov: edges, ft: features).
@@ -25,12 +26,14 @@ for target in "${targets[@]}"; do
     artifacts="$build/artifacts/$target"
     log="$build/logs/$target.log"
     mkdir -p "$corpus" "$artifacts" "$(dirname "$log")"
+    seeds=("$root/fuzz/corpus/$target")
+    [ -d "$root/fuzz/regressions/$target" ] && seeds+=("$root/fuzz/regressions/$target")
     dict=()
     [ -f "$root/fuzz/$target.dict" ] && dict=(-dict="$root/fuzz/$target.dict")
     if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         "$build/bin/fuzz_$target" -max_total_time="$seconds" -max_len=8192 -timeout=20 \
         -print_final_stats=1 -artifact_prefix="$artifacts/" "${dict[@]}" \
-        "$corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1; then
+        "$corpus" "${seeds[@]}" >"$log" 2>&1; then
         result="ok"
     else
         result="FAILED (see $log and $artifacts)"

@@ -1,0 +1,83 @@
+// Inputs that once broke the registry reader and the registration-script
+// parser: a continuation "\" on the last line, keys nested without end,
+// deep keys with many values.
+
+#include "com/Registrar.h"
+#include "com/RegistryTree.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+namespace {
+
+std::string Nested(int depth) {
+    std::string script = "HKCR\n{\n";
+    for (int i = 0; i < depth; ++i)
+        script += "k\n{\n";
+    for (int i = 0; i < depth; ++i)
+        script += "}\n";
+    return script + "}\n";
+}
+
+std::string DeepPath(int depth) {
+    std::string path = "k";
+    for (int i = 1; i < depth; ++i)
+        path += "\\k";
+    return path;
+}
+
+TEST(RegistryInput, ALastLineEndingInABackslashSurvivesRewriting) {
+    // The "\" continued nothing, stayed in the raw value, and on the next
+    // rewrite swallowed the value after it.
+    const auto tree = com::RegistryTree::FromText("[HKEY_CLASSES_ROOT\\}]\n\"s\"=\n\"\"=\\");
+    ASSERT_TRUE(tree);
+    const std::string written = tree->ToText();
+    const auto again = com::RegistryTree::FromText(written);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->ToText(), written);
+    EXPECT_NE(written.find("\"s\"="), std::string::npos);
+
+    const auto spaced = com::RegistryTree::FromText("[HKEY_CLASSES_ROOT\\k]\n\"v\"=dword:1 \\\n");
+    ASSERT_TRUE(spaced);
+    EXPECT_EQ(com::RegistryTree::FromText(spaced->ToText())->ToText(), spaced->ToText());
+}
+
+TEST(RegistryInput, KeysNestNoDeeperThanTheRegistryAllows) {
+    com::RegistryTree tree;
+    EXPECT_TRUE(tree.CreateKey(DeepPath(512)));
+    EXPECT_TRUE(tree.KeyExists(DeepPath(300)));
+    EXPECT_FALSE(tree.CreateKey(DeepPath(513)));
+    EXPECT_FALSE(
+        com::RegistryTree::FromText("[HKEY_CLASSES_ROOT\\" + DeepPath(513) + "]\n").has_value());
+
+    // Values of a deep key cost no more than its path: this took minutes.
+    std::string text = "[HKEY_CLASSES_ROOT\\" + DeepPath(512) + "]\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "\"v" + std::to_string(i) + "\"=\"x\"\n";
+    const auto start = std::chrono::steady_clock::now();
+    const auto deep = com::RegistryTree::FromText(text);
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->GetValue(DeepPath(512), "v19999"), "x");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST(RegistrationScriptInput, DeepNestingIsRefusedNotACrash) {
+    com::RegistryTree tree;
+    std::string error;
+    // Nested this deep, the parser used to run out of stack.
+    EXPECT_EQ(com::ApplyRegistrationScript(tree, Nested(200000), {}, true, &error), E_INVALIDARG);
+    EXPECT_EQ(error, "keys nested too deeply");
+    EXPECT_EQ(tree.ToText(), com::RegistryTree().ToText());
+
+    // As deep as the registry allows works, and quickly (it took minutes).
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(com::ApplyRegistrationScript(tree, Nested(512), {}, true, &error), S_OK);
+    EXPECT_TRUE(tree.KeyExists(DeepPath(512)));
+    EXPECT_EQ(com::ApplyRegistrationScript(tree, Nested(512), {}, false, &error), S_OK);
+    EXPECT_FALSE(tree.KeyExists(DeepPath(1)));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+} // namespace
