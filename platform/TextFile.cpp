@@ -147,19 +147,20 @@ int OpenForAppending(const std::string& path) {
     return fd;
 }
 
-// Appends data to an open file, all of it or nothing: a text that went in
-// only in part is taken back, unless someone else appended meanwhile.
+// Appends data to a file open for appending, all of it or nothing: a text
+// that went in only in part is taken back, unless someone else appended
+// meanwhile. (Each append leaves the offset at the end of what it wrote.)
 bool AppendWhole(int fd, std::string_view data) {
-    struct stat before {};
-    const bool sized = ::fstat(fd, &before) == 0;
     std::size_t written = 0;
     if (WriteAll(fd, data, &written))
         return true;
     const int saved = errno;
-    struct stat after {};
-    if (written > 0 && sized && ::fstat(fd, &after) == 0 &&
-        after.st_size == before.st_size + static_cast<off_t>(written))
-        (void)::ftruncate(fd, before.st_size);
+    if (written > 0) {
+        const off_t end = ::lseek(fd, 0, SEEK_CUR);
+        struct stat info {};
+        if (end >= static_cast<off_t>(written) && ::fstat(fd, &info) == 0 && info.st_size == end)
+            (void)::ftruncate(fd, end - static_cast<off_t>(written));
+    }
     errno = saved;
     return false;
 }

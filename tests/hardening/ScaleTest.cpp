@@ -1,0 +1,204 @@
+// Scale: batches of 100,000 melody files and of 100,000 picture files,
+// generated here. Each completes, opens its log once, keeps its memory
+// within what the log text needs, and takes time linear in the number of
+// files (a tenth of the files takes about a tenth of the time).
+
+#include "HardeningSupport.h"
+
+#include "logoconv/PictureBatch.h"
+#include "melody/MelodyConverter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using testsupport::TempDir;
+
+constexpr std::size_t kFiles = 100000;
+constexpr std::size_t kSmall = kFiles / 10;
+constexpr long kSlack = 48L << 20; // bytes of memory any batch may use besides its texts
+
+void Generate(const TempDir& dir, const std::string& prefix, std::size_t count,
+              const std::string& extension, const std::string& text, std::string& list) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string path = dir / (prefix + std::to_string(i) + extension);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0) << path;
+        ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        ::close(fd);
+        if (!list.empty())
+            list += ',';
+        list += path;
+    }
+}
+
+long PeakBytes() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss * 1024L;
+}
+
+long CurrentBytes() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+// Counts how often the file of that name in the folder is opened and closed.
+class OpenCounter {
+public:
+    OpenCounter(const std::string& folder, std::string name) : m_name(std::move(name)) {
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd >= 0)
+            ::inotify_add_watch(m_fd, folder.c_str(), IN_OPEN | IN_CLOSE);
+    }
+    ~OpenCounter() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool Works() const { return m_fd >= 0; }
+    // Reads the events so far: opens and closes of the file.
+    void Count(int& opens, int& closes) {
+        opens = closes = 0;
+        alignas(inotify_event) char buffer[1 << 16];
+        ssize_t n;
+        while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0 && m_name == event->name) {
+                    opens += (event->mask & IN_OPEN) != 0;
+                    closes += (event->mask & IN_CLOSE) != 0;
+                }
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+    }
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+};
+
+double Seconds(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+class NullUser : public IMelodyUi {
+public:
+    void ShowMessage(const std::string& text, const std::string&) override { last = text; }
+    ReplaceAnswer AskReplace(const std::string&) override { return ReplaceAnswer::ReplaceAll; }
+    std::string last;
+};
+
+struct MelodyRun {
+    double seconds = 0;
+    std::size_t logBytes = 0;
+    std::size_t listBytes = 0;
+    long grewBy = 0;
+    int logOpens = 0, logCloses = 0;
+};
+
+MelodyRun ConvertMelodies(std::size_t count) {
+    TempDir in, out, logs;
+    std::string list;
+    Generate(in, "m", count, ".txt", "Tune:d=4,o=5,b=125:8c,8d#6,4.p,16g5,2a", list);
+    NullUser user;
+    CMelodyConverter converter(user, logs.Folder());
+    OpenCounter counter(logs.Folder(), "MelodyConverter.log");
+    MelodyRun run;
+    run.listBytes = list.size();
+    const long before = CurrentBytes();
+    const auto start = std::chrono::steady_clock::now();
+    converter.ConvertMelodies(list, out.Folder(), 1, 1, 0);
+    run.seconds = Seconds(std::chrono::steady_clock::now() - start);
+    run.grewBy = PeakBytes() - before;
+    counter.Count(run.logOpens, run.logCloses);
+    run.logBytes = testsupport::ReadFile(logs / "MelodyConverter.log").size();
+    EXPECT_EQ(converter.Counts().succeeded, static_cast<int>(count));
+    EXPECT_TRUE(converter.AllSucceeded());
+    EXPECT_EQ(user.last, "Conversion complete.");
+    return run;
+}
+
+TEST(Scale, AHundredThousandMelodies) {
+    const MelodyRun small = ConvertMelodies(kSmall);
+    const MelodyRun large = ConvertMelodies(kFiles);
+    std::printf("melodies: %zu files in %.2f s, %zu files in %.2f s (%.1f us per file); "
+                "log %zu bytes, written with %d open; memory grew by %.1f MB\n",
+                kSmall, small.seconds, kFiles, large.seconds, 1e6 * large.seconds / kFiles,
+                large.logBytes, large.logOpens, large.grewBy / 1048576.0);
+    EXPECT_EQ(large.logOpens, 1) << "the log is written once, at the end";
+    EXPECT_EQ(large.logCloses, 1);
+    EXPECT_GT(large.logBytes, kFiles * 60);
+    // The log text and the list are held whole; nothing else grows with the files.
+    EXPECT_LT(large.grewBy, static_cast<long>(3 * (large.logBytes + large.listBytes)) + kSlack);
+    EXPECT_LT(large.seconds, 3.0 * 10 * small.seconds + 1.0) << "not linear";
+}
+
+struct PictureRun {
+    double seconds = 0;
+    std::size_t listBytes = 0;
+    long grewBy = 0;
+    int logOpens = 0, logCloses = 0;
+    std::uintmax_t logBytes = 0;
+};
+
+PictureRun ConvertPictures(std::size_t count) {
+    TempDir in, out, app;
+    std::string list;
+    std::string picture = "00480E01";
+    for (int i = 0; i < 14 * 18; ++i)
+        picture += "0123456789ABCDEF"[(i * 7) % 16];
+    Generate(in, "p", count, ".ota", picture, list);
+    std::atomic<std::size_t> messages{0};
+    hardening::PictureMessages recorder;
+    recorder.onMessage = [&](const std::string&) { ++messages; };
+    OpenCounter counter(app.Folder(), "PictureConverter.log");
+    PictureRun run;
+    run.listBytes = list.size();
+    const long before = CurrentBytes();
+    const auto start = std::chrono::steady_clock::now();
+    const logoconv::PictureBatchSummary summary =
+        logoconv::RunPictureBatch(list, out.Folder(), app.Folder());
+    run.seconds = Seconds(std::chrono::steady_clock::now() - start);
+    run.grewBy = PeakBytes() - before;
+    counter.Count(run.logOpens, run.logCloses);
+    run.logBytes = std::filesystem::file_size(app / "PictureConverter.log");
+    EXPECT_EQ(summary.converted, count);
+    EXPECT_EQ(summary.failed, 0u);
+    EXPECT_EQ(messages.load(), 1u) << "only \"Conversion completed!\"";
+    EXPECT_EQ(std::filesystem::file_size(out / ("p" + std::to_string(count - 1) + ".lgo")), 252u);
+    return run;
+}
+
+TEST(Scale, AHundredThousandPictures) {
+    const PictureRun small = ConvertPictures(kSmall);
+    const PictureRun large = ConvertPictures(kFiles);
+    std::printf("pictures: %zu files in %.2f s, %zu files in %.2f s (%.1f us per file); "
+                "log %ju bytes, opened %d time(s); memory grew by %.1f MB\n",
+                kSmall, small.seconds, kFiles, large.seconds, 1e6 * large.seconds / kFiles,
+                large.logBytes, large.logOpens, large.grewBy / 1048576.0);
+    EXPECT_EQ(large.logOpens, 1) << "the log is opened once per call";
+    EXPECT_EQ(large.logCloses, 1);
+    EXPECT_GT(large.logBytes, kFiles * 1000);
+    // The log goes to disk as it grows: memory holds the list, not the log.
+    EXPECT_LT(large.grewBy, static_cast<long>(3 * large.listBytes) + kSlack);
+    EXPECT_LT(large.seconds, 3.0 * 10 * small.seconds + 1.0) << "not linear";
+}
+
+} // namespace
