@@ -6,6 +6,9 @@
 #include "melody/MelodyUi.h"
 #include "platform/MessagePresenter.h"
 
+#include <sched.h>
+#include <sys/mount.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -32,6 +35,29 @@ inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// A memory file system mounted on a folder, seen by this process alone (it
+// moves to a mount namespace of its own first, so nothing outlives it), and
+// unmounted again when the object goes.
+class PrivateMount {
+public:
+    // False when this process may not mount here (then nothing changed).
+    bool Mount(const std::string& folder, const std::string& options) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("quillmere-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+            return false;
+        m_folder = folder;
+        return true;
+    }
+    ~PrivateMount() {
+        if (!m_folder.empty())
+            ::umount2(m_folder.c_str(), MNT_DETACH);
+    }
+
+private:
+    std::string m_folder;
+};
 
 // Records "ASK prompt" and "CAPTION: TEXT" in order; answers every replace
 // question with Replace. onEvent runs after each event is recorded.

@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,22 +161,12 @@ TEST(RealFaults, LogsThatAreAFullDeviceAreReportedAndConversionGoesOn) {
     EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
 }
 
-// Mounts a file system of a few pages on the folder, in a mount namespace
-// of this process alone (so nothing outlives the test). False when this
-// process may not do that.
-bool MountSmallFileSystem(const std::string& folder) {
-    if (::unshare(CLONE_NEWNS) != 0)
-        return false;
-    if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return false;
-    return ::mount("quillmere-test", folder.c_str(), "tmpfs", 0, "size=16k") == 0;
-}
-
 TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
     TempDir in, logs, parent;
     const std::string out = parent / "small/";
     std::filesystem::create_directory(out);
-    if (!MountSmallFileSystem(out))
+    hardening::PrivateMount mount;
+    if (!mount.Mount(out, "size=16k"))
         GTEST_SKIP() << "cannot mount a small file system here";
     WriteFile(in / "a.txt", "A::8c,8d,8e");
     WriteFile(in / "a.ota", Logo());
@@ -206,7 +194,6 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
     EXPECT_EQ(FilesIn(out), before) << "a temporary file was left behind";
-    ::umount2(out.c_str(), MNT_DETACH);
 }
 
 TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
