@@ -31,6 +31,8 @@ bool IsMarkedReadOnly(const std::string& path);
 bool WriteFileReplacing(const std::string& path, std::string_view data);
 
 // Appends data to path, creating it when missing (never truncating it).
+// When the append fails half way (disk full), the part already written is
+// taken back, so the file ends as it was.
 bool AppendToFile(const std::string& path, std::string_view data);
 
 // A file held open for appending across several writes (the picture log).
