@@ -1,6 +1,7 @@
 #include "com/Registrar.h"
 
 #include "com/RegistryFile.h"
+#include "com/TextCase.h"
 
 #include <cctype>
 #include <optional>
@@ -29,16 +30,6 @@ struct Token {
     std::string text;
 };
 
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 class Parser {
 public:
     Parser(std::string_view script, const ScriptVariables& variables)
@@ -47,8 +38,8 @@ public:
     std::vector<ScriptKey> ParseScript() {
         std::vector<ScriptKey> keys;
         for (Token root = Next(); root.kind != Token::End; root = Next()) {
-            if (root.kind != Token::Word ||
-                !(SameWord(root.text, "HKCR") || SameWord(root.text, "HKEY_CLASSES_ROOT")))
+            if (root.kind != Token::Word || !(EqualsIgnoringCase(root.text, "HKCR") ||
+                                              EqualsIgnoringCase(root.text, "HKEY_CLASSES_ROOT")))
                 throw ScriptError("only HKCR can be registered, found '" + root.text + "'");
             Expect(Token::Open, "'{' after the root key");
             for (Token t = Next(); t.kind != Token::Close; t = Next())
@@ -67,11 +58,11 @@ private:
             throw ScriptError("keys nested too deeply");
         ScriptKey key;
         if (t.kind == Token::Word) {
-            if (SameWord(t.text, "ForceRemove"))
+            if (EqualsIgnoringCase(t.text, "ForceRemove"))
                 key.flag = KeyFlag::ForceRemove;
-            else if (SameWord(t.text, "NoRemove"))
+            else if (EqualsIgnoringCase(t.text, "NoRemove"))
                 key.flag = KeyFlag::NoRemove;
-            else if (SameWord(t.text, "Delete"))
+            else if (EqualsIgnoringCase(t.text, "Delete"))
                 key.flag = KeyFlag::Delete;
             if (key.flag != KeyFlag::Plain)
                 t = Next();
@@ -89,7 +80,7 @@ private:
             return key;
         }
         for (t = Next(); t.kind != Token::Close; t = Next()) {
-            if (t.kind == Token::Word && SameWord(t.text, "val")) {
+            if (t.kind == Token::Word && EqualsIgnoringCase(t.text, "val")) {
                 const Token name = Next();
                 if (name.kind != Token::Word && name.kind != Token::Quoted)
                     throw ScriptError("expected a value name after 'val'");
@@ -104,7 +95,7 @@ private:
 
     std::string ParseStringValue() {
         const Token type = Next();
-        if (type.kind != Token::Word || !SameWord(type.text, "s"))
+        if (type.kind != Token::Word || !EqualsIgnoringCase(type.text, "s"))
             throw ScriptError("only string values (s) are supported");
         const Token value = Next();
         if (value.kind != Token::Quoted)

@@ -1,7 +1,9 @@
 // The library and type-information objects over a parsed type library.
 
 #include "com/Bstr.h"
+
 #include "com/ModuleResources.h"
+#include "com/TextCase.h"
 #include "com/TypeLib.h"
 #include "com/VtableCall.h"
 
@@ -17,16 +19,6 @@ namespace com {
 namespace {
 
 using Data = std::shared_ptr<const TypeLibData>;
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 std::string NameOf(LPCOLESTR name) {
     return Utf16ToUtf8(std::u16string_view(name, std::char_traits<char16_t>::length(name)));
@@ -159,7 +151,7 @@ public:
         const std::string member = NameOf(names[0]);
         const TypeLibMethod* method = nullptr;
         for (const TypeLibMethod& m : Type().methods)
-            if (SameNameIgnoringCase(m.name, member))
+            if (EqualsIgnoringCase(m.name, member))
                 method = &m;
         if (method == nullptr)
             return DISP_E_UNKNOWNNAME;
@@ -168,7 +160,7 @@ public:
         for (UINT i = 1; i < count; ++i) {
             const std::string param = names[i] != nullptr ? NameOf(names[i]) : std::string();
             for (std::size_t p = 0; p < method->params.size(); ++p)
-                if (SameNameIgnoringCase(method->params[p].name, param))
+                if (EqualsIgnoringCase(method->params[p].name, param))
                     ids[i] = static_cast<MEMBERID>(p);
             if (ids[i] == DISPID_UNKNOWN)
                 hr = DISP_E_UNKNOWNNAME;
