@@ -23,7 +23,7 @@ std::string CurrentFolder() {
 }
 
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<OptionSpec>& specs, ParsedArgs& parsed) {
+                                     const std::vector<KnownOption>& known, ParsedArgs& parsed) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -48,11 +48,11 @@ std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
                 inlineValue = arg.substr(equals + 1);
             }
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end())
+        const auto option = std::find_if(known.begin(), known.end(),
+                                         [&](const KnownOption& s) { return s.name == name; });
+        if (option == known.end())
             return "unknown option '" + name + "'";
-        if (!spec->takesValue) {
+        if (!option->takesValue) {
             if (inlineValue)
                 return "option '" + name + "' takes no value";
             parsed.flags.push_back(name);

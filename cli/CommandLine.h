@@ -10,7 +10,7 @@
 
 namespace cli {
 
-struct OptionSpec {
+struct KnownOption {
     std::string name; // "-o", "--target", ...
     bool takesValue;
 };
@@ -29,8 +29,8 @@ struct ParsedArgs {
 // default output folder of every command.
 std::string CurrentFolder();
 
-// Parses args against specs. Returns the usage error text, or nothing on success.
+// Parses args against the known options. Returns the usage error text, or nothing on success.
 std::optional<std::string> ParseArgs(const std::vector<std::string>& args,
-                                     const std::vector<OptionSpec>& specs, ParsedArgs& parsed);
+                                     const std::vector<KnownOption>& known, ParsedArgs& parsed);
 
 } // namespace cli

@@ -5,13 +5,14 @@
 using namespace cli;
 
 namespace {
-const std::vector<OptionSpec> kSpecs = {{"-o", true}, {"--target", true}, {"--no-header", false}};
+const std::vector<KnownOption> kOptions = {
+    {"-o", true}, {"--target", true}, {"--no-header", false}};
 }
 
 TEST(CommandLine, OptionsMayStandAnywhereAndFilesAreTakenWhole) {
     ParsedArgs parsed;
-    ASSERT_FALSE(ParseArgs({"a,b.txt", "-o", "out", "c d.txt", "--no-header", "--target=2"}, kSpecs,
-                           parsed));
+    ASSERT_FALSE(ParseArgs({"a,b.txt", "-o", "out", "c d.txt", "--no-header", "--target=2"},
+                           kOptions, parsed));
     EXPECT_EQ(parsed.files, (std::vector<std::string>{"a,b.txt", "c d.txt"}));
     EXPECT_EQ(parsed.Value("-o", "."), "out");
     EXPECT_EQ(parsed.Value("--target", "1"), "2");
@@ -20,7 +21,7 @@ TEST(CommandLine, OptionsMayStandAnywhereAndFilesAreTakenWhole) {
 
 TEST(CommandLine, DoubleDashEndsOptionsAndLoneDashIsAFile) {
     ParsedArgs parsed;
-    ASSERT_FALSE(ParseArgs({"-", "--", "-o", "--help"}, kSpecs, parsed));
+    ASSERT_FALSE(ParseArgs({"-", "--", "-o", "--help"}, kOptions, parsed));
     EXPECT_EQ(parsed.files, (std::vector<std::string>{"-", "-o", "--help"}));
     EXPECT_FALSE(parsed.help);
     EXPECT_EQ(parsed.Value("-o", "fallback"), "fallback");
@@ -28,10 +29,10 @@ TEST(CommandLine, DoubleDashEndsOptionsAndLoneDashIsAFile) {
 
 TEST(CommandLine, UsageErrors) {
     ParsedArgs parsed;
-    EXPECT_TRUE(ParseArgs({"--bogus"}, kSpecs, parsed));
-    EXPECT_TRUE(ParseArgs({"x", "-o"}, kSpecs, parsed));
-    EXPECT_TRUE(ParseArgs({"--no-header=1"}, kSpecs, parsed));
+    EXPECT_TRUE(ParseArgs({"--bogus"}, kOptions, parsed));
+    EXPECT_TRUE(ParseArgs({"x", "-o"}, kOptions, parsed));
+    EXPECT_TRUE(ParseArgs({"--no-header=1"}, kOptions, parsed));
     ParsedArgs help;
-    ASSERT_FALSE(ParseArgs({"-h"}, kSpecs, help));
+    ASSERT_FALSE(ParseArgs({"-h"}, kOptions, help));
     EXPECT_TRUE(help.help);
 }
