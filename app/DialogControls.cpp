@@ -1,9 +1,13 @@
 #include "app/DialogControls.h"
 
+#include "app/Resources.h"
+
 #include <QDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <QVariant>
 
 namespace app {
@@ -51,6 +55,22 @@ bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int o
         return false;
     dialog->setParent(owner, dialog->windowFlags() | Qt::Dialog);
     return true;
+}
+
+void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts) {
+    auto* picture = new QLabel(dialog);
+    picture->setPixmap(Picture(pictureId));
+    picture->setAlignment(Qt::AlignTop);
+    auto* ok = Tag(new QPushButton(QStringLiteral("OK"), dialog), IDOK);
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+
+    auto* layout = new QGridLayout(dialog);
+    layout->setHorizontalSpacing(16);
+    layout->addWidget(picture, 0, 0);
+    layout->addLayout(texts, 0, 1);
+    layout->addWidget(ok, 0, 2, Qt::AlignTop);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 std::string JoinInputList(const std::vector<std::string>& paths) {

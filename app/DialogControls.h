@@ -12,6 +12,7 @@ class QDialog;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
+class QVBoxLayout;
 
 namespace app {
 
@@ -44,6 +45,10 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 // Gives a converter dialog its owner window, when templateId is the
 // dialog's own template; false otherwise.
 bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate);
+
+// Lays out an information box: the picture numbered pictureId, the texts
+// beside it and an OK button (the default) that accepts the dialog.
+void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts);
 
 // The chosen paths joined by "," into one input list.
 std::string JoinInputList(const std::vector<std::string>& paths);
