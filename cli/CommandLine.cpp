@@ -16,6 +16,11 @@ std::string ParsedArgs::Value(const std::string& name, const std::string& fallba
     return found == values.end() ? fallback : found->second;
 }
 
+std::string ParsedArgs::Folder(const std::string& name, const std::string& fallback) const {
+    const auto found = values.find(name);
+    return found == values.end() ? fallback : platform::WithTrailingSlash(found->second);
+}
+
 std::string CurrentFolder() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);

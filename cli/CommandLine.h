@@ -23,6 +23,8 @@ struct ParsedArgs {
 
     bool Has(const std::string& flag) const;
     std::string Value(const std::string& name, const std::string& fallback) const;
+    // The option's value as a folder ending in "/", or fallback when not given.
+    std::string Folder(const std::string& name, const std::string& fallback) const;
 };
 
 // The current folder ending in "/" ("./" when it cannot be found): the

@@ -149,12 +149,9 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
     if (parsed.values.count("--log-dir") != 0 && logDir.empty())
         return UsageError("--log-dir needs a folder");
 
-    const std::string outputDir = parsed.values.count("-o") != 0
-                                      ? platform::WithTrailingSlash(parsed.values.at("-o"))
-                                      : CurrentFolder();
+    const std::string outputDir = parsed.Folder("-o", CurrentFolder());
     TerminalMelodyUi ui(mode);
-    CMelodyConverter converter(ui, logDir.empty() ? std::string()
-                                                  : platform::WithTrailingSlash(logDir));
+    CMelodyConverter converter(ui, parsed.Folder("--log-dir", std::string()));
     converter.ConvertMelodies(parsed.files, outputDir, parsed.Has("--no-header") ? 0 : 1,
                               target != "2" ? 1 : 0, target != "1" ? 1 : 0);
     return converter.AllSucceeded() ? 0 : 1;

@@ -55,12 +55,8 @@ int RunPictureCommand(const std::vector<std::string>& args) {
     if (parsed.files.empty())
         return UsageError("no FILE given");
 
-    const std::string outputDir = parsed.values.count("-o") != 0
-                                      ? platform::WithTrailingSlash(parsed.values.at("-o"))
-                                      : CurrentFolder();
-    const std::string logDir = parsed.values.count("--log-dir") != 0
-                                   ? platform::WithTrailingSlash(parsed.values.at("--log-dir"))
-                                   : platform::ProgramFolder();
+    const std::string outputDir = parsed.Folder("-o", CurrentFolder());
+    const std::string logDir = parsed.Folder("--log-dir", platform::ProgramFolder());
     const logoconv::PictureBatchSummary summary =
         logoconv::ConvertPictureFiles(parsed.files, outputDir, logDir);
     return summary.failed == 0 ? 0 : 1;
