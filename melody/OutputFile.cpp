@@ -5,23 +5,10 @@
 
 #include "platform/TextFile.h"
 
-#include <sys/stat.h>
-
-namespace {
-
-// Whether a file stands at path. One that exists but cannot be opened (no
-// read permission, no descriptor left) counts: it must not be replaced
-// without asking. A folder is no file to replace; writing it fails anyway.
-bool FileExists(const std::string& path) {
-    struct stat info {};
-    return path.find('\0') == std::string::npos && ::lstat(path.c_str(), &info) == 0 &&
-           !S_ISDIR(info.st_mode);
-}
-
-} // namespace
-
 bool CMelodyConverter::WriteOutputFile(const std::string& path, const std::string& content) {
-    if (!m_bReplaceAll && FileExists(path)) {
+    // An existing file that cannot be opened still counts: it must not be
+    // replaced without asking.
+    if (!m_bReplaceAll && platform::FileExists(path)) {
         const ReplaceAnswer answer =
             m_ui.AskReplace("The file: " + path + " already exists, would you like to replace it?");
         if (answer == ReplaceAnswer::ReplaceAll)

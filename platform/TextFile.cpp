@@ -202,6 +202,11 @@ bool CanOpenForReading(const std::string& path) {
     return true;
 }
 
+bool FileExists(const std::string& path) {
+    struct stat info {};
+    return !HoldsZero(path) && ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
 bool IsMarkedReadOnly(const std::string& path) {
     struct stat info {};
     if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))

@@ -20,6 +20,10 @@ bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out
 // True when the path can be opened for reading (and is not a folder).
 bool CanOpenForReading(const std::string& path);
 
+// True when something other than a folder stands at path, whether or not it
+// can be opened (a file without read permission still exists).
+bool FileExists(const std::string& path);
+
 // True when the path exists and is marked read-only (no write bit at all),
 // which counts as not writable even for a privileged user.
 bool IsMarkedReadOnly(const std::string& path);
