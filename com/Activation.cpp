@@ -32,12 +32,12 @@ thread_local unsigned t_initCount = 0;
 std::atomic<unsigned> g_initialisedThreads{0};
 
 std::string InprocServerPath(REFCLSID clsid, HRESULT& hr) {
-    com::RegistryTree tree;
-    hr = com::ReadRegistry(tree);
+    std::shared_ptr<const com::RegistryTree> tree;
+    hr = com::ReadRegistryShared(tree);
     if (FAILED(hr))
         return {};
     const std::optional<std::string> path =
-        tree.GetValue("CLSID\\" + com::GuidToString(clsid) + "\\InprocServer32", "");
+        tree->GetValue("CLSID\\" + com::GuidToString(clsid) + "\\InprocServer32", "");
     if (!path || path->empty()) {
         hr = REGDB_E_CLASSNOTREG;
         return {};

@@ -4,8 +4,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -40,6 +42,30 @@ private:
     int m_fd = -1;
 };
 
+// How old a version of the file must be before its parsed form is kept: more
+// than the coarsest file-system clock (two seconds) plus a margin.
+constexpr std::int64_t kSettledAfterNs = 3'000'000'000;
+
+std::int64_t NowNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The last settled version read, for ReadRegistryShared. Never destroyed:
+// threads may still create components while the process ends.
+struct SharedRegistry {
+    std::mutex mutex;
+    std::string path;
+    platform::FileVersion version;
+    std::shared_ptr<const RegistryTree> tree;
+};
+
+SharedRegistry& Shared() {
+    static SharedRegistry* const shared = new SharedRegistry;
+    return *shared;
+}
+
 std::string NonEmptyEnv(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? std::string(value) : std::string();
@@ -70,6 +96,47 @@ HRESULT ReadRegistry(RegistryTree& out) {
         if (!tree)
             return REGDB_E_READREGDB;
         out = std::move(*tree);
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ReadRegistryShared(std::shared_ptr<const RegistryTree>& out) {
+    try {
+        const std::string path = RegistryFilePath();
+        SharedRegistry& shared = Shared();
+        platform::FileVersion current;
+        if (platform::GetFileVersion(path, current)) {
+            std::lock_guard lock(shared.mutex);
+            if (shared.tree != nullptr && shared.path == path && shared.version == current) {
+                out = shared.tree;
+                return S_OK;
+            }
+        }
+        // Parsed outside the lock: a large registry takes a while, and other
+        // threads may find their version meanwhile.
+        const std::int64_t readAt = NowNs();
+        std::string text;
+        platform::FileVersion version;
+        if (!platform::ReadWholeFile(path, text, version)) {
+            if (errno != ENOENT)
+                return REGDB_E_READREGDB;
+            out = std::make_shared<const RegistryTree>();
+            return S_OK;
+        }
+        std::optional<RegistryTree> tree = RegistryTree::FromText(text);
+        if (!tree)
+            return REGDB_E_READREGDB;
+        auto parsed = std::make_shared<const RegistryTree>(std::move(*tree));
+        if (readAt - version.modifiedNs >= kSettledAfterNs &&
+            readAt - version.changedNs >= kSettledAfterNs) {
+            std::lock_guard lock(shared.mutex);
+            shared.path = path;
+            shared.version = version;
+            shared.tree = parsed;
+        }
+        out = std::move(parsed);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -12,6 +12,7 @@
 #include "com/RegistryTree.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace com {
@@ -21,6 +22,14 @@ std::string RegistryFilePath();
 // Reads the registry; a missing file is an empty registry. REGDB_E_READREGDB
 // when the file cannot be read or is malformed.
 HRESULT ReadRegistry(RegistryTree& out);
+
+// The registry for readers that only look (activation, type libraries):
+// parsed once per version of the file (its identity, size and times) and
+// shared, never changed. Results as for ReadRegistry. A version younger than
+// a few seconds is not kept but read again next time: within one tick of
+// the file system's clock a rewrite may show the same size and times, even
+// the same inode when an earlier file's was freed.
+HRESULT ReadRegistryShared(std::shared_ptr<const RegistryTree>& out);
 
 // Reads, changes and writes the registry as one step under the lock. The file
 // is written only when edit succeeds; edit's failure is returned as it is.

@@ -177,11 +177,11 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
     if (lib == nullptr)
         return E_INVALIDARG;
     *lib = nullptr;
-    com::RegistryTree tree;
-    if (FAILED(com::ReadRegistry(tree)))
+    std::shared_ptr<const com::RegistryTree> tree;
+    if (FAILED(com::ReadRegistryShared(tree)))
         return TYPE_E_REGISTRYACCESS;
     const std::optional<std::string> path =
-        com::FindRegisteredTypeLib(tree, libid, major, minor, lcid);
+        com::FindRegisteredTypeLib(*tree, libid, major, minor, lcid);
     if (!path)
         return TYPE_E_LIBNOTREGISTERED;
     ITypeLib* loaded = nullptr;

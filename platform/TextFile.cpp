@@ -165,6 +165,20 @@ bool AppendWhole(int fd, std::string_view data) {
     return false;
 }
 
+std::int64_t Nanoseconds(const timespec& time) {
+    return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+FileVersion VersionOf(const struct stat& info) {
+    FileVersion version;
+    version.device = static_cast<std::uint64_t>(info.st_dev);
+    version.inode = static_cast<std::uint64_t>(info.st_ino);
+    version.size = static_cast<std::uint64_t>(info.st_size);
+    version.modifiedNs = Nanoseconds(info.st_mtim);
+    version.changedNs = Nanoseconds(info.st_ctim);
+    return version;
+}
+
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -176,6 +190,28 @@ mode_t CurrentUmask() {
 bool ReadWholeFile(const std::string& path, std::string& out) {
     std::uintmax_t size = 0;
     return ReadFilePrefix(path, SIZE_MAX, out, size);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    const bool ok = ::fstat(fd, &info) == 0 && ReadUpTo(fd, SIZE_MAX, out);
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok)
+        version = VersionOf(info);
+    return ok;
+}
+
+bool GetFileVersion(const std::string& path, FileVersion& version) {
+    struct stat info {};
+    if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0)
+        return false;
+    version = VersionOf(info);
+    return true;
 }
 
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,

@@ -13,6 +13,26 @@ namespace platform {
 // path cannot be opened for reading or is a folder, or a read fails.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
+// Which version of a file was seen: the file itself (device and inode), its
+// size and its modification and status-change times. A file replaced by
+// renaming another over it, or changed in place, shows another version.
+struct FileVersion {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0; // since the epoch
+    std::int64_t changedNs = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+
+// ReadWholeFile that also tells which version it read (taken before reading,
+// so a change during the read shows as a later version).
+bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version);
+
+// The version of the file at path (links followed); false with errno set
+// when there is nothing to examine.
+bool GetFileVersion(const std::string& path, FileVersion& version);
+
 // Reads at most limit bytes into out and sets size to the file's full size.
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                     std::uintmax_t& size);

@@ -106,7 +106,7 @@ void Run(unsigned count) {
         std::exit(1);
     }
     const auto bytes = fs::file_size(registry);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
 
     ResetPeakMemory();
     const long before = PeakMemoryMb();

@@ -9,6 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
 #include <thread>
 
 using com::RegistryTree;
@@ -137,4 +143,52 @@ TEST(RegistryFile, ConcurrentEditsAllLand) {
     RegistryTree tree;
     ASSERT_EQ(com::ReadRegistry(tree), S_OK);
     EXPECT_EQ(tree.SubKeyNames("Keys").size(), 2u * kPerThread);
+}
+
+namespace {
+
+HRESULT SetKeyValue(const std::string& value) {
+    return com::EditRegistry([&](RegistryTree& t) {
+        t.SetValue("Key", "", value);
+        return S_OK;
+    });
+}
+
+std::string SharedValue() {
+    std::shared_ptr<const RegistryTree> tree;
+    EXPECT_EQ(com::ReadRegistryShared(tree), S_OK);
+    return tree->GetValue("Key", "").value_or("(none)");
+}
+
+} // namespace
+
+TEST(RegistryFile, SharedReadIsKeptOnlyUntilTheFileChanges) {
+    testsupport::ScopedRegistry registry;
+    EXPECT_EQ(SharedValue(), "(none)"); // no file: empty
+    ASSERT_EQ(SetKeyValue("one"), S_OK);
+    EXPECT_EQ(SharedValue(), "one");
+
+    // Once the file has settled, its parsed form is shared.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3100));
+    std::shared_ptr<const RegistryTree> first, second;
+    ASSERT_EQ(com::ReadRegistryShared(first), S_OK);
+    ASSERT_EQ(com::ReadRegistryShared(second), S_OK);
+    EXPECT_EQ(first.get(), second.get());
+
+    // Changed in place with the same size and its old time put back.
+    struct stat before {};
+    ASSERT_EQ(::stat(registry.Path().c_str(), &before), 0);
+    std::string text = testsupport::ReadFile(registry.Path());
+    text.replace(text.find("\"one\""), 5, "\"two\"");
+    const int fd = ::open(registry.Path().c_str(), O_WRONLY);
+    ASSERT_EQ(::pwrite(fd, text.data(), text.size(), 0), static_cast<ssize_t>(text.size()));
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ::futimens(fd, times);
+    ::close(fd);
+    EXPECT_EQ(SharedValue(), "two");
+
+    // Replaced by another writer: a new file of the same size.
+    ASSERT_EQ(SetKeyValue("six"), S_OK);
+    EXPECT_EQ(SharedValue(), "six");
+    EXPECT_EQ(first->GetValue("Key", ""), "one"); // what a reader holds never changes
 }
