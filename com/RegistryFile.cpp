@@ -150,7 +150,12 @@ HRESULT EditRegistry(const std::function<HRESULT(RegistryTree&)>& edit) {
         const std::filesystem::path folder = std::filesystem::path(path).parent_path();
         if (!folder.empty())
             std::filesystem::create_directories(folder, ignored);
-        FileLock lock(path + ".lock");
+        // A registry reached through a symbolic link is changed where the link
+        // leads, so every name for it shares one lock and the link stays.
+        std::string target;
+        if (!platform::ResolveLinks(path, target))
+            return REGDB_E_WRITEREGDB;
+        FileLock lock(target + ".lock");
         if (!lock.Held())
             return REGDB_E_WRITEREGDB;
         RegistryTree tree;
@@ -159,7 +164,7 @@ HRESULT EditRegistry(const std::function<HRESULT(RegistryTree&)>& edit) {
         const HRESULT hr = edit(tree);
         if (FAILED(hr))
             return hr;
-        if (!platform::WriteFileReplacing(path, tree.ToText()))
+        if (!platform::ReplaceSharedFile(target, tree.ToText()))
             return REGDB_E_WRITEREGDB;
         return hr;
     } catch (const std::bad_alloc&) {

@@ -6,7 +6,10 @@
 // Readers see either the old or the new file, never a half-written one: the
 // file is only ever replaced whole by renaming a finished temporary file
 // over it. Changes are made one at a time under an exclusive lock on the
-// file "<path>.lock", so two registrations at once both land.
+// file "<path>.lock", so two registrations at once both land. When the path
+// is a symbolic link, the file it leads to is the one replaced (and locked)
+// and the link stays; a rewrite keeps the file's owner, group and mode, so a
+// registration made by the administrator leaves a user's registry the user's.
 
 #include "com/HResult.h"
 #include "com/RegistryTree.h"

@@ -250,7 +250,11 @@ bool IsMarkedReadOnly(const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view data) {
+namespace {
+
+// Replaces path by way of a temporary file in its folder; with keepOwner an
+// existing file's owner and group go to the new file too, or nothing is replaced.
+bool ReplaceFile(const std::string& path, std::string_view data, bool keepOwner) {
     if (HoldsZero(path))
         return false;
     struct stat existing {};
@@ -272,10 +276,22 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
     }
     if (fd < 0)
         return false;
+    bool ok = true;
+    int saved = 0;
+    struct stat made {};
+    if (keepOwner && exists && ::fstat(fd, &made) == 0 &&
+        (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid) &&
+        ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+        ok = false;
+        saved = errno;
+    }
+    // After the owner: a change of owner may clear the set-id bits.
     const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
     (void)::fchmod(fd, mode); // a mode we cannot set is no reason to fail
-    bool ok = WriteAll(fd, data);
-    int saved = errno;
+    if (ok) {
+        ok = WriteAll(fd, data);
+        saved = errno;
+    }
     if (!CloseFile(fd) && ok) {
         ok = false;
         saved = errno;
@@ -291,6 +307,45 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
         errno = saved;
     }
     return ok;
+}
+
+} // namespace
+
+bool ResolveLinks(std::string path, std::string& target) {
+    if (HoldsZero(path))
+        return false;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+            target = std::move(path);
+            return true;
+        }
+        std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n < 0)
+            return false;
+        if (static_cast<std::size_t>(n) == link.size() || n == 0) {
+            errno = static_cast<std::size_t>(n) == link.size() ? ENAMETOOLONG : ENOENT;
+            return false;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        if (link.front() != '/') {
+            const std::size_t slash = path.rfind('/');
+            link.insert(0, slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+        }
+        path = std::move(link);
+    }
+    errno = ELOOP;
+    return false;
+}
+
+bool WriteFileReplacing(const std::string& path, std::string_view data) {
+    return ReplaceFile(path, data, false);
+}
+
+bool ReplaceSharedFile(const std::string& path, std::string_view data) {
+    std::string target;
+    return ResolveLinks(path, target) && ReplaceFile(target, data, true);
 }
 
 bool AppendToFile(const std::string& path, std::string_view data) {

@@ -54,6 +54,18 @@ bool IsMarkedReadOnly(const std::string& path);
 // replaced. A target marked read-only is refused. False with errno set on failure.
 bool WriteFileReplacing(const std::string& path, std::string_view data);
 
+// Where a chain of symbolic links starting at path ends: the first name that
+// is no link (which need not exist). A relative link is taken from the
+// folder of the link. False with errno set for a loop or an unreadable link.
+bool ResolveLinks(std::string path, std::string& target);
+
+// WriteFileReplacing for a file that links and other users point at (the
+// component registry): a symbolic link at path is followed and the file it
+// leads to is replaced, its temporary file in that file's folder, so the
+// link stays a link; the replaced file keeps its owner and group as well as
+// its mode, and when they cannot be kept (EPERM) nothing is replaced.
+bool ReplaceSharedFile(const std::string& path, std::string_view data);
+
 // Appends data to path, creating it when missing (never truncating it).
 // When the append fails half way (disk full), the part already written is
 // taken back, so the file ends as it was.

@@ -192,3 +192,42 @@ TEST(RegistryFile, SharedReadIsKeptOnlyUntilTheFileChanges) {
     EXPECT_EQ(SharedValue(), "six");
     EXPECT_EQ(first->GetValue("Key", ""), "one"); // what a reader holds never changes
 }
+
+TEST(RegistryFile, RewriteFollowsALinkAndKeepsOwnerGroupAndMode) {
+    testsupport::ScopedRegistry registry;
+    const std::filesystem::path real = registry.Dir() / "real";
+    std::filesystem::create_directory(real);
+    std::filesystem::create_symlink("real/registry.reg", registry.Path());
+    ASSERT_EQ(SetKeyValue("one"), S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(registry.Path()));
+    EXPECT_NE(testsupport::ReadFile(real / "registry.reg").find("\"one\""), std::string::npos);
+
+    // Made another user's file, readable by its owner and group only.
+    const bool root = ::geteuid() == 0;
+    ASSERT_EQ(::chmod((real / "registry.reg").c_str(), 0640), 0);
+    if (root) {
+        ASSERT_EQ(::chown((real / "registry.reg").c_str(), 65534, 65534), 0);
+    }
+    ASSERT_EQ(com::EditRegistry([](RegistryTree& t) {
+                  t.DeleteTree("Key");
+                  return S_OK;
+              }),
+              S_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(registry.Path()));
+    EXPECT_EQ(testsupport::ReadFile(real / "registry.reg").find("Key"), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat((real / "registry.reg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(real),
+                            std::filesystem::directory_iterator()),
+              2); // the file and its lock file, no temporary left
+
+    // A link that leads nowhere but to itself is refused.
+    std::filesystem::remove(registry.Path());
+    std::filesystem::create_symlink("registry.reg", registry.Path());
+    EXPECT_EQ(SetKeyValue("one"), REGDB_E_WRITEREGDB);
+}
