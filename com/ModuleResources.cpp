@@ -102,9 +102,17 @@ std::string ModulePathOf(const void* address) {
     return full.lexically_normal().string();
 }
 
+namespace {
+
+const char g_anchor = 0;
+// Taken while the module is being loaded, when a relative name it was loaded
+// by still means what it meant: the host may change folder afterwards.
+const std::string g_loadedFrom = ModulePathOf(&g_anchor);
+
+} // namespace
+
 std::string ThisModulePath() {
-    static const char anchor = 0;
-    return ModulePathOf(&anchor);
+    return !g_loadedFrom.empty() ? g_loadedFrom : ModulePathOf(&g_anchor);
 }
 
 } // namespace com

@@ -24,7 +24,8 @@ std::optional<std::string> ReadModuleResource(const std::string& path, std::stri
 // Full path of the module file (shared library or program) holding address.
 std::string ModulePathOf(const void* address);
 
-// Full path of the module this copy of the runtime is linked into.
+// Full path of the module this copy of the runtime is linked into, as it was
+// when the module was loaded.
 std::string ThisModulePath();
 
 } // namespace com

@@ -82,6 +82,24 @@ TEST_F(Component, UnregistrationLeavesTheClsidParentKey) {
     EXPECT_EQ(CallExport(m_module, "DllUnregisterServer"), S_OK); // twice is harmless
 }
 
+TEST(ComponentModule, RegistersByItsFullPathAfterTheHostChangedFolder) {
+    testsupport::ScopedRegistry registry;
+    const std::string copy = registry.Dir() / "libPellumo.so";
+    std::filesystem::copy_file(PELLUMO_MODULE, copy);
+    const std::filesystem::path home = std::filesystem::current_path();
+    std::filesystem::current_path(registry.Dir().Path());
+    void* module = ::dlopen("./libPellumo.so", RTLD_NOW | RTLD_LOCAL);
+    std::filesystem::current_path("/");
+    ASSERT_NE(module, nullptr) << ::dlerror();
+    EXPECT_EQ(CallExport(module, "DllRegisterServer"), S_OK);
+    std::filesystem::current_path(home);
+    EXPECT_EQ(Registry().GetValue(std::string(kClassKey) + "\\InprocServer32", ""), copy);
+    EXPECT_EQ(Registry().GetValue(
+                  "TypeLib\\{78165FE8-B27C-486C-B90F-D12678536855}\\1.0\\409\\linux64", ""),
+              copy);
+    ::dlclose(module);
+}
+
 TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
     testsupport::ScopedRegistry registry;
     const std::string output = registry.Dir() / "output.txt";
