@@ -12,6 +12,7 @@
 #include "logoconv/PictureLog.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -117,9 +118,17 @@ void CheckOutputPath(std::string_view inputPath, std::string_view outputDir) {
     FUZZ_CHECK(name.find('/') == std::string_view::npos);
     FUZZ_CHECK(name.size() >= 3 && name.substr(name.size() - 3) == "lgo");
     const std::size_t slash = inputPath.rfind('/');
-    const std::size_t fileName =
-        slash == std::string_view::npos ? inputPath.size() : inputPath.size() - slash - 1;
-    FUZZ_CHECK(name.size() == (fileName > 3 ? fileName : 3));
+    const std::string_view file =
+        slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
+    // The name keeps a start of the file name: all but its last three bytes,
+    // or up to three fewer where those would split a UTF-8 character.
+    const std::string_view kept = name.substr(0, name.size() - 3);
+    const std::size_t plain = file.size() > 3 ? file.size() - 3 : 0;
+    FUZZ_CHECK(file.substr(0, kept.size()) == kept);
+    FUZZ_CHECK(kept.size() <= plain && kept.size() + 3 >= plain);
+    const bool ascii = std::all_of(file.begin(), file.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    FUZZ_CHECK(!ascii || kept.size() == plain);
 }
 
 } // namespace

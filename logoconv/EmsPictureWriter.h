@@ -17,7 +17,9 @@ inline constexpr std::string_view DistributionDigit = "1";
 // The output path: the input's file name (after its last "/") with its last
 // three characters (fewer when the name is shorter) replaced by "lgo", put
 // behind the output folder, which is used as a plain prefix. With a folder
-// ending in "/" the result always names a file directly inside it.
+// ending in "/" the result always names a file directly inside it. The name
+// is cut by bytes, but never inside a UTF-8 character: one the three bytes
+// would split is dropped whole, so "logo.\U0001F600" gives "logo.lgo".
 std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir);
 
 // Two upper-case hexadecimal characters from a generator seeded with the

@@ -24,6 +24,12 @@ TEST(EmsPictureWriter, OutputPathStaysInTheOutputFolder) {
     EXPECT_EQ(OutputPathFor("..", "OUT/"), "OUT/lgo");
     EXPECT_EQ(OutputPathFor("/in/sub/", "OUT/"), "OUT/lgo");
     EXPECT_EQ(OutputPathFor("c:\\in\\a.txt", "OUT/"), "OUT/c:\\in\\a.lgo");
+    // Whole UTF-8 characters go; a stray byte is a character of its own.
+    EXPECT_EQ(OutputPathFor("/in/logo.\xF0\x9F\x98\x80", "/out/"), "/out/logo.lgo");
+    EXPECT_EQ(OutputPathFor("/in/a\xE2\x82\xAC.", "/out/"), "/out/algo");
+    EXPECT_EQ(OutputPathFor("/in/\xC3\xA9t\xC3\xA9.txt", "/out/"), "/out/\xC3\xA9t\xC3\xA9.lgo");
+    EXPECT_EQ(OutputPathFor("/in/ab\x80\x80\x80", "/out/"), "/out/ablgo");
+    EXPECT_EQ(OutputPathFor("/in/\xE2\x82\xAC", "/out/"), "/out/lgo");
 }
 
 TEST(EmsPictureWriter, ThreePartFormSplitsTheColumns) {
