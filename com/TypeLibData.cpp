@@ -110,28 +110,24 @@ void ParseLine(const std::vector<std::string>& w, TypeLibData& lib, bool& haveLi
                          ParseGuidWord(w[2]),
                          w[5],
                          ParseFlags(w[4]),
-                         w[3] == "IDispatch",
+                         w[3],
                          {},
                          {}};
         lib.types.push_back(std::move(type));
     } else if (what == "method" && w.size() >= 4 && w.size() % 2 == 0) {
         if (lib.types.empty() || lib.types.back().kind != TypeLibType::Kind::Interface)
             throw TextError("a method belongs to an interface");
-        TypeLibMethod method{w[1], static_cast<DISPID>(ParseNumber(w[2], 10)), w[3], {}};
+        TypeLibMethod method{w[1], static_cast<DISPID>(ParseNumber(w[2], 10)), w[3], {}, VT_HRESULT,
+                             0};
         for (std::size_t i = 4; i < w.size(); i += 2)
             method.params.push_back({w[i + 1], ParseType(w[i])});
         if (method.params.size() > kMaxMethodParams)
             throw TextError("too many parameters");
         lib.types.back().methods.push_back(std::move(method));
     } else if (what == "coclass" && w.size() >= 6) {
-        TypeLibType type{TypeLibType::Kind::CoClass,
-                         w[1],
-                         ParseGuidWord(w[2]),
-                         w[4],
-                         ParseFlags(w[3]),
-                         false,
-                         {},
-                         {w.begin() + 5, w.end()}};
+        TypeLibType type{
+            TypeLibType::Kind::CoClass, w[1], ParseGuidWord(w[2]), w[4], ParseFlags(w[3]), {}, {},
+            {w.begin() + 5, w.end()}};
         lib.types.push_back(std::move(type));
     } else {
         throw TextError("unknown or malformed declaration '" + what + "'");

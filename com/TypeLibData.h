@@ -15,8 +15,9 @@
 // lists its interfaces, the default one first.
 
 #include "com/Guid.h"
-#include "com/Types.h"
+#include "com/Variant.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,7 @@
 
 namespace com {
 
+// A parameter; VT_PTR stands for a pointer to anything.
 struct TypeLibParam {
     std::string name;
     VARTYPE type;
@@ -34,6 +36,8 @@ struct TypeLibMethod {
     DISPID id;
     std::string help;
     std::vector<TypeLibParam> params;
+    VARTYPE result = VT_HRESULT;
+    WORD flags = 0; // FUNCFLAG_* bits
 };
 
 struct TypeLibType {
@@ -42,7 +46,7 @@ struct TypeLibType {
     GUID guid;
     std::string help;
     WORD flags;                           // TYPEFLAG_* bits
-    bool derivesFromDispatch = false;     // interfaces: the base is IDispatch
+    std::string base;                     // interfaces: IUnknown, IDispatch or none
     std::vector<TypeLibMethod> methods;   // interfaces
     std::vector<std::string> implemented; // coclasses, default first
 };
@@ -63,5 +67,9 @@ constexpr std::size_t kMaxMethodParams = 8;
 
 // Parses the text form; nullopt with a description in error when malformed.
 std::optional<TypeLibData> ParseTypeLibText(std::string_view text, std::string* error = nullptr);
+
+// The standard automation library that every library imports ("stdole2.tlb"):
+// IUnknown and IDispatch, the bases of the interfaces of other libraries.
+const std::shared_ptr<const TypeLibData>& StandardTypeLib();
 
 } // namespace com

@@ -49,6 +49,38 @@ protected:
 
 class TypeLibObject;
 
+// Type references of a library: its own types by index, and the standard
+// library's types (the bases of its interfaces) by index with this bit set.
+constexpr HREFTYPE kStandardTypeRef = 0x80000000u;
+
+// The standard library's interface of that name; null when there is none.
+const TypeLibType* StandardInterface(const std::string& name, std::size_t* index = nullptr) {
+    const std::vector<TypeLibType>& types = StandardTypeLib()->types;
+    for (std::size_t i = 0; i < types.size(); ++i)
+        if (types[i].name == name) {
+            if (index != nullptr)
+                *index = i;
+            return &types[i];
+        }
+    return nullptr;
+}
+
+// Vtable slots of the interface's bases, ahead of its own methods.
+std::size_t SlotsBefore(const TypeLibType& type) {
+    const TypeLibType* base = type.base.empty() ? nullptr : StandardInterface(type.base);
+    return base == nullptr ? 0 : SlotsBefore(*base) + base->methods.size();
+}
+
+// A type description for a parameter or result; VT_PTR points at "anything".
+TYPEDESC TypeOf(VARTYPE vt) {
+    static TYPEDESC anything{{nullptr}, VT_VOID};
+    TYPEDESC desc{};
+    desc.vt = vt;
+    if (vt == VT_PTR)
+        desc.lptdesc = &anything;
+    return desc;
+}
+
 class TypeInfoObject final : public RefCounted<ITypeInfo> {
 public:
     TypeInfoObject(TypeLibObject* lib, Data data, std::size_t index);
@@ -74,15 +106,22 @@ public:
         const bool isInterface = Type().kind == TypeLibType::Kind::Interface;
         a->guid = Type().guid;
         a->lcid = m_data->lcid;
+        a->memidConstructor = MEMBERID_NIL;
+        a->memidDestructor = MEMBERID_NIL;
+        a->cbSizeInstance = sizeof(void*); // an interface pointer
         a->typekind = !isInterface                           ? TKIND_COCLASS
                       : (Type().flags & TYPEFLAG_FDUAL) != 0 ? TKIND_DISPATCH
                                                              : TKIND_INTERFACE;
         a->cFuncs = static_cast<WORD>(Type().methods.size());
-        a->cImplTypes = static_cast<WORD>(isInterface ? 1 : Type().implemented.size());
-        a->cbSizeVft = static_cast<WORD>((FirstSlot() + Type().methods.size()) * sizeof(void*));
+        a->cImplTypes = static_cast<WORD>(isInterface ? (Type().base.empty() ? 0 : 1)
+                                                      : Type().implemented.size());
+        a->cbSizeVft =
+            static_cast<WORD>((SlotsBefore(Type()) + Type().methods.size()) * sizeof(void*));
+        a->cbAlignment = alignof(void*);
         a->wTypeFlags = Type().flags;
         a->wMajorVerNum = m_data->majorVersion;
         a->wMinorVerNum = m_data->minorVersion;
+        a->tdescAlias.vt = VT_EMPTY;
         *attr = a;
         return S_OK;
     }
@@ -95,22 +134,25 @@ public:
             return TYPE_E_ELEMENTNOTFOUND;
         const TypeLibMethod& method = Type().methods[index];
         auto params =
-            std::unique_ptr<ELEMDESC[]>(new (std::nothrow) ELEMDESC[method.params.size() + 1]);
+            std::unique_ptr<ELEMDESC[]>(new (std::nothrow) ELEMDESC[method.params.size() + 1]{});
         auto* d = new (std::nothrow) FUNCDESC{};
         if (params == nullptr || d == nullptr) {
             delete d;
             return E_OUTOFMEMORY;
         }
-        for (std::size_t i = 0; i < method.params.size(); ++i)
-            params[i] = ELEMDESC{{method.params[i].type}, 0};
+        for (std::size_t i = 0; i < method.params.size(); ++i) {
+            params[i].tdesc = TypeOf(method.params[i].type);
+            params[i].paramdesc.wParamFlags = PARAMFLAG_FIN;
+        }
         d->memid = method.id;
         d->lprgelemdescParam = params.release();
         d->funckind = FUNC_PUREVIRTUAL;
         d->invkind = INVOKE_FUNC;
         d->callconv = CC_STDCALL;
         d->cParams = static_cast<std::int16_t>(method.params.size());
-        d->oVft = static_cast<std::int16_t>((FirstSlot() + index) * sizeof(void*));
-        d->elemdescFunc = ELEMDESC{{VT_HRESULT}, 0};
+        d->oVft = static_cast<std::int16_t>((SlotsBefore(Type()) + index) * sizeof(void*));
+        d->elemdescFunc.tdesc = TypeOf(method.result);
+        d->wFuncFlags = method.flags;
         *desc = d;
         return S_OK;
     }
@@ -194,6 +236,12 @@ public:
     HRESULT GetImplTypeFlags(UINT index, INT* flags) override {
         if (flags == nullptr)
             return E_INVALIDARG;
+        if (Type().kind == TypeLibType::Kind::Interface) {
+            if (index != 0 || Type().base.empty())
+                return TYPE_E_ELEMENTNOTFOUND;
+            *flags = 0;
+            return S_OK;
+        }
         if (index >= Type().implemented.size())
             return TYPE_E_ELEMENTNOTFOUND;
         *flags = index == 0 ? IMPLTYPEFLAG_FDEFAULT : 0;
@@ -203,7 +251,7 @@ public:
     HRESULT GetContainingTypeLib(ITypeLib** lib, UINT* index) override;
 
     HRESULT GetTypeComp(void**) override { return E_NOTIMPL; }
-    HRESULT GetVarDesc(UINT, void**) override { return TYPE_E_ELEMENTNOTFOUND; }
+    HRESULT GetVarDesc(UINT, VARDESC**) override { return TYPE_E_ELEMENTNOTFOUND; }
     HRESULT GetDllEntry(MEMBERID, INVOKEKIND, BSTR*, BSTR*, WORD*) override {
         return TYPE_E_ELEMENTNOTFOUND;
     }
@@ -214,13 +262,13 @@ public:
             *mops = nullptr;
         return S_OK;
     }
-    void ReleaseVarDesc(void*) override {}
+    void ReleaseVarDesc(VARDESC* desc) override { delete desc; }
 
 private:
     ~TypeInfoObject();
     void DeleteThis() override { delete this; }
     const TypeLibType& Type() const { return m_data->types[m_index]; }
-    std::size_t FirstSlot() const { return Type().derivesFromDispatch ? 7 : 3; }
+    std::size_t FirstSlot() const { return SlotsBefore(Type()); }
     const TypeLibMethod* FindMethod(MEMBERID id) const {
         for (const TypeLibMethod& m : Type().methods)
             if (m.id == id)
@@ -334,6 +382,13 @@ TypeInfoObject::~TypeInfoObject() {
 HRESULT TypeInfoObject::GetRefTypeOfImplType(UINT index, HREFTYPE* ref) {
     if (ref == nullptr)
         return E_INVALIDARG;
+    if (Type().kind == TypeLibType::Kind::Interface) {
+        std::size_t base = 0;
+        if (index != 0 || Type().base.empty() || StandardInterface(Type().base, &base) == nullptr)
+            return TYPE_E_ELEMENTNOTFOUND;
+        *ref = kStandardTypeRef | static_cast<HREFTYPE>(base);
+        return S_OK;
+    }
     if (index >= Type().implemented.size())
         return TYPE_E_ELEMENTNOTFOUND;
     for (std::size_t i = 0; i < m_data->types.size(); ++i)
@@ -346,7 +401,17 @@ HRESULT TypeInfoObject::GetRefTypeOfImplType(UINT index, HREFTYPE* ref) {
 }
 
 HRESULT TypeInfoObject::GetRefTypeInfo(HREFTYPE ref, ITypeInfo** info) {
-    return m_lib->GetTypeInfo(ref, info);
+    if ((ref & kStandardTypeRef) == 0)
+        return m_lib->GetTypeInfo(ref, info);
+    if (info == nullptr)
+        return E_INVALIDARG;
+    *info = nullptr;
+    auto* standard = new (std::nothrow) TypeLibObject(StandardTypeLib());
+    if (standard == nullptr)
+        return E_OUTOFMEMORY;
+    const HRESULT hr = standard->GetTypeInfo(ref & ~kStandardTypeRef, info);
+    standard->Release();
+    return hr;
 }
 
 HRESULT TypeInfoObject::GetContainingTypeLib(ITypeLib** lib, UINT* index) {
@@ -357,6 +422,14 @@ HRESULT TypeInfoObject::GetContainingTypeLib(ITypeLib** lib, UINT* index) {
     if (index != nullptr)
         *index = static_cast<UINT>(m_index);
     return S_OK;
+}
+
+// Late-bound calls reach methods that take strings and return a result code.
+bool TakesStringsOnly(const TypeLibMethod& method) {
+    for (const TypeLibParam& p : method.params)
+        if (p.type != VT_BSTR)
+            return false;
+    return method.result == VT_HRESULT;
 }
 
 // Reads a string argument: by value, by reference, or a referenced VARIANT holding one.
@@ -380,7 +453,7 @@ HRESULT TypeInfoObject::Invoke(void* instance, MEMBERID id, WORD flags, DISPPARA
         (params->cArgs > 0 && params->rgvarg == nullptr))
         return E_INVALIDARG;
     const TypeLibMethod* method = FindMethod(id);
-    if (method == nullptr || (flags & DISPATCH_METHOD) == 0)
+    if (method == nullptr || (flags & DISPATCH_METHOD) == 0 || !TakesStringsOnly(*method))
         return DISP_E_MEMBERNOTFOUND;
     if (params->cNamedArgs != 0)
         return DISP_E_NONAMEDARGS;

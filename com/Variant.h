@@ -14,19 +14,37 @@ enum VARENUM : VARTYPE {
     VT_NULL = 1,
     VT_I2 = 2,
     VT_I4 = 3,
+    VT_R4 = 4,
+    VT_R8 = 5,
+    VT_CY = 6,
+    VT_DATE = 7,
     VT_BSTR = 8,
     VT_DISPATCH = 9,
     VT_ERROR = 10,
     VT_BOOL = 11,
     VT_VARIANT = 12,
     VT_UNKNOWN = 13,
+    VT_DECIMAL = 14,
+    VT_I1 = 16,
+    VT_UI1 = 17,
+    VT_UI2 = 18,
     VT_UI4 = 19,
+    VT_I8 = 20,
+    VT_UI8 = 21,
     VT_INT = 22,
     VT_UINT = 23,
     VT_VOID = 24,
     VT_HRESULT = 25,
+    VT_PTR = 26,
+    VT_USERDEFINED = 29,
+    VT_RECORD = 36,
+    VT_ARRAY = 0x2000,
     VT_BYREF = 0x4000,
 };
+
+using VARIANT_BOOL = std::int16_t;
+constexpr VARIANT_BOOL VARIANT_TRUE = -1;
+constexpr VARIANT_BOOL VARIANT_FALSE = 0;
 
 struct VARIANT {
     VARTYPE vt;
@@ -35,18 +53,26 @@ struct VARIANT {
     WORD wReserved3;
     union {
         std::int64_t llVal;
+        std::uint64_t ullVal;
         LONG lVal;
+        ULONG ulVal;
         std::int16_t iVal;
-        std::int16_t boolVal;
+        USHORT uiVal;
+        char cVal;
+        std::uint8_t bVal;
+        INT intVal;
+        UINT uintVal;
+        VARIANT_BOOL boolVal;
         SCODE scode;
+        float fltVal;
         double dblVal;
         BSTR bstrVal;
         IUnknown* punkVal;
         IDispatch* pdispVal;
+        void* byref; // any VT_BYREF type: the value it points to
         BSTR* pbstrVal;
         LONG* plVal;
         VARIANT* pvarVal;
-        void* byref;
         struct {
             void* pvRecord;
             void* pRecInfo;

@@ -102,6 +102,31 @@ TEST(TypeLib, TextDescribesLibraryTypesAndMembers) {
     EXPECT_EQ(func->oVft, static_cast<short>(8 * sizeof(void*))); // after IDispatch and Join
     info->ReleaseFuncDesc(func);
 
+    // The bases come from the standard library: IDispatch, then IUnknown.
+    const char* const bases[] = {"IDispatch", "IUnknown"};
+    const unsigned slots[] = {7, 3};
+    ITypeInfo* derived = info;
+    derived->AddRef();
+    for (int level = 0; level < 2; ++level) {
+        HREFTYPE ref = 0;
+        ITypeInfo* base = nullptr;
+        ASSERT_EQ(derived->GetRefTypeOfImplType(0, &ref), S_OK);
+        ASSERT_EQ(derived->GetRefTypeInfo(ref, &base), S_OK);
+        derived->Release();
+        derived = base;
+        BSTR name = nullptr;
+        ASSERT_EQ(base->GetDocumentation(DISPID_UNKNOWN, &name, nullptr, nullptr, nullptr), S_OK);
+        EXPECT_EQ(com::BstrToUtf8(name), bases[level]);
+        SysFreeString(name);
+        ASSERT_EQ(base->GetTypeAttr(&type), S_OK);
+        EXPECT_EQ(type->cbSizeVft, slots[level] * sizeof(void*));
+        EXPECT_EQ(type->cImplTypes, level == 0 ? 1 : 0);
+        base->ReleaseTypeAttr(type);
+    }
+    HREFTYPE none = 0;
+    EXPECT_EQ(derived->GetRefTypeOfImplType(0, &none), TYPE_E_ELEMENTNOTFOUND);
+    derived->Release();
+
     BSTR names[3] = {};
     UINT count = 0;
     ASSERT_EQ(info->GetNames(7, names, 3, &count), S_OK);

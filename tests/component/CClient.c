@@ -26,6 +26,8 @@ static const GUID IID_ILogoConverter = {
     0x5BA4DE79, 0x080E, 0x421B, {0x8A, 0xF1, 0x26, 0x0A, 0x24, 0x9D, 0x60, 0x5F}};
 static const GUID IID_IClassFactory = {
     0x00000001, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+static const GUID IID_IDispatch = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 static const GUID IID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
 typedef struct ClassFactory ClassFactory;
@@ -40,6 +42,95 @@ struct ClassFactory {
     const ClassFactoryVtbl* lpVtbl;
 };
 
+/* The type-information structures as the standard definitions lay them out. */
+typedef struct TypeDesc {
+    union {
+        struct TypeDesc* lptdesc;
+        void* lpadesc;
+        uint32_t hreftype;
+    } u;
+    uint16_t vt;
+} TypeDesc;
+typedef struct {
+    uintptr_t dwReserved;
+    uint16_t wIDLFlags;
+} IdlDesc;
+typedef struct {
+    void* pparamdescex;
+    uint16_t wParamFlags;
+} ParamDesc;
+typedef struct {
+    TypeDesc tdesc;
+    union {
+        IdlDesc idldesc;
+        ParamDesc paramdesc;
+    } u;
+} ElemDesc;
+typedef struct {
+    GUID guid;
+    uint32_t lcid, dwReserved;
+    int32_t memidConstructor, memidDestructor;
+    OLECHAR* lpstrSchema;
+    uint32_t cbSizeInstance;
+    int32_t typekind;
+    uint16_t cFuncs, cVars, cImplTypes, cbSizeVft, cbAlignment, wTypeFlags, wMajorVerNum,
+        wMinorVerNum;
+    TypeDesc tdescAlias;
+    IdlDesc idldescType;
+} TypeAttr;
+typedef struct {
+    int32_t memid;
+    int32_t* lprgscode;
+    ElemDesc* lprgelemdescParam;
+    int32_t funckind, invkind, callconv;
+    int16_t cParams, cParamsOpt, oVft, cScodes;
+    ElemDesc elemdescFunc;
+    uint16_t wFuncFlags;
+} FuncDesc;
+_Static_assert(sizeof(void*) != 8 || (sizeof(TypeAttr) == 96 && sizeof(FuncDesc) == 88),
+               "standard 64-bit layout");
+
+typedef struct TypeInfo TypeInfo;
+typedef struct TypeLib TypeLib;
+typedef struct {
+    HRESULT (*QueryInterface)(TypeInfo*, const GUID*, void**);
+    uint32_t (*AddRef)(TypeInfo*);
+    uint32_t (*Release)(TypeInfo*);
+    HRESULT (*GetTypeAttr)(TypeInfo*, TypeAttr**);
+    HRESULT (*GetTypeComp)(TypeInfo*, void**);
+    HRESULT (*GetFuncDesc)(TypeInfo*, uint32_t, FuncDesc**);
+    HRESULT (*GetVarDesc)(TypeInfo*, uint32_t, void**);
+    HRESULT (*GetNames)(TypeInfo*, int32_t, BSTR*, uint32_t, uint32_t*);
+    HRESULT (*GetRefTypeOfImplType)(TypeInfo*, uint32_t, uint32_t*);
+    HRESULT (*GetImplTypeFlags)(TypeInfo*, uint32_t, int32_t*);
+    HRESULT (*GetIDsOfNames)(TypeInfo*, OLECHAR**, uint32_t, int32_t*);
+    void* Invoke;
+    void* GetDocumentation;
+    void* GetDllEntry;
+    HRESULT (*GetRefTypeInfo)(TypeInfo*, uint32_t, TypeInfo**);
+    void* AddressOfMember;
+    void* CreateInstance;
+    void* GetMops;
+    HRESULT (*GetContainingTypeLib)(TypeInfo*, TypeLib**, uint32_t*);
+    void (*ReleaseTypeAttr)(TypeInfo*, TypeAttr*);
+    void (*ReleaseFuncDesc)(TypeInfo*, FuncDesc*);
+    void (*ReleaseVarDesc)(TypeInfo*, void*);
+} TypeInfoVtbl;
+struct TypeInfo {
+    const TypeInfoVtbl* lpVtbl;
+};
+typedef struct {
+    HRESULT (*QueryInterface)(TypeLib*, const GUID*, void**);
+    uint32_t (*AddRef)(TypeLib*);
+    uint32_t (*Release)(TypeLib*);
+    uint32_t (*GetTypeInfoCount)(TypeLib*);
+} TypeLibVtbl;
+struct TypeLib {
+    const TypeLibVtbl* lpVtbl;
+};
+
+enum { VT_BSTR = 8, VT_HRESULT = 25, TKIND_DISPATCH = 4, TKIND_INTERFACE = 3 };
+
 typedef struct LogoConverter LogoConverter;
 typedef HRESULT InvokeFn(LogoConverter*, int32_t, const GUID*, uint32_t, uint16_t, void*, void*,
                          void*, uint32_t*);
@@ -48,7 +139,7 @@ typedef struct {
     uint32_t (*AddRef)(LogoConverter*);
     uint32_t (*Release)(LogoConverter*);
     HRESULT (*GetTypeInfoCount)(LogoConverter*, uint32_t*);
-    HRESULT (*GetTypeInfo)(LogoConverter*, uint32_t, uint32_t, void**);
+    HRESULT (*GetTypeInfo)(LogoConverter*, uint32_t, uint32_t, TypeInfo**);
     HRESULT (*GetIDsOfNames)(LogoConverter*, const GUID*, OLECHAR**, uint32_t, uint32_t, int32_t*);
     InvokeFn* Invoke;
     HRESULT (*Convert)(LogoConverter*, BSTR, BSTR, BSTR);
@@ -83,6 +174,47 @@ static int failures = 0;
             ++failures;                                                                            \
         }                                                                                          \
     } while (0)
+
+/* Reads ILogoConverter's type information through the standard layouts,
+ * and its base, IDispatch. */
+static void CheckTypeInformation(TypeInfo* info) {
+    TypeAttr* attr = NULL;
+    CHECK(info->lpVtbl->GetTypeAttr(info, &attr) == 0);
+    if (attr != NULL) {
+        CHECK(memcmp(&attr->guid, &IID_ILogoConverter, sizeof(GUID)) == 0);
+        CHECK(attr->typekind == TKIND_DISPATCH && attr->cFuncs == 1 && attr->cImplTypes == 1);
+        CHECK(attr->memidConstructor == -1 && attr->memidDestructor == -1);
+        CHECK(attr->cbSizeVft == 8 * sizeof(void*) && attr->cbSizeInstance == sizeof(void*));
+        CHECK(attr->wMajorVerNum == 1 && attr->wMinorVerNum == 0);
+        CHECK(attr->tdescAlias.vt == 0 && attr->idldescType.wIDLFlags == 0);
+        info->lpVtbl->ReleaseTypeAttr(info, attr);
+    }
+    FuncDesc* func = NULL;
+    CHECK(info->lpVtbl->GetFuncDesc(info, 0, &func) == 0);
+    if (func != NULL) {
+        CHECK(func->memid == 1 && func->cParams == 3 && func->cParamsOpt == 0);
+        CHECK(func->oVft == 7 * sizeof(void*) && func->cScodes == 0 && func->lprgscode == NULL);
+        for (int i = 0; i < 3; ++i)
+            CHECK(func->lprgelemdescParam[i].tdesc.vt == VT_BSTR &&
+                  func->lprgelemdescParam[i].u.paramdesc.wParamFlags == 1); /* in */
+        CHECK(func->elemdescFunc.tdesc.vt == VT_HRESULT && func->wFuncFlags == 0);
+        info->lpVtbl->ReleaseFuncDesc(info, func);
+    }
+    uint32_t ref = 0;
+    TypeInfo* base = NULL;
+    CHECK(info->lpVtbl->GetRefTypeOfImplType(info, 0, &ref) == 0);
+    CHECK(info->lpVtbl->GetRefTypeInfo(info, ref, &base) == 0);
+    if (base != NULL) {
+        CHECK(base->lpVtbl->GetTypeAttr(base, &attr) == 0);
+        if (attr != NULL) {
+            CHECK(memcmp(&attr->guid, &IID_IDispatch, sizeof(GUID)) == 0);
+            CHECK(attr->typekind == TKIND_INTERFACE && attr->cFuncs == 4);
+            CHECK(attr->cbSizeVft == 7 * sizeof(void*));
+            base->lpVtbl->ReleaseTypeAttr(base, attr);
+        }
+        base->lpVtbl->Release(base);
+    }
+}
 
 static void Copy(const char* from, const char* to) {
     FILE* in = fopen(from, "rb");
@@ -143,6 +275,13 @@ int main(int argc, char** argv) {
         CHECK(converter->lpVtbl->GetIDsOfNames(converter, &IID_NULL, &name, 1, 0, &id) == 0);
         CHECK(id == 1);
         FreeBstr(name);
+
+        TypeInfo* info = NULL;
+        CHECK(converter->lpVtbl->GetTypeInfo(converter, 0, 0, &info) == 0);
+        if (info != NULL) {
+            CheckTypeInformation(info);
+            info->lpVtbl->Release(info);
+        }
 
         BSTR in = MakeBstr(input), out = MakeBstr(output), app = MakeBstr(output);
         CHECK(canUnloadNow() == 1); /* S_FALSE while the object lives */
