@@ -432,20 +432,58 @@ bool TakesStringsOnly(const TypeLibMethod& method) {
     return method.result == VT_HRESULT;
 }
 
-// Reads a string argument: by value, by reference, or a referenced VARIANT holding one.
-bool StringArgument(const VARIANT& arg, BSTR& out) {
-    if (arg.vt == VT_BSTR) {
-        out = arg.bstrVal;
-        return true;
+// The arguments of a call in parameter order, each coerced to a string;
+// frees the strings made for it.
+class StringArguments {
+public:
+    ~StringArguments() {
+        for (std::size_t i = 0; i < kMaxMethodParams; ++i)
+            if (m_owned[i])
+                SysFreeString(m_args[i]);
     }
-    if (arg.vt == (VT_BSTR | VT_BYREF) && arg.pbstrVal != nullptr) {
-        out = *arg.pbstrVal;
-        return true;
+
+    // Matches rgvarg to the count parameters: positional arguments from the
+    // end of rgvarg, the first parameter last; named ones by the parameter
+    // identifiers (their positions) in rgdispidNamedArgs.
+    HRESULT Take(const DISPPARAMS& params, std::size_t count, UINT* argError) {
+        if (params.cArgs != count)
+            return DISP_E_BADPARAMCOUNT;
+        if (params.cNamedArgs > params.cArgs ||
+            (params.cNamedArgs > 0 && params.rgdispidNamedArgs == nullptr))
+            return E_INVALIDARG;
+        std::size_t from[kMaxMethodParams];
+        bool given[kMaxMethodParams] = {};
+        const std::size_t positional = params.cArgs - params.cNamedArgs;
+        for (std::size_t p = 0; p < positional; ++p) {
+            from[p] = params.cArgs - 1 - p;
+            given[p] = true;
+        }
+        for (std::size_t i = 0; i < params.cNamedArgs; ++i) {
+            const DISPID p = params.rgdispidNamedArgs[i];
+            if (p < 0 || static_cast<std::size_t>(p) >= count || given[p])
+                return Fail(DISP_E_PARAMNOTFOUND, i, argError);
+            from[p] = i;
+            given[p] = true;
+        }
+        for (std::size_t p = 0; p < count; ++p)
+            if (const HRESULT hr = CoerceToBstr(params.rgvarg[from[p]], m_args[p], m_owned[p]);
+                FAILED(hr))
+                return Fail(hr, from[p], argError);
+        return S_OK;
     }
-    if (arg.vt == (VT_VARIANT | VT_BYREF) && arg.pvarVal != nullptr)
-        return arg.pvarVal->vt != (VT_VARIANT | VT_BYREF) && StringArgument(*arg.pvarVal, out);
-    return false;
-}
+
+    const BSTR* Strings() const { return m_args; }
+
+private:
+    static HRESULT Fail(HRESULT hr, std::size_t position, UINT* argError) {
+        if (argError != nullptr && hr != E_OUTOFMEMORY)
+            *argError = static_cast<UINT>(position);
+        return hr;
+    }
+
+    BSTR m_args[kMaxMethodParams] = {};
+    bool m_owned[kMaxMethodParams] = {};
+};
 
 HRESULT TypeInfoObject::Invoke(void* instance, MEMBERID id, WORD flags, DISPPARAMS* params,
                                VARIANT* result, EXCEPINFO* exception, UINT* argError) {
@@ -455,22 +493,12 @@ HRESULT TypeInfoObject::Invoke(void* instance, MEMBERID id, WORD flags, DISPPARA
     const TypeLibMethod* method = FindMethod(id);
     if (method == nullptr || (flags & DISPATCH_METHOD) == 0 || !TakesStringsOnly(*method))
         return DISP_E_MEMBERNOTFOUND;
-    if (params->cNamedArgs != 0)
-        return DISP_E_NONAMEDARGS;
     const std::size_t count = method->params.size();
-    if (params->cArgs != count)
-        return DISP_E_BADPARAMCOUNT;
-    BSTR args[kMaxMethodParams] = {};
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t position = count - 1 - i; // the last argument comes first
-        if (!StringArgument(params->rgvarg[position], args[i])) {
-            if (argError != nullptr)
-                *argError = static_cast<UINT>(position);
-            return DISP_E_TYPEMISMATCH;
-        }
-    }
+    StringArguments args;
+    if (const HRESULT hr = args.Take(*params, count, argError); FAILED(hr))
+        return hr;
     const std::size_t slot = FirstSlot() + static_cast<std::size_t>(method - Type().methods.data());
-    const HRESULT hr = CallStringMethod(instance, slot, args, count);
+    const HRESULT hr = CallStringMethod(instance, slot, args.Strings(), count);
     if (FAILED(hr)) {
         if (exception != nullptr) {
             std::memset(static_cast<void*>(exception), 0, sizeof *exception);

@@ -1,7 +1,7 @@
 #pragma once
 // Tagged values and the argument block of a dispatch call, in their usual
-// binary layout. Enough of the type tags for strings, integers and interface
-// pointers, passed by value or by reference.
+// binary layout: the type tags with the value members for strings, integers
+// and interface pointers, passed by value or by reference.
 
 #include "com/Unknown.h"
 
@@ -111,3 +111,18 @@ constexpr WORD DISPATCH_PROPERTYPUTREF = 0x8;
 void VariantInit(VARIANT* value);
 // Frees what the value owns (a string, an interface reference) and empties it.
 HRESULT VariantClear(VARIANT* value);
+
+namespace com {
+
+// An argument as a string, coerced as standard dispatch coerces arguments
+// (without locale words): a string as it is, by value, by reference or in a
+// referenced VARIANT; an integer of any width, and VT_BOOL, as decimal text
+// (so VARIANT_TRUE gives "-1"); VT_EMPTY as the empty string. text is then
+// the argument's own string (owned false) or a new one for the caller to
+// free (owned true). Failures: DISP_E_PARAMNOTOPTIONAL for a missing
+// argument (VT_ERROR holding DISP_E_PARAMNOTFOUND), DISP_E_BADVARTYPE for a
+// tag that is no variant type, DISP_E_TYPEMISMATCH for a value without a
+// text here (objects, arrays, floating point, dates, null), E_OUTOFMEMORY.
+HRESULT CoerceToBstr(const VARIANT& arg, BSTR& text, bool& owned);
+
+} // namespace com

@@ -86,13 +86,18 @@ HRESULT LogoConverter::GetTypeInfo(UINT /*index*/, LCID lcid, ITypeInfo** info) 
     return LogoConverterTypeInfo().GetTypeInfo(lcid, info);
 }
 
-HRESULT LogoConverter::GetIDsOfNames(REFIID /*riid*/, LPOLESTR* names, UINT count, LCID lcid,
+// The interface identifier is reserved and must be IID_NULL.
+HRESULT LogoConverter::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
                                      DISPID* ids) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
     return LogoConverterTypeInfo().GetIDsOfNames(lcid, names, count, ids);
 }
 
-HRESULT LogoConverter::Invoke(DISPID id, REFIID /*riid*/, LCID lcid, WORD flags, DISPPARAMS* params,
+HRESULT LogoConverter::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
                               VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+    if (riid != IID_NULL)
+        return DISP_E_UNKNOWNINTERFACE;
     return LogoConverterTypeInfo().Invoke(static_cast<ILogoConverter*>(this), id, lcid, flags,
                                           params, result, exception, argError);
 }

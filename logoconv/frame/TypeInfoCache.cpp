@@ -75,23 +75,29 @@ HRESULT TypeInfoCache::GetTypeInfo(LCID lcid, ITypeInfo** info) {
 HRESULT TypeInfoCache::GetIDsOfNames(LCID lcid, LPOLESTR* names, UINT count, DISPID* ids) {
     if (const HRESULT hr = Load(lcid); FAILED(hr))
         return hr;
-    if (count > 0 && (names == nullptr || ids == nullptr))
+    if (count == 0)
+        return S_OK;
+    if (names == nullptr || ids == nullptr)
         return E_POINTER;
-    for (UINT i = 0; i < count; ++i) {
+    for (UINT i = 0; i < count; ++i)
         if (names[i] == nullptr)
             return E_POINTER;
-        const std::u16string_view name(names[i]);
-        bool found = false;
-        for (auto it = m_names.rbegin(); it != m_names.rend() && !found; ++it) {
-            if (it->text == name) {
-                ids[i] = it->id;
-                found = true;
-            }
+    ITypeInfo* info = m_info.load(std::memory_order_acquire);
+    const std::u16string_view member(names[0]);
+    for (auto it = m_names.rbegin(); it != m_names.rend(); ++it) {
+        if (it->text != member)
+            continue;
+        if (count == 1) {
+            ids[0] = it->id;
+            return S_OK;
         }
-        if (!found)
-            return m_info.load(std::memory_order_acquire)->GetIDsOfNames(names, count, ids);
+        // The other names are the member's parameters: the type information
+        // knows them; the member keeps the identifier found here.
+        const HRESULT hr = info->GetIDsOfNames(names, count, ids);
+        ids[0] = it->id;
+        return hr;
     }
-    return S_OK;
+    return info->GetIDsOfNames(names, count, ids);
 }
 
 HRESULT TypeInfoCache::Invoke(void* instance, DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,

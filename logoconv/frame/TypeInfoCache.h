@@ -22,9 +22,11 @@ public:
 
     // The type information with a reference added for the caller.
     HRESULT GetTypeInfo(LCID lcid, ITypeInfo** info);
-    // Each name is looked up in the member names, last to first, by exact
-    // length and characters; the first name missing there sends all the
-    // names to the type information's own lookup, whose answer is returned.
+    // The first name is looked up in the member names, last to first, by
+    // exact length and characters; a miss sends all the names to the type
+    // information's own lookup, whose answer is returned. The names after
+    // the first are the member's parameters, which the type information
+    // resolves (DISP_E_UNKNOWNNAME for one the member does not have).
     HRESULT GetIDsOfNames(LCID lcid, LPOLESTR* names, UINT count, DISPID* ids);
     // Lets the type information call the member on instance (the dual interface).
     HRESULT Invoke(void* instance, DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,

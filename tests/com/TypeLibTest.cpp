@@ -185,13 +185,71 @@ TEST(TypeLib, InvokeCallsThroughTheVtableWithArgumentsInOrder) {
     EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(object.joined, "A|B");
 
-    UINT argError = 99;
-    args[1].vt = VT_I4;
-    args[1].lVal = 5;
-    EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, &argError),
-              DISP_E_TYPEMISMATCH);
-    EXPECT_EQ(argError, 1u);
-    params.cArgs = 1;
+    // The second argument coerced to a string as standard dispatch does, or refused.
+    LONG number = 7;
+    VARIANT nested;
+    nested.vt = VT_VARIANT | VT_BYREF;
+    nested.pvarVal = &inner;
+    const auto make = [](VARTYPE vt, std::int64_t bits) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = vt;
+        v.llVal = bits;
+        return v;
+    };
+    const struct {
+        VARIANT arg;
+        HRESULT hr;
+        const char* joined;
+    } cases[] = {
+        {make(VT_I4, -5), S_OK, "A|-5"},
+        {make(VT_BOOL, VARIANT_TRUE), S_OK, "A|-1"},
+        {make(VT_BOOL, VARIANT_FALSE), S_OK, "A|0"},
+        {make(VT_UI1, 200), S_OK, "A|200"},
+        {make(VT_UI8, -1), S_OK, "A|18446744073709551615"},
+        {make(VT_EMPTY, 0), S_OK, "A|"},
+        {make(VT_I4 | VT_BYREF, reinterpret_cast<std::intptr_t>(&number)), S_OK, "A|7"},
+        {make(VT_ERROR, DISP_E_PARAMNOTFOUND), DISP_E_PARAMNOTOPTIONAL, ""},
+        {make(VT_ERROR, E_FAIL), DISP_E_TYPEMISMATCH, ""},
+        {make(VT_R8, 0), DISP_E_TYPEMISMATCH, ""},
+        {make(VT_NULL, 0), DISP_E_TYPEMISMATCH, ""},
+        {make(VT_DISPATCH, 0), DISP_E_TYPEMISMATCH, ""},
+        {make(VT_BSTR | VT_ARRAY, 0), DISP_E_TYPEMISMATCH, ""},
+        {make(VT_VARIANT | VT_BYREF, reinterpret_cast<std::intptr_t>(&nested)), DISP_E_TYPEMISMATCH,
+         ""},
+        {make(15, 0), DISP_E_BADVARTYPE, ""},
+        {make(VT_VARIANT, 0), DISP_E_BADVARTYPE, ""},
+        {make(VT_EMPTY | VT_BYREF, 0), DISP_E_BADVARTYPE, ""},
+        {make(0x1000 | VT_I4, 0), DISP_E_BADVARTYPE, ""},
+    };
+    args[1] = StringArg(a);
+    for (const auto& c : cases) {
+        args[0] = c.arg;
+        object.joined.clear();
+        UINT argError = 99;
+        EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, &argError), c.hr)
+            << c.arg.vt;
+        EXPECT_EQ(object.joined, c.joined) << c.arg.vt;
+        EXPECT_EQ(argError, c.hr == S_OK ? 99u : 0u) << c.arg.vt;
+    }
+
+    // Named arguments by their parameter positions, after the positional ones.
+    DISPID named[2] = {1, 0};
+    args[0] = StringArg(b);
+    params = {args, named, 2, 2};
+    EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(object.joined, "A|B");
+    params.cNamedArgs = 1; // "second" named; "first" comes positional
+    EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(object.joined, "A|B");
+    for (const DISPID wrong : {0, 2, DISPID_PROPERTYPUT}) {
+        named[0] = wrong; // the positional one already, no such parameter
+        UINT argError = 99;
+        EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, &argError),
+                  DISP_E_PARAMNOTFOUND);
+        EXPECT_EQ(argError, 0u);
+    }
+    params = {args, nullptr, 1, 0};
     EXPECT_EQ(info->Invoke(itf, 7, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
               DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(info->Invoke(itf, 42, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),

@@ -48,6 +48,12 @@ TEST_F(Component, NamesResolveThroughTheCacheAndTheTypeInformation) {
     EXPECT_EQ(ids, (std::vector<DISPID>{1, 2, 0}));
     EXPECT_EQ(IdsOf(converter, {u"Convertx"}, ids), DISP_E_UNKNOWNNAME);
     EXPECT_EQ(IdsOf(converter, {nullptr}, ids), E_POINTER);
+    // The names after the first are the member's parameters, never members.
+    EXPECT_EQ(IdsOf(converter, {u"Convert", u"Convert", u"sEMSFilePath"}, ids), DISP_E_UNKNOWNNAME);
+    EXPECT_EQ(ids, (std::vector<DISPID>{1, DISPID_UNKNOWN, 1}));
+    LPOLESTR name = const_cast<LPOLESTR>(u"Convert");
+    EXPECT_EQ(converter->GetIDsOfNames(IID_ILogoConverter, &name, 1, 0, ids.data()),
+              DISP_E_UNKNOWNINTERFACE);
 
     ITypeInfo* info = nullptr;
     EXPECT_EQ(converter->GetTypeInfo(0, 0, nullptr), E_POINTER);
@@ -92,10 +98,25 @@ TEST_F(Component, InvokeRunsARealConversion) {
         VariantInit(&v);
         v.vt = VT_BSTR;
     }
-    args[0].bstrVal = app; // the last argument first
-    args[1].bstrVal = out;
+    // The input list first, then the two folders named (app by reference).
+    args[0].bstrVal = out;
+    args[1].vt = VT_BSTR | VT_BYREF;
+    args[1].pbstrVal = &app;
     args[2].bstrVal = in;
-    DISPPARAMS params{args, nullptr, 3, 0};
+    DISPID named[] = {1, 2};
+    DISPPARAMS params{args, named, 3, 2};
+    EXPECT_EQ(converter->Invoke(1, IID_ILogoConverter, 0, DISPATCH_METHOD, &params, nullptr,
+                                nullptr, nullptr),
+              DISP_E_UNKNOWNINTERFACE);
+    EXPECT_FALSE(std::filesystem::exists(job.Output()));
+    args[0].vt = VT_ERROR; // a missing argument
+    args[0].scode = DISP_E_PARAMNOTFOUND;
+    EXPECT_EQ(
+        converter->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+        DISP_E_PARAMNOTOPTIONAL);
+    EXPECT_TRUE(messages.Texts().empty());
+    args[0].vt = VT_BSTR;
+    args[0].bstrVal = out;
     EXPECT_EQ(converter->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
                                 nullptr, nullptr),
               S_OK);
@@ -104,8 +125,7 @@ TEST_F(Component, InvokeRunsARealConversion) {
     ASSERT_FALSE(messages.Texts().empty());
     EXPECT_EQ(messages.Texts().back(), "Conversion completed!");
 
-    params.cArgs = 2;
-    params.rgvarg = args + 1;
+    params = {args + 1, nullptr, 2, 0};
     EXPECT_EQ(
         converter->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
         DISP_E_BADPARAMCOUNT);
