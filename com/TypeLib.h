@@ -26,6 +26,17 @@ HRESULT UnRegisterTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, INT 
 
 namespace com {
 
+// The references to library and type-information objects that this copy of
+// the runtime has handed out and that are not yet released. Releasing one
+// runs this copy's code, so a module carrying the runtime must stay loaded
+// while any is outstanding (its DllCanUnloadNow answers S_FALSE).
+LONG ServedReferences();
+// For a reference a module keeps for itself until it is unloaded (a cache):
+// KeepReferenceUncounted takes it out of the count, CountReferenceAgain puts
+// it back just before it is released.
+void KeepReferenceUncounted();
+void CountReferenceAgain();
+
 // A new library object over data, with one reference.
 HRESULT CreateTypeLib(TypeLibData data, ITypeLib** lib);
 // Loads from a module file or a type library text file.

@@ -32,18 +32,39 @@ HRESULT SetText(BSTR* out, const std::string& text) {
     return *out != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
+// References handed out by this copy of the runtime (see ServedReferences).
+std::atomic<LONG> g_servedReferences{0};
+
+// Counts its references; each one it hands out (the first, to its creator,
+// included) is also a served reference, each one it takes for itself (type
+// information holding its library) is not.
 template <class Interface> class RefCounted : public Interface {
 public:
-    ULONG AddRef() override { return ++m_refs; }
+    RefCounted() { ++g_servedReferences; }
+
+    ULONG AddRef() override {
+        ++g_servedReferences;
+        return ++m_refs;
+    }
     ULONG Release() override {
+        const ULONG left = DropRef();
+        --g_servedReferences; // last: nothing of this object is used afterwards
+        return left;
+    }
+    void AddInternalRef() { ++m_refs; }
+    void ReleaseInternalRef() { DropRef(); }
+
+protected:
+    virtual void DeleteThis() = 0;
+
+private:
+    ULONG DropRef() {
         const ULONG left = --m_refs;
         if (left == 0)
             DeleteThis();
         return left;
     }
 
-protected:
-    virtual void DeleteThis() = 0;
     std::atomic<ULONG> m_refs{1};
 };
 
@@ -372,11 +393,11 @@ private:
 
 TypeInfoObject::TypeInfoObject(TypeLibObject* lib, Data data, std::size_t index)
     : m_lib(lib), m_data(std::move(data)), m_index(index) {
-    m_lib->AddRef();
+    m_lib->AddInternalRef();
 }
 
 TypeInfoObject::~TypeInfoObject() {
-    m_lib->Release();
+    m_lib->ReleaseInternalRef();
 }
 
 HRESULT TypeInfoObject::GetRefTypeOfImplType(UINT index, HREFTYPE* ref) {
@@ -512,6 +533,18 @@ HRESULT TypeInfoObject::Invoke(void* instance, MEMBERID id, WORD flags, DISPPARA
 }
 
 } // namespace
+
+LONG ServedReferences() {
+    return g_servedReferences.load();
+}
+
+void KeepReferenceUncounted() {
+    --g_servedReferences;
+}
+
+void CountReferenceAgain() {
+    ++g_servedReferences;
+}
 
 HRESULT CreateTypeLib(TypeLibData data, ITypeLib** lib) {
     if (lib == nullptr)

@@ -6,11 +6,14 @@
 #include "logoconv/frame/PellumoModule.h"
 
 #include "com/ServerRegistration.h"
+#include "com/TypeLib.h"
 
 #define PELLUMO_EXPORT extern "C" __attribute__((visibility("default")))
 
+// Objects, class-object references and server locks count, and so does
+// every reference to type information or a type library served from here.
 PELLUMO_EXPORT HRESULT DllCanUnloadNow() {
-    return pellumo::ModuleLockCount() == 0 ? S_OK : S_FALSE;
+    return pellumo::ModuleLockCount() == 0 && com::ServedReferences() == 0 ? S_OK : S_FALSE;
 }
 
 PELLUMO_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {

@@ -8,8 +8,10 @@
 namespace pellumo {
 
 TypeInfoCache::~TypeInfoCache() {
-    if (ITypeInfo* info = m_info.exchange(nullptr))
+    if (ITypeInfo* info = m_info.exchange(nullptr)) {
+        com::CountReferenceAgain();
         info->Release();
+    }
 }
 
 HRESULT TypeInfoCache::Load(LCID lcid) {
@@ -56,6 +58,9 @@ HRESULT TypeInfoCache::Load(LCID lcid) {
         info->Release();
         return E_OUTOFMEMORY;
     }
+    // The cache's own reference lasts until the module ends and must not keep
+    // it loaded; the references it hands out do.
+    com::KeepReferenceUncounted();
     m_info.store(info, std::memory_order_release);
     return S_OK;
 }
