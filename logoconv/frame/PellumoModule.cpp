@@ -21,8 +21,8 @@ LONG ModuleLockCount() {
     return g_lockCount.load();
 }
 
-std::mutex& ConversionMutex() {
-    static std::mutex mutex;
+std::recursive_mutex& ConversionMutex() {
+    static std::recursive_mutex mutex;
     return mutex;
 }
 

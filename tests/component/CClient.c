@@ -1,9 +1,15 @@
 /* A plain C client of the logo converter: it knows only the binary contract
- * (GUID and BSTR layout, the vtables in slot order, the four exports) and
- * uses nothing but dlopen. Usage: CClient MODULE SAMPLE_PICTURE */
+ * (GUID and BSTR layout, the vtables in slot order, the type-information
+ * structures, the four exports, the host's message-presenter slot) and uses
+ * nothing but dlopen. It reads the type information through the standard
+ * layouts, calls Convert again from inside its message presenter, as a host
+ * running a message loop there would, and checks that the module stays
+ * needed while type information it served is held.
+ * Usage: CClient MODULE SAMPLE_PICTURE */
 
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <signal.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -216,6 +222,37 @@ static void CheckTypeInformation(TypeInfo* info) {
     }
 }
 
+/* The host's message presenter, which the module looks up by name. Its first
+ * message (inside the outer Convert) starts a second conversion on the same
+ * thread and object. */
+typedef void (*PresenterFn)(void* context, const char* caption, const char* text);
+__attribute__((visibility("default"))) struct {
+    PresenterFn show;
+    void* context;
+} QuillmereMessagePresenterSlot;
+
+static LogoConverter* nestOn = NULL;
+static BSTR nestedArgs[3];
+static HRESULT nestedResult = -1;
+static int messages = 0;
+
+static void Present(void* context, const char* caption, const char* text) {
+    (void)context, (void)caption, (void)text;
+    ++messages;
+    LogoConverter* converter = nestOn;
+    nestOn = NULL;
+    if (converter != NULL)
+        nestedResult =
+            converter->lpVtbl->Convert(converter, nestedArgs[0], nestedArgs[1], nestedArgs[2]);
+}
+
+static void Deadlocked(int signal) {
+    (void)signal;
+    static const char text[] = "CClient: the nested Convert never returned (deadlock)\n";
+    (void)!write(2, text, sizeof text - 1);
+    _exit(1);
+}
+
 static void Copy(const char* from, const char* to) {
     FILE* in = fopen(from, "rb");
     FILE* out = fopen(to, "wb");
@@ -237,13 +274,18 @@ int main(int argc, char** argv) {
     if (mkdtemp(dir) == NULL)
         return 2;
     char registry[256], input[256], output[256], result[256], logFile[256];
+    char nestedInput[256], nestedResultFile[256];
     snprintf(registry, sizeof registry, "%s/registry.reg", dir);
     snprintf(input, sizeof input, "%s/operator_logo.txt", dir);
     snprintf(output, sizeof output, "%s/", dir);
     snprintf(result, sizeof result, "%s/operator_logo.lgo", dir);
     snprintf(logFile, sizeof logFile, "%s/PictureConverter.log", dir);
+    snprintf(nestedInput, sizeof nestedInput, "%s/nested_logo.txt", dir);
+    snprintf(nestedResultFile, sizeof nestedResultFile, "%s/nested_logo.lgo", dir);
     setenv("QUILLMERE_REGISTRY", registry, 1);
     Copy(argv[2], input);
+    Copy(argv[2], nestedInput);
+    QuillmereMessagePresenterSlot.show = Present;
 
     void* module = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
     if (module == NULL) {
@@ -278,21 +320,40 @@ int main(int argc, char** argv) {
 
         TypeInfo* info = NULL;
         CHECK(converter->lpVtbl->GetTypeInfo(converter, 0, 0, &info) == 0);
-        if (info != NULL) {
+        if (info != NULL)
             CheckTypeInformation(info);
-            info->lpVtbl->Release(info);
-        }
 
         BSTR in = MakeBstr(input), out = MakeBstr(output), app = MakeBstr(output);
+        nestedArgs[0] = MakeBstr(nestedInput), nestedArgs[1] = out, nestedArgs[2] = app;
+        nestOn = converter;
         CHECK(canUnloadNow() == 1); /* S_FALSE while the object lives */
+        signal(SIGALRM, Deadlocked);
+        alarm(30);
         CHECK(converter->lpVtbl->Convert(converter, in, out, app) == 0);
+        alarm(0);
+        CHECK(nestedResult == 0 && messages == 4); /* a notice and "completed" each */
         FreeBstr(in);
         FreeBstr(out);
         FreeBstr(app);
+        FreeBstr(nestedArgs[0]);
         CHECK(converter->lpVtbl->Release(converter) == 0);
+
+        /* What the module served keeps it needed, down to the last reference. */
+        TypeLib* lib = NULL;
+        if (info != NULL) {
+            CHECK(canUnloadNow() == 1);
+            CHECK(info->lpVtbl->GetContainingTypeLib(info, &lib, NULL) == 0);
+            info->lpVtbl->Release(info);
+        }
+        if (lib != NULL) {
+            CHECK(canUnloadNow() == 1);
+            CHECK(lib->lpVtbl->GetTypeInfoCount(lib) == 2);
+            lib->lpVtbl->Release(lib);
+        }
     }
     struct stat info;
     CHECK(stat(result, &info) == 0 && info.st_size == 252);
+    CHECK(stat(nestedResultFile, &info) == 0 && info.st_size == 252);
     CHECK(stat(logFile, &info) == 0 && info.st_size > 0);
     CHECK(canUnloadNow() == 0);
     CHECK(unregisterServer() == 0);
@@ -300,6 +361,8 @@ int main(int argc, char** argv) {
 
     unlink(input);
     unlink(result);
+    unlink(nestedInput);
+    unlink(nestedResultFile);
     unlink(logFile);
     unlink(registry);
     char lock[300];
