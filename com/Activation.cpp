@@ -3,9 +3,11 @@
 #include "com/RegistryFile.h"
 
 #include <atomic>
+#include <chrono>
 #include <dlfcn.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -15,6 +17,8 @@ struct LoadedModule {
     DllGetClassObjectFn getClassObject = nullptr;
     DllCanUnloadNowFn canUnloadNow = nullptr; // null: never unloaded
     int callsInProgress = 0;
+    // Since when it has answered S_OK to every unloading check, unused.
+    std::optional<std::chrono::steady_clock::time_point> idleSince;
 };
 
 // The loaded modules by path. Never destroyed: modules may be used until exit.
@@ -67,8 +71,34 @@ HRESULT AcquireModule(const std::string& path, DllGetClassObjectFn& getClassObje
         it = table.modules.emplace(path, module).first;
     }
     ++it->second.callsInProgress;
+    it->second.idleSince.reset(); // in use again: its idle time starts anew
     getClassObject = it->second.getClassObject;
     return S_OK;
+}
+
+// Unloads the modules that can go: those idle for at least delay, or with
+// no delay every one that answers S_OK now.
+void FreeUnused(std::optional<std::chrono::milliseconds> delay) {
+    ModuleTable& table = Table();
+    std::lock_guard lock(table.mutex);
+    const auto now = std::chrono::steady_clock::now();
+    for (auto it = table.modules.begin(); it != table.modules.end();) {
+        LoadedModule& module = it->second;
+        if (module.callsInProgress > 0 || module.canUnloadNow == nullptr ||
+            module.canUnloadNow() != S_OK) {
+            module.idleSince.reset();
+            ++it;
+            continue;
+        }
+        if (delay && !module.idleSince)
+            module.idleSince = now;
+        if (delay && now - *module.idleSince < *delay) {
+            ++it;
+            continue;
+        }
+        ::dlclose(module.handle);
+        it = table.modules.erase(it);
+    }
 }
 
 void ReleaseModule(const std::string& path) {
@@ -91,7 +121,7 @@ void CoUninitialize() {
     if (t_initCount == 0 || --t_initCount > 0)
         return;
     if (--g_initialisedThreads == 0)
-        CoFreeUnusedLibraries();
+        FreeUnused(std::nullopt);
 }
 
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* /*serverInfo*/, REFIID riid,
@@ -137,16 +167,10 @@ HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 }
 
 void CoFreeUnusedLibraries() {
-    ModuleTable& table = Table();
-    std::lock_guard lock(table.mutex);
-    for (auto it = table.modules.begin(); it != table.modules.end();) {
-        LoadedModule& module = it->second;
-        if (module.callsInProgress == 0 && module.canUnloadNow != nullptr &&
-            module.canUnloadNow() == S_OK) {
-            ::dlclose(module.handle);
-            it = table.modules.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    CoFreeUnusedLibrariesEx(kDefaultUnloadDelayMs, 0);
+}
+
+void CoFreeUnusedLibrariesEx(DWORD unloadDelayMs, DWORD /*reserved*/) {
+    FreeUnused(std::chrono::milliseconds(unloadDelayMs == INFINITE ? kDefaultUnloadDelayMs
+                                                                   : unloadDelayMs));
 }

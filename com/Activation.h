@@ -6,8 +6,15 @@
 // class is found under CLSID\{...}\InprocServer32 in the registry; its
 // module is loaded once and asked for the class object through its exported
 // DllGetClassObject. A module stays loaded while it answers S_FALSE to its
-// DllCanUnloadNow; unused modules are unloaded by CoFreeUnusedLibraries and
-// when the last initialised thread uninitialises.
+// DllCanUnloadNow; unused modules are unloaded by CoFreeUnusedLibraries(Ex)
+// and when the last initialised thread uninitialises.
+//
+// Unloading is delayed: a thread may still be returning from the module's
+// code just after its last object went, so CoFreeUnusedLibraries unloads a
+// module only once it has answered S_OK on two of its calls at least an
+// unload delay apart (kDefaultUnloadDelayMs, or the delay given to
+// CoFreeUnusedLibrariesEx), with no use of the module in between. The last
+// CoUninitialize unloads every module that answers S_OK at once.
 
 #include "com/Unknown.h"
 
@@ -24,4 +31,10 @@ HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* serverInfo, REFIID
 // CoGetClassObject for IClassFactory, then its CreateInstance.
 HRESULT CoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid,
                          void** object);
+// The delay of CoFreeUnusedLibraries, and of CoFreeUnusedLibrariesEx(INFINITE).
+constexpr DWORD kDefaultUnloadDelayMs = 5000;
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+
 void CoFreeUnusedLibraries();
+// With an unload delay of its own in milliseconds (tests use a short one).
+void CoFreeUnusedLibrariesEx(DWORD unloadDelayMs, DWORD reserved);

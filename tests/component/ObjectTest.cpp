@@ -3,6 +3,9 @@
 
 #include "tests/component/ComponentFixture.h"
 
+#include <chrono>
+#include <thread>
+
 using componenttest::CallExport;
 using componenttest::Component;
 
@@ -151,12 +154,40 @@ TEST(ComponentModule, StaysLoadedWhileInUseAndIsUnloadedAfterwards) {
     ASSERT_EQ(CoCreateInstance(CLSID_LogoConverter, nullptr, 7, IID_ILogoConverter,
                                reinterpret_cast<void**>(&converter)),
               S_OK);
+    const auto loaded = [] {
+        void* handle = ::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr)
+            ::dlclose(handle);
+        return handle != nullptr;
+    };
     CoUninitialize(); // the last one: unused modules go, this one is in use
-    void* loaded = ::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_NOLOAD);
-    ASSERT_NE(loaded, nullptr);
-    ::dlclose(loaded);
+    EXPECT_TRUE(loaded());
     EXPECT_EQ(converter->Release(), 0u);
 
+    // Unloaded once unused for the unload delay, measured from the last use.
+    using namespace std::chrono_literals;
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    CoFreeUnusedLibrariesEx(100, 0);
+    EXPECT_TRUE(loaded());
+    IClassFactory* factory = nullptr;
+    ASSERT_EQ(CoGetClassObject(CLSID_LogoConverter, CLSCTX_INPROC_SERVER, nullptr,
+                               IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    factory->Release();
+    std::this_thread::sleep_for(150ms);
+    CoFreeUnusedLibrariesEx(100, 0);
+    EXPECT_TRUE(loaded()); // used since the first check
+    std::this_thread::sleep_for(150ms);
+    CoFreeUnusedLibrariesEx(100, 0);
+    EXPECT_FALSE(loaded());
+
+    // The last CoUninitialize unloads an unused module at once.
+    ASSERT_EQ(CoGetClassObject(CLSID_LogoConverter, CLSCTX_INPROC_SERVER, nullptr,
+                               IID_IClassFactory, reinterpret_cast<void**>(&factory)),
+              S_OK);
+    factory->Release();
     CoFreeUnusedLibraries();
-    EXPECT_EQ(::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_NOLOAD), nullptr);
+    EXPECT_TRUE(loaded());
+    CoUninitialize();
+    EXPECT_FALSE(loaded());
 }

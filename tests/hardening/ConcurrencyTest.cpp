@@ -18,7 +18,9 @@
 #include <sys/wait.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <optional>
 #include <string>
 #include <thread>
@@ -248,6 +250,65 @@ TEST_F(Concurrency, ReferencesTakenAndDroppedFromTwoThreadsBalance) {
     EXPECT_EQ(converter->AddRef(), 2u);
     converter->Release();
     EXPECT_EQ(converter->Release(), 0u);
+}
+
+// Twelve threads create objects, ask for type information and release both,
+// in bursts with pauses all at once, while another thread keeps asking for
+// unused modules to be unloaded: the module goes between the bursts, and
+// never while a thread may still be returning from its code. Bounded: 3 s.
+TEST_F(Concurrency, UnloadingNeverRacesThreadsLeavingTheModule) {
+    using namespace std::chrono;
+    constexpr int kThreads = 12;
+    constexpr DWORD kUnloadDelayMs = 100;
+    const auto start = steady_clock::now();
+    const auto busy = [&] { return (steady_clock::now() - start) % 600ms < 250ms; };
+    std::atomic<bool> done{false};
+    std::atomic<int> created{0};
+    const auto work = [&] {
+        EXPECT_EQ(CoInitialize(nullptr), S_OK);
+        while (!done) {
+            if (!busy()) {
+                std::this_thread::sleep_for(5ms);
+                continue;
+            }
+            ILogoConverter* converter = Create();
+            if (converter == nullptr)
+                break;
+            ITypeInfo* info = nullptr;
+            EXPECT_EQ(converter->GetTypeInfo(0, 0, &info), S_OK);
+            converter->Release();
+            if (info != nullptr)
+                info->Release(); // the module's code, after the object is gone
+            ++created;
+        }
+        CoUninitialize();
+    };
+    const auto loaded = [] {
+        void* handle = ::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_NOLOAD);
+        if (handle != nullptr)
+            ::dlclose(handle);
+        return handle != nullptr;
+    };
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i)
+        threads.emplace_back(work);
+    threads.emplace_back([&] {
+        while (!done)
+            CoFreeUnusedLibrariesEx(kUnloadDelayMs, 0);
+    });
+    int unloads = 0;
+    bool wasLoaded = false;
+    while (steady_clock::now() - start < 3s) {
+        const bool now = loaded();
+        unloads += wasLoaded && !now ? 1 : 0;
+        wasLoaded = now;
+        std::this_thread::sleep_for(2ms);
+    }
+    done = true;
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_GT(created.load(), kThreads);
+    EXPECT_GE(unloads, 1) << "the module went between the bursts";
 }
 
 // Registers COUNT keys Writers\PREFIX_i one locked change at a time.
