@@ -283,7 +283,7 @@ public:
             *mops = nullptr;
         return S_OK;
     }
-    void ReleaseVarDesc(VARDESC* desc) override { delete desc; }
+    void ReleaseVarDesc(VARDESC*) override {} // GetVarDesc hands out none
 
 private:
     ~TypeInfoObject();
