@@ -52,8 +52,8 @@ std::int64_t NowNs() {
     return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-// The last settled version read, for ReadRegistryShared. Never destroyed:
-// threads may still create components while the process ends.
+// The last settled version read, for ReadRegistryShared. Freed at exit, or
+// with the module that holds this copy of the runtime.
 struct SharedRegistry {
     std::mutex mutex;
     std::string path;
@@ -62,8 +62,8 @@ struct SharedRegistry {
 };
 
 SharedRegistry& Shared() {
-    static SharedRegistry* const shared = new SharedRegistry;
-    return *shared;
+    static SharedRegistry shared;
+    return shared;
 }
 
 std::string NonEmptyEnv(const char* name) {

@@ -55,10 +55,12 @@ TypeLibData Make() {
 
 } // namespace
 
+// Freed when the module holding this copy of the runtime is unloaded (type
+// information handed out keeps the module, and so this, alive until then).
 const std::shared_ptr<const TypeLibData>& StandardTypeLib() {
-    static const auto* const lib =
-        new std::shared_ptr<const TypeLibData>(std::make_shared<const TypeLibData>(Make()));
-    return *lib;
+    static const std::shared_ptr<const TypeLibData> lib =
+        std::make_shared<const TypeLibData>(Make());
+    return lib;
 }
 
 } // namespace com
