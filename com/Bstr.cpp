@@ -1,5 +1,7 @@
 #include "com/Bstr.h"
 
+#include "platform/Utf8.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <limits>
@@ -57,37 +59,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when invalid.
-std::size_t DecodeOne(std::string_view text, std::size_t i, char32_t& cp) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    }
-    std::size_t length;
-    char32_t min;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, min = 0x80, cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, min = 0x800, cp = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, min = 0x10000, cp = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (text.size() - i < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -113,7 +84,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         char32_t cp = 0;
-        const std::size_t length = DecodeOne(text, i, cp);
+        const std::size_t length = platform::DecodeUtf8(text, i, cp);
         if (length == 0) {
             // A stray byte (always >= 0x80 here) keeps its value as a lone surrogate.
             out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(text[i]));

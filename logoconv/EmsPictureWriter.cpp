@@ -1,6 +1,7 @@
 #include "logoconv/EmsPictureWriter.h"
 
 #include "platform/TextFile.h"
+#include "platform/Utf8.h"
 
 #include <algorithm>
 #include <random>
@@ -28,32 +29,6 @@ void AppendColumns(std::string& out, std::string_view data, int rows, std::size_
     }
 }
 
-// Length of the valid UTF-8 sequence starting at text[i]; 0 when none does.
-std::size_t Utf8SequenceAt(std::string_view text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length;
-    char32_t min, cp;
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2, min = 0x80, cp = lead & 0x1F;
-    else if (lead >= 0xE0 && lead <= 0xEF)
-        length = 3, min = 0x800, cp = lead & 0x0F;
-    else if (lead >= 0xF0 && lead <= 0xF4)
-        length = 4, min = 0x10000, cp = lead & 0x07;
-    else
-        return 0;
-    if (text.size() - i < length)
-        return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (byte(i + k) & 0x3F);
-    }
-    return cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 0 : length;
-}
-
 // Where a name is cut to drop its last three bytes (all of a shorter one),
 // moved back to the start of a UTF-8 character the cut would split. A byte
 // of no valid sequence is a character of its own.
@@ -61,7 +36,8 @@ std::size_t CutForExtension(std::string_view name) {
     const std::size_t cut = name.size() - std::min<std::size_t>(3, name.size());
     for (std::size_t back = 1; back <= 3 && back <= cut; ++back) {
         const std::size_t start = cut - back;
-        if (Utf8SequenceAt(name, start) > back)
+        char32_t ignored;
+        if (platform::DecodeUtf8(name, start, ignored) > back)
             return start;
         if ((static_cast<unsigned char>(name[start]) & 0xC0) != 0x80)
             break; // a character starts here and ends before the cut
