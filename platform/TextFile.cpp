@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,31 +127,64 @@ int OpenForReading(const std::string& path) {
     return fd;
 }
 
-// Opens for appending, creating the file when missing; refuses a file marked
-// read-only and a folder.
+// Opens for appending, creating the file when missing. Only a regular file
+// is a log: a folder, a pipe, a socket or a device is refused without
+// waiting for it (a pipe without a reader would block, a device is no place
+// for entries), and so is a file marked read-only.
 int OpenForAppending(const std::string& path) {
+    if (HoldsZero(path))
+        return -1;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
     if (IsMarkedReadOnly(path)) {
         errno = EACCES;
         return -1;
     }
-    if (HoldsZero(path))
-        return -1;
-    const int fd = OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    const int fd =
+        OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0)
         return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        errno = EISDIR;
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
+// Holds the advisory lock that every writer of a log takes around each
+// append, so that appends from several processes never interleave and a
+// take-back never cuts into another process's text.
+class AppendLock {
+public:
+    explicit AppendLock(int fd) : m_fd(fd) {
+        int rc;
+        do {
+            rc = ::flock(m_fd, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+        m_locked = rc == 0; // a file system without locks still gets the append
+    }
+    ~AppendLock() {
+        if (m_locked)
+            ::flock(m_fd, LOCK_UN);
+    }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    int m_fd;
+    bool m_locked = false;
+};
+
 // Appends data to a file open for appending, all of it or nothing: a text
-// that went in only in part is taken back, unless someone else appended
-// meanwhile. (Each append leaves the offset at the end of what it wrote.)
+// that went in only in part is taken back. (Each append leaves the offset at
+// the end of what it wrote, and under the lock nobody appends meanwhile.)
 bool AppendWhole(int fd, std::string_view data) {
+    const AppendLock lock(fd);
     std::size_t written = 0;
     if (WriteAll(fd, data, &written))
         return true;

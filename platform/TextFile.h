@@ -35,11 +35,15 @@ bool IsMarkedReadOnly(const std::string& path);
 bool WriteFileReplacing(const std::string& path, std::string_view data);
 
 // Appends data to path, creating it when missing (never truncating it).
-// When the append fails half way (disk full), the part already written is
-// taken back, so the file ends as it was.
+// Only a regular file is appended to (see AppendFile::Open). The data goes
+// in with one write under an advisory lock (flock) that every appender
+// takes, so appends of several processes never interleave. When the append
+// fails half way (disk full), the part already written is taken back, so the
+// file ends as it was.
 bool AppendToFile(const std::string& path, std::string_view data);
 
-// A file held open for appending across several writes (the picture log).
+// A file held open for appending across several writes (the logs), each
+// write an append as AppendToFile makes it.
 class AppendFile {
 public:
     AppendFile() = default;
@@ -47,7 +51,9 @@ public:
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
 
-    // Opens for appending, creating when missing; refuses a read-only file.
+    // Opens for appending, creating when missing. Refuses, without waiting,
+    // anything but a regular file (a folder, pipe, socket or device), and a
+    // file marked read-only.
     bool Open(const std::string& path);
     bool IsOpen() const { return m_fd >= 0; }
     // Writes every byte; false on failure (the file stays open).

@@ -1,11 +1,16 @@
-#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "platform/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace platform;
 using testsupport::ReadFile;
@@ -110,10 +115,31 @@ TEST_F(TextFileTest, ReadOnlyTargetsAndMissingFoldersAreRefused) {
     EXPECT_FALSE(WriteFileReplacing(dir.Path().string(), "a folder is no file"));
 }
 
-TEST_F(TextFileTest, DiskFullIsReported) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    EXPECT_FALSE(AppendToFile("/dev/full", "anything"));
+TEST_F(TextFileTest, AppendingRefusesAnythingButARegularFileWithoutWaiting) {
+    // A pipe without a reader (opening it would wait), one with a reader,
+    // a socket, devices and a folder are no log.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "read pipe").c_str(), 0600), 0);
+    const int reader = ::open((dir / "read pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const std::string& path :
+         {dir / "pipe", dir / "read pipe", socketPath, std::string("/dev/full"),
+          std::string("/dev/null"), dir.Path().string()}) {
+        EXPECT_FALSE(AppendToFile(path, "entry")) << path;
+        AppendFile file;
+        EXPECT_FALSE(file.Open(path)) << path;
+    }
+    char buffer[8];
+    EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "nothing went into the pipe";
+    ::close(reader);
+    ::close(sock);
 }
 
 TEST_F(TextFileTest, AppendingCreatesAndNeverTruncates) {
