@@ -1,11 +1,17 @@
 #include "platform/TextFile.h"
 
 #include "platform/FileFaults.h"
+#include "platform/Interruption.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -199,10 +205,70 @@ bool AppendWhole(int fd, std::string_view data) {
     return false;
 }
 
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+// Characters of the target's name that a temporary name starts with: enough
+// to tell whose it is, few enough that it fits wherever the target fits.
+constexpr std::size_t kTemporaryPrefix = 32;
+constexpr char kRandomCharacters[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+void AppendRandomCharacters(std::string& text, std::size_t count) {
+    unsigned char bytes[16] = {};
+    if (::getrandom(bytes, count, GRND_NONBLOCK) != static_cast<ssize_t>(count)) {
+        // No system randomness yet: the clock and the process are enough
+        // here, since a name that is taken is simply drawn again.
+        static std::atomic<std::uint64_t> counter{0};
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        std::uint64_t x = static_cast<std::uint64_t>(now.tv_nsec) ^
+                          (static_cast<std::uint64_t>(::getpid()) << 32) ^ ++counter;
+        for (std::size_t i = 0; i < count; ++i) {
+            x = x * 6364136223846793005u + 1442695040888963407u;
+            bytes[i] = static_cast<unsigned char>(x >> 56);
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        text += kRandomCharacters[bytes[i] % (sizeof kRandomCharacters - 1)];
+}
+
+// A hidden name in the target's folder: ".", the first characters of the
+// target's name (never half a UTF-8 character), "-" and six random
+// characters. At most 40 bytes, so every name that fits can be replaced.
+std::string TemporaryName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t prefix = std::min(path.size() - name, kTemporaryPrefix);
+    while (prefix > 0 && name + prefix < path.size() &&
+           (static_cast<unsigned char>(path[name + prefix]) & 0xC0) == 0x80)
+        --prefix;
+    std::string temp;
+    temp.reserve(name + prefix + 8);
+    temp.append(path, 0, name).append(".").append(path, name, prefix).append("-");
+    AppendRandomCharacters(temp, 6);
+    return temp;
+}
+
+// Creates the temporary file of a replacing write. The system gives it the
+// mode of any new file (0666 less the umask).
+int CreateTemporary(const std::string& path, std::string& temp) {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        temp = TemporaryName(path);
+        const int fd =
+            OpenFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The replacement of a regular file keeps its owner and group where the
+// process may keep them (root converting into a user's folder), and its
+// permission bits, but never set-user-ID, set-group-ID or sticky.
+void TakeOverOwnerAndMode(int fd, const struct stat& replaced) {
+    if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
+        if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+    }
+    (void)::fchmod(fd, replaced.st_mode & 0777); // a mode we cannot set is no reason to fail
 }
 
 } // namespace
@@ -252,42 +318,49 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
     if (HoldsZero(path))
         return false;
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        return false;
+    if (::stat(path.c_str(), &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        if (IsMarkedReadOnly(path)) {
+            errno = EACCES;
+            return false;
+        }
     }
-    if (exists && IsMarkedReadOnly(path)) {
-        errno = EACCES;
-        return false;
-    }
-    std::string temp = path + ".XXXXXX";
+    // What is replaced is the name itself: a symbolic link is replaced by a
+    // new file and lends it nothing of the file it points to.
+    struct stat replaced {};
+    const bool replacesFile = ::lstat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+
+    std::string temp;
     int fd;
-    if (Injected(FileOp::Open)) {
-        fd = -1;
-    } else {
-        fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    int token = -1;
+    {
+        const InterruptionsHeld held;
+        fd = CreateTemporary(path, temp);
+        if (fd >= 0)
+            token = RememberTemporary(temp);
     }
     if (fd < 0)
         return false;
-    const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    (void)::fchmod(fd, mode); // a mode we cannot set is no reason to fail
+    if (replacesFile)
+        TakeOverOwnerAndMode(fd, replaced);
     bool ok = WriteAll(fd, data);
     int saved = errno;
     if (!CloseFile(fd) && ok) {
         ok = false;
         saved = errno;
     }
-    if (ok) {
-        if (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0) {
-            ok = false;
-            saved = errno;
-        }
+    const InterruptionsHeld held;
+    if (ok && (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0)) {
+        ok = false;
+        saved = errno;
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(temp.c_str());
-        errno = saved;
-    }
+    ForgetTemporary(token);
+    errno = saved;
     return ok;
 }
 

@@ -28,10 +28,14 @@ bool FileExists(const std::string& path);
 // which counts as not writable even for a privileged user.
 bool IsMarkedReadOnly(const std::string& path);
 
-// Replaces (or creates) path with data: the text goes to a temporary file in
-// the same folder, which is renamed over the target only when every byte was
-// written. An existing target is therefore either intact or completely
-// replaced. A target marked read-only is refused. False with errno set on failure.
+// Replaces (or creates) path with data: the text goes to a short hidden
+// temporary file in the same folder, which is renamed over the target only
+// when every byte was written. An existing target is therefore either intact
+// or completely replaced. A target marked read-only is refused. A replaced
+// regular file hands on its permission bits (never set-user-ID, set-group-ID
+// or sticky) and, where the process may, its owner and group; a new file, or
+// one that replaces a symbolic link, gets 0666 less the umask. False with
+// errno set on failure.
 bool WriteFileReplacing(const std::string& path, std::string_view data);
 
 // Appends data to path, creating it when missing (never truncating it).

@@ -70,6 +70,19 @@ TEST_F(TextFileTest, ReplacingWritesNewFilesAndReplacesOldOnesLeavingNoTemporari
     ASSERT_TRUE(WriteFileReplacing(dir / "out.em1", "second, longer"));
     EXPECT_EQ(ReadFile(dir / "out.em1"), "second, longer");
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+
+    // Every name the file system takes can be written, new or replaced: the
+    // temporary name stays short whatever the name is.
+    std::string utf8;
+    while (utf8.size() + 3 <= 255)
+        utf8 += "\xE2\x99\xAA"; // three bytes per character
+    for (const std::string& name : {std::string(255, 'n'), std::string(250, 'm') + ".lgo", utf8}) {
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "new")) << name.size();
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "again")) << name.size();
+        EXPECT_EQ(ReadFile(dir / name), "again");
+        std::filesystem::remove(dir / name);
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
@@ -84,6 +97,30 @@ TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
     ASSERT_TRUE(WriteFileReplacing(dir / "new", "y"));
     ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    // Never set-user-ID, set-group-ID or sticky; a symbolic link lends
+    // nothing of its target and is replaced, not written through.
+    WriteFile(dir / "tool", "binary");
+    ::chmod((dir / "tool").c_str(), 07755);
+    std::filesystem::create_symlink(dir / "tool", dir / "link");
+    for (const auto& [name, mode] : {std::pair{"tool", 0755u}, {"link", 0666u & ~mask}}) {
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "converted")) << name;
+        ASSERT_EQ(::lstat((dir / name).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << name;
+        EXPECT_EQ(info.st_mode & 07777, mode) << name;
+    }
+
+    // A file of another user replaced by root keeps its owner and group.
+    if (::geteuid() == 0) {
+        WriteFile(dir / "theirs", "old");
+        ASSERT_EQ(::chown((dir / "theirs").c_str(), 4321, 4322), 0);
+        ::chmod((dir / "theirs").c_str(), 0604);
+        ASSERT_TRUE(WriteFileReplacing(dir / "theirs", "new"));
+        ASSERT_EQ(::stat((dir / "theirs").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4322u);
+        EXPECT_EQ(info.st_mode & 07777, 0604u);
+    }
 }
 
 TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
