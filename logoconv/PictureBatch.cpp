@@ -15,6 +15,7 @@ constexpr std::string_view kNotValidLog = "Error! Not a valid Picture! \n";
 constexpr std::string_view kNotWritten = "Error! Could not write to file! ";
 constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";
 constexpr std::string_view kNoLog = "Error! Could not open the log file!";
+constexpr std::string_view kLogNotWritten = "Error! Could not write to the log file!";
 constexpr std::string_view kCompleted = "Conversion completed!";
 
 void Show(std::string_view text) {
@@ -85,6 +86,9 @@ PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
             ++summary.converted;
         else
             ++summary.failed;
+        // A failed append closes the log: this is said once per call.
+        if (!log.EndEntry())
+            Show(kLogNotWritten);
     }
     log.Close();
     Show(kCompleted);
