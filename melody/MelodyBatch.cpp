@@ -1,5 +1,6 @@
 // The batch: every file of the list for every chosen target, one log entry
-// each, the log appended to MelodyConverter.log at the end.
+// each, appended to MelodyConverter.log as soon as that file and target are
+// done, so an interrupted batch keeps the entries of what it did.
 
 #include "melody/MelodyConverter.h"
 #include "melody/RtxText.h"
@@ -48,15 +49,32 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
                                 : platform::WithTrailingSlash(m_strLogFolder)) +
         kLogName;
 
-    std::string logText;
+    // The log is opened once for the batch and takes each entry in one append
+    // under its lock. When it cannot be opened, or an append fails, it takes
+    // no further entry (none follows a missing one), and the user is told
+    // once, at the end, before "Conversion complete.", as for a log that
+    // cannot be opened at all.
+    platform::AppendFile log;
+    bool logFailed = !log.Open(logPath);
+    std::string entry;
+    const auto convert = [&](int target, const std::string& path) {
+        entry.clear();
+        ConvertMelodyFile(target, entry, path, outputDir);
+        if (!logFailed && !log.Write(entry)) {
+            logFailed = true;
+            log.Close();
+        }
+    };
     for (const std::string& path : rtxPaths) {
         if (target1 != 0)
-            ConvertMelodyFile(1, logText, path, outputDir);
+            convert(1, path);
         if (target2 != 0)
-            ConvertMelodyFile(2, logText, path, outputDir);
+            convert(2, path);
     }
+    if (!log.Close())
+        logFailed = true;
 
-    if (!platform::AppendToFile(logPath, logText))
+    if (logFailed)
         m_ui.ShowMessage("Could not create the log entry, make sure the log file is not read only.",
                          m_strTitle);
     m_ui.ShowMessage("Conversion complete.", m_strTitle);

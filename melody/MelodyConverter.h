@@ -2,8 +2,9 @@
 // CMelodyConverter: the melody batch converter. One object serves one batch
 // (one click on Convert): it reads every RTX file of the list, writes the
 // iMelody text for each chosen target handset group and the same text as an
-// EMS user-data header in hexadecimal, asks before replacing a file, keeps a
-// log text of the batch and appends it to MelodyConverter.log at the end.
+// EMS user-data header in hexadecimal, asks before replacing a file, and
+// appends each file and target's log entry to MelodyConverter.log as soon
+// as it is done.
 //
 // The object also carries the RTX settings and the flags that the reader and
 // the writers share; they are public so that every step can be driven on its
