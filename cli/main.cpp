@@ -1,6 +1,8 @@
 // emsconv: the command-line front end of the melody and picture converters.
 
 #include "cli/Commands.h"
+#include "platform/Interruption.h"
+#include "platform/StandardStreams.h"
 
 #include <cstdio>
 #include <string>
@@ -22,6 +24,9 @@ const char kUsage[] =
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!platform::OpenStandardStreams())
+        return 1;
+    platform::EndCleanlyOnInterruption();
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (args.empty()) {
         std::fputs(kUsage, stderr);

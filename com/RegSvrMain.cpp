@@ -5,6 +5,7 @@
 #include "com/ModuleResources.h"
 #include "com/RegistryFile.h"
 #include "com/Unknown.h"
+#include "platform/StandardStreams.h"
 
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,8 @@ void ShowVersionData(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!platform::OpenStandardStreams())
+        return 1;
     bool unregister = false;
     const char* module = nullptr;
     for (int i = 1; i < argc; ++i) {
