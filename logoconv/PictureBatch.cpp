@@ -3,8 +3,11 @@
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
+#include "platform/FileIdentity.h"
 #include "platform/LocalTime.h"
 #include "platform/MessagePresenter.h"
+
+#include <algorithm>
 
 namespace logoconv {
 namespace {
@@ -24,7 +27,30 @@ void Show(std::string_view text) {
 
 enum class Outcome { Converted, Failed };
 
-Outcome ConvertOne(const std::string& name, std::string_view outputDir, PictureLog& log) {
+// The files that the names of a call stand for (a symbolic link and the file
+// it leads to alike), sorted: no output of the call may replace one of them.
+std::vector<platform::FileIdentity> InputFiles(const std::vector<std::string>& names) {
+    std::vector<platform::FileIdentity> files;
+    files.reserve(names.size());
+    for (const std::string& name : names) {
+        const auto itself = platform::IdentityOf(name, false);
+        if (!itself)
+            continue;
+        files.push_back(*itself);
+        if (const auto target = platform::IdentityOf(name, true); target && *target != *itself)
+            files.push_back(*target);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool IsInput(const std::string& path, const std::vector<platform::FileIdentity>& inputs) {
+    const auto file = platform::IdentityOf(path, false);
+    return file && std::binary_search(inputs.begin(), inputs.end(), *file);
+}
+
+Outcome ConvertOne(const std::string& name, std::string_view outputDir,
+                   const std::vector<platform::FileIdentity>& inputs, PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
         Show(kNotFound);
@@ -47,8 +73,10 @@ Outcome ConvertOne(const std::string& name, std::string_view outputDir, PictureL
         return Outcome::Failed;
     }
 
+    // An output that would replace an input of this call is not written.
     Outcome outcome = Outcome::Converted;
-    if (WriteEmsPicture(OutputPathFor(name, outputDir), image)) {
+    const std::string outputPath = OutputPathFor(name, outputDir);
+    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image)) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         Show(kNotWritten);
@@ -80,9 +108,10 @@ PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
     PictureLog log;
     if (!log.Open(programDir))
         Show(kNoLog);
+    const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
     for (const std::string& name : names) {
-        if (ConvertOne(name, outputDir, log) == Outcome::Converted)
+        if (ConvertOne(name, outputDir, inputs, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;
