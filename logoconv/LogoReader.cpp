@@ -28,6 +28,16 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// Picture data of a layout's length made of hexadecimal digits only.
+bool IsPictureData(std::string_view data, std::size_t length) {
+    if (data.size() != length)
+        return false;
+    for (const char c : data)
+        if (!IsHexDigit(c))
+            return false;
+    return true;
+}
+
 LogoImage WithHeader(LogoKind kind, std::string_view text, std::size_t headerLength, int height,
                      std::string_view report) {
     LogoImage image;
@@ -35,7 +45,7 @@ LogoImage WithHeader(LogoKind kind, std::string_view text, std::size_t headerLen
     image.width = 72;
     image.height = height;
     image.data.assign(text.substr(headerLength));
-    image.valid = image.data.size() == static_cast<std::size_t>(height) * kRowChars;
+    image.valid = IsPictureData(image.data, static_cast<std::size_t>(height) * kRowChars);
     image.threePart = image.valid && height == 28;
     image.report.assign(report);
     return image;
@@ -72,9 +82,9 @@ LogoImage RecogniseLogo(std::string_view text) {
         return WithHeader(LogoKind::OtaBitmap72x14, text, 8, 14, kOta72x14Report);
     if (text.substr(0, 8) == "00481C01")
         return WithHeader(LogoKind::OtaBitmap72x28, text, 8, 28, kOta72x28Report);
-    if (text.size() == kSmallPictureChars)
+    if (IsPictureData(text, kSmallPictureChars))
         return WithoutHeader(LogoKind::OperatorLogoNoHeader, text, 14, kOperatorLogoNotice);
-    if (text.size() == kLargePictureChars)
+    if (IsPictureData(text, kLargePictureChars))
         return WithoutHeader(LogoKind::PictureMessageNoHeader, text, 28, kPictureMessageNotice);
     return LogoImage{};
 }
