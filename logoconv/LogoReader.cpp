@@ -1,5 +1,6 @@
 #include "logoconv/LogoReader.h"
 
+#include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
 #include <cstdint>
@@ -10,8 +11,9 @@ namespace {
 // The longest accepted text: an OTA bitmap header and a 72x28 picture.
 constexpr std::size_t kLongestPictureText = 8 + kLargePictureChars;
 // A file of more bytes than this holds more than kLongestPictureText
-// characters even if every pair of its bytes were a CR LF read as one.
-constexpr std::size_t kReadLimit = 2 * kLongestPictureText + 1;
+// characters even if it were UTF-16 with its byte-order mark and every pair
+// of its characters a CR LF read as one.
+constexpr std::size_t kReadLimit = 2 * (2 * kLongestPictureText + 1) + 2;
 
 constexpr std::string_view kOperatorLogoReport =
     "Operator logo found: OTA BitMap width=72 height=14 colors=1\n";
@@ -72,6 +74,7 @@ std::optional<std::string> ReadLogoText(const std::string& path) {
     std::uintmax_t size = 0;
     if (!platform::ReadFilePrefix(path, kReadLimit, raw, size))
         return std::nullopt;
+    platform::ReadByteOrderMark(raw);
     return platform::CrlfToLf(raw);
 }
 

@@ -5,6 +5,7 @@
 #include "melody/MelodyConverter.h"
 #include "melody/RtxText.h"
 
+#include "platform/ByteOrderMark.h"
 #include "platform/LocalTime.h"
 #include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
@@ -92,6 +93,7 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
             m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
             text.clear();
         }
+        platform::ReadByteOrderMark(text);
         const std::string base = outputDir + BaseName(rtxFile);
         const char digit = target == 1 ? '1' : '2';
         const std::string imelodyPath = base + ".em" + digit;

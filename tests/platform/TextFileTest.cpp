@@ -1,4 +1,5 @@
 #include "platform/TextFile.h"
+#include "platform/ByteOrderMark.h"
 #include "platform/FileFaults.h"
 #include "support/TempDir.h"
 
@@ -195,4 +196,27 @@ TEST(LineEnds, ConvertBothWays) {
     EXPECT_EQ(LfToCrlf("a\nb\n\n"), "a\r\nb\r\n\r\n");
     EXPECT_EQ(CrlfToLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");
     EXPECT_EQ(CrlfToLf(LfToCrlf("x\ny\n")), "x\ny\n");
+}
+
+TEST(ByteOrderMark, TextsWithAMarkAreReadAsTheirEncoding) {
+    const struct {
+        std::string raw, text;
+    } cases[] = {
+        {"plain \xE9:8c", "plain \xE9:8c"},                              // no mark: unchanged
+        {"\xEF\xBB\xBFT\xC3\xA9:8c", "T\xC3\xA9:8c"},                    // UTF-8: mark dropped
+        {std::string("\xFF\xFET\0:\0\xE9\0\r\0\n\0", 12), "T:\xE9\r\n"}, // UTF-16LE
+        {std::string("\xFE\xFF\0T\0:\0\xE9", 8), "T:\xE9"},              // UTF-16BE
+        {std::string("\xFF\xFE\0\0\x3B\x26", 6), std::string("\0?", 2)}, // U+0000, U+263B
+        {std::string("\xFF\xFE\x3D\xD8\x00\xDE"
+                     "x",
+                     7),
+         "??"},                                             // a surrogate pair, half a unit
+        {std::string("\xFE\xFF\xD8\x3D\x00\x41", 6), "?A"}, // a lone surrogate
+        {"\xFF\xFE", ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.raw;
+        platform::ReadByteOrderMark(text);
+        EXPECT_EQ(text, c.text) << ::testing::PrintToString(c.raw);
+    }
 }
