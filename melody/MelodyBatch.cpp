@@ -10,9 +10,16 @@
 #include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
 
+#include <cerrno>
+#include <new>
+
 namespace {
 
 constexpr char kLogName[] = "MelodyConverter.log";
+
+// The largest RTX file read: far above any ringtone (a few hundred bytes),
+// so that a file too large for memory fails alone instead of ending the batch.
+constexpr std::uintmax_t kMaxRtxBytes = 64u << 20;
 
 // The file name of the path without its folder and without its last extension.
 std::string BaseName(const std::string& path) {
@@ -89,7 +96,9 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
     logText += rtxFile;
     try {
         std::string text;
-        if (!platform::ReadWholeFile(rtxFile, text)) {
+        if (!platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes)) {
+            if (errno == EFBIG)
+                throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
             m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
             text.clear();
         }
@@ -122,10 +131,17 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
                 : "\r\n";
         ++m_counts.succeeded;
     } catch (const CEMSError& error) {
-        logText += " Status: Failed - ";
-        logText += error.m_strMessage;
-        logText += "\r\n\r\n";
-        m_ui.ShowMessage(error.m_strMessage, m_strTitle);
-        ++m_counts.failed;
+        Failed(error.m_strMessage, logText);
+    } catch (const std::bad_alloc&) {
+        // Whatever the file held has been freed by now: the batch goes on.
+        Failed(rtxFile + " could not be converted: not enough memory.", logText);
     }
+}
+
+void CMelodyConverter::Failed(const std::string& message, std::string& logText) {
+    logText += " Status: Failed - ";
+    logText += message;
+    logText += "\r\n\r\n";
+    m_ui.ShowMessage(message, m_strTitle);
+    ++m_counts.failed;
 }

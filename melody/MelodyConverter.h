@@ -47,7 +47,8 @@ public:
                          int includeHeader, int target1, int target2);
 
     // One file for one target (1 or 2); appends its entry to logText. Never
-    // left by a CEMSError.
+    // left by a CEMSError, nor by running out of memory: an RTX file over
+    // 64 MB, or one that memory cannot hold, fails alone with a message.
     void ConvertMelodyFile(int target, std::string& logText, const std::string& rtxFile,
                            const std::string& outputDir);
 
@@ -110,6 +111,9 @@ private:
                      const NoteDefaults& defaults, std::string& out);
     static void AppendNote2(std::string_view item, const NoteDefaults& defaults, std::string& out);
     void WriteImelody(int target, const std::string& notes, std::string& text);
+
+    // Logs and shows the failure of the file and target in hand.
+    void Failed(const std::string& message, std::string& logText);
 
     // Writes one output file after the overwrite check (OutputFile.cpp).
     // False when the user cancelled at the replace question; throws CEMSError

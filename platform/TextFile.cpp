@@ -278,6 +278,30 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     return ReadFilePrefix(path, SIZE_MAX, out, size);
 }
 
+bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
+    const int fd = OpenForReading(path);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    std::string text;
+    bool ok = ::fstat(fd, &info) == 0 && static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
+    if (!ok)
+        errno = EFBIG;
+    // A file that grows while it is read is cut one byte past the limit.
+    const std::size_t limit =
+        maxBytes < SIZE_MAX ? static_cast<std::size_t>(maxBytes) + 1 : SIZE_MAX;
+    if (ok && (ok = ReadUpTo(fd, limit, text)) && text.size() > maxBytes) {
+        ok = false;
+        errno = EFBIG;
+    }
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok)
+        out = std::move(text);
+    return ok;
+}
+
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                     std::uintmax_t& size) {
     const int fd = OpenForReading(path);

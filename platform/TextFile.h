@@ -13,6 +13,10 @@ namespace platform {
 // path cannot be opened for reading or is a folder, or a read fails.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
+// Reads the whole file into out unless it holds more than maxBytes: then
+// false with errno EFBIG, out untouched and nothing read.
+bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes);
+
 // Reads at most limit bytes into out and sets size to the file's full size.
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                     std::uintmax_t& size);
