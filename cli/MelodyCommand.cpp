@@ -51,6 +51,11 @@ const char kMelodyUsage[] =
 
 enum class ReplaceMode { Ask, All, Never };
 
+// The longest answer line: a longer line is no answer.
+constexpr std::size_t kMaxAnswer = 4096;
+// Questions in a row without an answer, after which the input counts as ended.
+constexpr int kMaxUnanswered = 10;
+
 // The conversion's messages on standard error, its replace question answered
 // by the chosen mode (or by the user on the terminal).
 class TerminalMelodyUi : public IMelodyUi {
@@ -70,12 +75,19 @@ public:
         case ReplaceMode::Ask:
             break;
         }
-        for (;;) {
+        for (int unanswered = 0;; ++unanswered) {
             std::fprintf(stderr, "%s [r]eplace, replace [a]ll, [c]ancel: ", prompt.c_str());
             std::fflush(stderr);
             std::string answer;
-            if (!ReadLine(answer))
-                return ReplaceAnswer::DoNotReplace; // no more input: keep the file
+            const Line line = unanswered < kMaxUnanswered ? ReadLine(answer) : Line::End;
+            if (line == Line::End) {
+                // No more answers: keep the file, now and at every later question.
+                m_inputEnded = true;
+                std::fputc('\n', stderr);
+                return ReplaceAnswer::DoNotReplace;
+            }
+            if (line == Line::TooLong)
+                continue;
             if (answer == "r" || answer == "replace")
                 return ReplaceAnswer::Replace;
             if (answer == "a" || answer == "all" || answer == "replace all")
@@ -86,25 +98,46 @@ public:
     }
 
 private:
+    enum class Line { Read, TooLong, End };
+
     // One line of standard input, without its line end and surrounding blanks,
-    // lower-cased. False at the end of the input.
-    static bool ReadLine(std::string& line) {
+    // lower-cased. At most kMaxAnswer characters are read: a longer line is
+    // TooLong, and so is each further piece of it that later calls read.
+    // End at the end of the input (a last line without its line feed is read,
+    // and the next output is put on a line of its own).
+    Line ReadLine(std::string& line) {
         line.clear();
-        int c;
+        if (m_inputEnded)
+            return Line::End;
+        const bool continued = m_inLongLine;
+        m_inLongLine = false;
         bool any = false;
-        while ((c = std::fgetc(stdin)) != EOF) {
+        int c = EOF;
+        while (line.size() <= kMaxAnswer && (c = std::fgetc(stdin)) != EOF) {
             any = true;
             if (c == '\n')
                 break;
             line += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c);
         }
+        if (!any)
+            return Line::End;
+        if (c == EOF)
+            std::fputc('\n', stderr);
+        if (line.size() > kMaxAnswer) {
+            m_inLongLine = true;
+            return Line::TooLong;
+        }
+        if (continued)
+            return Line::TooLong; // the end of a line that was too long
         const auto first = line.find_first_not_of(" \t\r");
         const auto last = line.find_last_not_of(" \t\r");
         line = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
-        return any;
+        return Line::Read;
     }
 
     ReplaceMode m_mode;
+    bool m_inLongLine = false; // the last line read stopped inside a line too long
+    bool m_inputEnded = false;
 };
 
 int UsageError(const std::string& problem) {

@@ -167,9 +167,27 @@ TEST_F(Emsconv, ReplaceModes) {
     EXPECT_NE(result.err.find(prompt, first + 1), std::string::npos);
     EXPECT_EQ(result.err.substr(result.err.size() - kComplete.size()), kComplete);
 
-    // The end of the input answers Cancel; "all" answers without asking.
+    // The end of the input answers Cancel, and the next output starts on a
+    // line of its own; "all" answers without asking.
+    const std::string question = prompt + " [r]eplace, replace [a]ll, [c]ancel: ";
     result = Melody(With({"--replace", "ask", song}));
     EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, question + "\n" + kComplete);
+    // A line over 4 KiB is no answer, however it ends; input that answers
+    // nothing ten times in a row has ended, even one that never ends.
+    result = Melody(With({"--replace", "ask", song}), std::string(5000, ' ') + "r\nc\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, question + question + question + kComplete);
+    std::string tenTimes;
+    for (int i = 0; i < 10; ++i)
+        tenTimes += question;
+    WriteFile(out / "song.em1", "old");
+    std::string second = question;
+    second.replace(second.find("song.em1"), 8, "song.em2");
+    result = Melody(With({"--replace", "ask", "--target", "both", song}), "", "", "/dev/zero");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, tenTimes + question + "\n" + second + "\n" + kComplete);
+    EXPECT_EQ(ReadFile(out / "song.em1"), "old");
     result = Melody(With({"--replace", "all", "--target", "both", song}));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, kComplete);
