@@ -178,8 +178,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
         mode = ReplaceMode::Never;
     else
         return UsageError("--replace must be ask, all or never, not '" + replace + "'");
-    const std::string logDir = parsed.Value("--log-dir", "");
-    if (parsed.values.count("--log-dir") != 0 && logDir.empty())
+    if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());

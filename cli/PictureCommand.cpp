@@ -54,6 +54,8 @@ int RunPictureCommand(const std::vector<std::string>& args) {
     }
     if (parsed.files.empty())
         return UsageError("no FILE given");
+    if (parsed.GivenEmpty("--log-dir"))
+        return UsageError("--log-dir needs a folder");
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
     const std::string logDir = parsed.Folder("--log-dir", platform::ProgramFolder());
