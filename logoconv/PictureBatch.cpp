@@ -32,14 +32,8 @@ enum class Outcome { Converted, Failed };
 std::vector<platform::FileIdentity> InputFiles(const std::vector<std::string>& names) {
     std::vector<platform::FileIdentity> files;
     files.reserve(names.size());
-    for (const std::string& name : names) {
-        const auto itself = platform::IdentityOf(name, false);
-        if (!itself)
-            continue;
-        files.push_back(*itself);
-        if (const auto target = platform::IdentityOf(name, true); target && *target != *itself)
-            files.push_back(*target);
-    }
+    for (const std::string& name : names)
+        platform::AddIdentities(name, files);
     std::sort(files.begin(), files.end());
     return files;
 }

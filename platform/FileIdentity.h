@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace platform {
 
@@ -17,5 +18,9 @@ struct FileIdentity {
 // The file at path; a symbolic link itself unless followLinks. Nothing when
 // nothing stands there.
 std::optional<FileIdentity> IdentityOf(const std::string& path, bool followLinks);
+
+// Adds what path names to files: the file itself and, when it is a symbolic
+// link, also the file it leads to. Nothing when nothing stands there.
+void AddIdentities(const std::string& path, std::vector<FileIdentity>& files);
 
 } // namespace platform

@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <climits>
+#include <csignal>
 #include <cstring>
-#include <pthread.h>
 #include <unistd.h>
 
 namespace platform {
@@ -51,18 +51,6 @@ void EndCleanlyOnInterruption() {
         ::sigaction(signal, &action, nullptr);
     }
     g_installed = true;
-}
-
-InterruptionsHeld::InterruptionsHeld() {
-    if (!g_installed.load(std::memory_order_relaxed))
-        return;
-    const sigset_t set = HandledSignals();
-    m_held = ::pthread_sigmask(SIG_BLOCK, &set, &m_previous) == 0;
-}
-
-InterruptionsHeld::~InterruptionsHeld() {
-    if (m_held)
-        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
 }
 
 int RememberTemporary(const std::string& path) {

@@ -5,7 +5,6 @@
 // (130, 143, 129). What was finished stays: every output already renamed
 // into place and every log entry already appended.
 
-#include <csignal>
 #include <string>
 
 namespace platform {
@@ -14,24 +13,9 @@ namespace platform {
 // ignored). Call once at start-up, before any file is written.
 void EndCleanlyOnInterruption();
 
-// Used by the replacing write. While the object lives the three signals are
-// held back in this thread, so a temporary file is never created or renamed
-// without being known to the handlers. Does nothing when no handler is
-// installed.
-class InterruptionsHeld {
-public:
-    InterruptionsHeld();
-    ~InterruptionsHeld();
-    InterruptionsHeld(const InterruptionsHeld&) = delete;
-    InterruptionsHeld& operator=(const InterruptionsHeld&) = delete;
-
-private:
-    sigset_t m_previous{};
-    bool m_held = false;
-};
-
-// Remembers path as a temporary file in flight, for the handlers to remove;
-// returns the token for ForgetTemporary (-1 when it could not be remembered).
+// Used by the replacing write: remembers path as a temporary file in
+// flight, for the handlers to remove; returns the token for ForgetTemporary
+// (-1 when it could not be remembered, or no handler is installed).
 int RememberTemporary(const std::string& path);
 void ForgetTemporary(int token);
 

@@ -85,14 +85,12 @@ bool HoldsZero(const std::string& path) {
     return true;
 }
 
-// Reads up to limit bytes of an open file into out.
-bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
+// Reads up to limit bytes of an open file of the given size into out.
+bool ReadUpTo(int fd, off_t size, std::size_t limit, std::string& out) {
     std::string text;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size) < limit
-                         ? static_cast<std::size_t>(info.st_size)
-                         : limit);
+    if (size > 0)
+        text.reserve(static_cast<std::size_t>(size) < limit ? static_cast<std::size_t>(size)
+                                                            : limit);
     char buffer[1 << 16];
     while (text.size() < limit) {
         if (Injected(FileOp::Read))
@@ -114,16 +112,16 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
     return true;
 }
 
-// Opens a regular file for reading. Folders, pipes, sockets and devices are
-// refused: they are not files to convert, a pipe without a writer would block
-// and a device such as /dev/zero would never end.
-int OpenForReading(const std::string& path) {
+// Opens a regular file for reading and describes it in info. Folders,
+// pipes, sockets and devices are refused: they are not files to convert, a
+// pipe without a writer would block and a device such as /dev/zero would
+// never end.
+int OpenForReading(const std::string& path, struct stat& info) {
     if (HoldsZero(path))
         return -1;
-    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return -1;
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
@@ -211,23 +209,30 @@ constexpr std::size_t kTemporaryPrefix = 32;
 constexpr char kRandomCharacters[] =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
+// Random characters for temporary names, from a generator seeded once per
+// process from the system (the clock when the system has no randomness yet).
+// A name that is taken is simply drawn again, so they need not be secret.
 void AppendRandomCharacters(std::string& text, std::size_t count) {
-    unsigned char bytes[16] = {};
-    if (::getrandom(bytes, count, GRND_NONBLOCK) != static_cast<ssize_t>(count)) {
-        // No system randomness yet: the clock and the process are enough
-        // here, since a name that is taken is simply drawn again.
-        static std::atomic<std::uint64_t> counter{0};
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        std::uint64_t x = static_cast<std::uint64_t>(now.tv_nsec) ^
-                          (static_cast<std::uint64_t>(::getpid()) << 32) ^ ++counter;
-        for (std::size_t i = 0; i < count; ++i) {
-            x = x * 6364136223846793005u + 1442695040888963407u;
-            bytes[i] = static_cast<unsigned char>(x >> 56);
+    static std::atomic<std::uint64_t> state = [] {
+        std::uint64_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
+            timespec now{};
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            seed = static_cast<std::uint64_t>(now.tv_nsec) ^
+                   (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                   (static_cast<std::uint64_t>(::getpid()) << 48);
         }
-    }
-    for (std::size_t i = 0; i < count; ++i)
-        text += kRandomCharacters[bytes[i] % (sizeof kRandomCharacters - 1)];
+        return seed;
+    }();
+    // splitmix64: every call takes a fresh step of the shared state.
+    constexpr std::uint64_t kStep = 0x9E3779B97F4A7C15u;
+    std::uint64_t x = state.fetch_add(kStep) + kStep;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    x ^= x >> 31;
+    constexpr std::uint64_t kChoices = sizeof kRandomCharacters - 1;
+    for (std::size_t i = 0; i < count; ++i, x /= kChoices)
+        text += kRandomCharacters[x % kChoices];
 }
 
 // A hidden name in the target's folder: ".", the first characters of the
@@ -247,15 +252,26 @@ std::string TemporaryName(const std::string& path) {
     return temp;
 }
 
-// Creates the temporary file of a replacing write. The system gives it the
-// mode of any new file (0666 less the umask).
-int CreateTemporary(const std::string& path, std::string& temp) {
+// Creates the temporary file of a replacing write; token receives its
+// place among the temporaries in flight (see Interruption.h). The name is
+// made known before the file exists and forgotten only once it is gone
+// (renamed or removed), so an interruption at any moment in between removes
+// it, and one before or after finds no file of that name. The system gives
+// the file the mode of any new file (0666 less the umask).
+int CreateTemporary(const std::string& path, std::string& temp, int& token) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         temp = TemporaryName(path);
+        token = RememberTemporary(temp);
         const int fd =
             OpenFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd >= 0)
             return fd;
+        const int saved = errno;
+        ForgetTemporary(token);
+        token = -1;
+        errno = saved;
+        if (saved != EEXIST)
+            return -1;
     }
     return -1;
 }
@@ -279,18 +295,18 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
-    const int fd = OpenForReading(path);
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
-    struct stat info {};
     std::string text;
-    bool ok = ::fstat(fd, &info) == 0 && static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
+    bool ok = static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
     if (!ok)
         errno = EFBIG;
     // A file that grows while it is read is cut one byte past the limit.
     const std::size_t limit =
         maxBytes < SIZE_MAX ? static_cast<std::size_t>(maxBytes) + 1 : SIZE_MAX;
-    if (ok && (ok = ReadUpTo(fd, limit, text)) && text.size() > maxBytes) {
+    if (ok && (ok = ReadUpTo(fd, info.st_size, limit, text)) && text.size() > maxBytes) {
         ok = false;
         errno = EFBIG;
     }
@@ -304,12 +320,12 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t max
 
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                     std::uintmax_t& size) {
-    const int fd = OpenForReading(path);
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
-    struct stat info {};
-    size = ::fstat(fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
-    const bool ok = ReadUpTo(fd, limit, out);
+    size = static_cast<std::uintmax_t>(info.st_size);
+    const bool ok = ReadUpTo(fd, info.st_size, limit, out);
     const int saved = errno;
     ::close(fd);
     errno = saved;
@@ -319,7 +335,8 @@ bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out
 }
 
 bool CanOpenForReading(const std::string& path) {
-    const int fd = OpenForReading(path);
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -341,9 +358,17 @@ bool IsMarkedReadOnly(const std::string& path) {
 bool WriteFileReplacing(const std::string& path, std::string_view data) {
     if (HoldsZero(path))
         return false;
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) {
-        if (S_ISDIR(existing.st_mode)) {
+    // What is replaced is the name itself: a symbolic link is replaced by a
+    // new file and lends it nothing of the file it points to. A folder and a
+    // file marked read-only are refused, behind a link as well.
+    struct stat replaced {};
+    const bool exists = ::lstat(path.c_str(), &replaced) == 0;
+    const bool replacesFile = exists && S_ISREG(replaced.st_mode);
+    if (exists) {
+        struct stat target = replaced;
+        if (!replacesFile && ::stat(path.c_str(), &target) != 0)
+            target.st_mode = 0;
+        if (S_ISDIR(target.st_mode)) {
             errno = EISDIR;
             return false;
         }
@@ -352,20 +377,10 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
             return false;
         }
     }
-    // What is replaced is the name itself: a symbolic link is replaced by a
-    // new file and lends it nothing of the file it points to.
-    struct stat replaced {};
-    const bool replacesFile = ::lstat(path.c_str(), &replaced) == 0 && S_ISREG(replaced.st_mode);
 
     std::string temp;
-    int fd;
     int token = -1;
-    {
-        const InterruptionsHeld held;
-        fd = CreateTemporary(path, temp);
-        if (fd >= 0)
-            token = RememberTemporary(temp);
-    }
+    const int fd = CreateTemporary(path, temp, token);
     if (fd < 0)
         return false;
     if (replacesFile)
@@ -376,7 +391,6 @@ bool WriteFileReplacing(const std::string& path, std::string_view data) {
         ok = false;
         saved = errno;
     }
-    const InterruptionsHeld held;
     if (ok && (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0)) {
         ok = false;
         saved = errno;
