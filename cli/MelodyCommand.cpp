@@ -45,9 +45,13 @@ const char kMelodyUsage[] =
     "\"CAPTION: TEXT\", ending with \"EMS Melody Converter: Conversion complete.\".\n"
     "Each file and target adds an entry to MelodyConverter.log.\n"
     "\n"
+    "An RTX file over 64 MB is refused. With --replace ask, the end of the input\n"
+    "(or ten questions in a row without an answer) keeps the file.\n"
+    "\n"
     "Exit status: 0 every file and target converted and written; 1 one failed or\n"
-    "was cancelled at the replace question; 2 usage error. A log that cannot be\n"
-    "written is reported but does not change the exit status.\n";
+    "was cancelled at the replace question; 2 usage error; 130, 143 or 129 ended\n"
+    "by SIGINT, SIGTERM or SIGHUP (the file being written is removed). A log that\n"
+    "cannot be written is reported but does not change the exit status.\n";
 
 enum class ReplaceMode { Ask, All, Never };
 

@@ -34,8 +34,9 @@ const char kPictureUsage[] =
     "Each file adds an entry, with a drawing of the picture, to PictureConverter.log.\n"
     "\n"
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
-    "picture or not written; 2 usage error. A log that cannot be opened is\n"
-    "reported but does not change the exit status.\n";
+    "picture or not written; 2 usage error; 130, 143 or 129 ended by SIGINT,\n"
+    "SIGTERM or SIGHUP (the file being written is removed). A log that cannot be\n"
+    "opened or written is reported but does not change the exit status.\n";
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);
