@@ -38,9 +38,10 @@ inline constexpr std::size_t kLargePictureChars = 28 * kRowChars; // 504
 
 // The text of the file at path, a CR LF pair read as one "\n" and a text
 // with a byte-order mark read as that encoding (platform/ByteOrderMark.h);
-// nothing when the file cannot be opened. A file too long to be any picture is read only
-// as far as needed to tell so: the text returned then is its beginning, still
-// longer than any picture, and recognises exactly as the whole would.
+// nothing when the file cannot be opened. A file too long to be any picture
+// is read only as far as needed to tell so: the text returned then is its
+// beginning, still longer than any picture, and recognises exactly as the
+// whole would.
 std::optional<std::string> ReadLogoText(const std::string& path);
 
 // Decides the layout of a whole file's text. Headers are compared as stored

@@ -20,8 +20,6 @@ std::string CtimeText(std::time_t when) {
     return text;
 }
 
-std::string CtimeNow() {
-    return CtimeText(std::time(nullptr));
-}
+std::string CtimeNow() { return CtimeText(std::time(nullptr)); }
 
 } // namespace platform

@@ -7,8 +7,8 @@
 // Exported from executables (see platform/CMakeLists.txt); kept local inside
 // shared modules, which find the host's copy through dlsym instead.
 extern "C" {
-__attribute__((visibility("default")))
-QuillmereMessagePresenter QuillmereMessagePresenterSlot = {nullptr, nullptr};
+__attribute__((visibility("default"))) QuillmereMessagePresenter QuillmereMessagePresenterSlot = {
+    nullptr, nullptr};
 }
 
 namespace platform {

@@ -18,9 +18,7 @@ std::string ProgramPath() {
     }
 }
 
-std::string ProgramFolder() {
-    return FolderPart(ProgramPath());
-}
+std::string ProgramFolder() { return FolderPart(ProgramPath()); }
 
 std::string FolderPart(std::string_view path) {
     const auto slash = path.rfind('/');

@@ -285,7 +285,7 @@ TEST(Processes, StandardStreamsClosedAtStartAreOpenedOnDevNullBeforeAnythingElse
         {{kEmsconv, "melody", "--replace", "ask", "-o", out.Folder(), "--log-dir", logs.Folder(),
           in / "a.txt"},
          {question, kClosed, kClosed}},
-        {{REGSVR_PATH, PELLUMO_MODULE}, {kClosed, kClosed, kClosed}},
+        {{REGSVR_TOOL, PELLUMO_MODULE}, {kClosed, kClosed, kClosed}},
     };
 #ifdef QUILLMERE_PATH
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
