@@ -48,7 +48,7 @@ TEST_F(Component, OverlappingConvertCallsTakeTurns) {
     const auto run = [&](PictureJob& job) {
         std::string list = job.in / "operator_logo.txt";
         for (int i = 0; i < 6; ++i)
-            list += "," + job.in / ("missing" + std::to_string(i));
+            list.append(",").append(job.in / ("missing" + std::to_string(i)));
         BSTR in = com::Utf8ToBstr(list);
         BSTR out = com::Utf8ToBstr(job.out.Folder());
         BSTR app = com::Utf8ToBstr(job.app.Folder());
