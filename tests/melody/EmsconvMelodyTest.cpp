@@ -2,6 +2,8 @@
 
 #include "support/TempDir.h"
 
+#include "platform/BuildInfo.h"
+
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -34,7 +36,13 @@ struct Emsconv : ::testing::Test {
     // Runs "emsconv melody ARGS" in folder cwd with input on standard input.
     Result Melody(std::vector<std::string> args, const std::string& input = "",
                   const std::string& cwd = ".") {
-        args.insert(args.begin(), {program, "melody"});
+        args.insert(args.begin(), "melody");
+        return Run(std::move(args), input, cwd);
+    }
+    // Runs "emsconv ARGS" likewise.
+    Result Run(std::vector<std::string> args, const std::string& input = "",
+               const std::string& cwd = ".") {
+        args.insert(args.begin(), program);
         WriteFile(work / "stdin", input);
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -177,6 +185,9 @@ TEST_F(Emsconv, UsageErrorsAndHelp) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--replace"), std::string::npos);
     EXPECT_EQ(help.err, "");
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("emsconv ") + platform::kVersion + "\n");
 }
 
 TEST_F(Emsconv, TheLogGoesBesideTheProgramByDefault) {
