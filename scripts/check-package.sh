@@ -44,12 +44,13 @@ grep -q "^@=\"$folder/libPellumo.so\"" "$folder/registry.reg" ||
 pass "installed; the component is registered in $folder/registry.reg"
 
 echo "== desktop entry, metainfo, completion, manual pages"
-desktop="$(dpkg -L quillmere | grep '^/usr/share/applications/.*\.desktop$')"
-metainfo="$(dpkg -L quillmere | grep '^/usr/share/metainfo/.*\.metainfo\.xml$')"
+installed="$(dpkg -L quillmere)"
+desktop="$(grep '^/usr/share/applications/.*\.desktop$' <<<"$installed")"
+metainfo="$(grep '^/usr/share/metainfo/.*\.metainfo\.xml$' <<<"$installed")"
 desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metainfo"
 for size in 48x48 128x128 256x256; do
-    dpkg -L quillmere | grep -q "^/usr/share/icons/hicolor/$size/apps/" || fail "no $size icon"
+    grep -q "^/usr/share/icons/hicolor/$size/apps/" <<<"$installed" || fail "no $size icon"
 done
 contents="$(dpkg-deb -c "$deb")"
 for page in emsconv.1.gz quillmere.1.gz; do
