@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "logoconv/PictureBatch.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <cstdio>
@@ -26,7 +27,8 @@ const char kPictureUsage[] =
     "\n"
     "Options (before or after the files; \"--\" ends them):\n"
     "  -o DIR         output folder (default: the current folder)\n"
-    "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder)\n"
+    "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder,\n"
+    "                 or ~/.local/state/quillmere/ when that is not writable)\n"
     "  -h, --help     show this help\n"
     "\n"
     "Every message of the conversion is written to standard error as one line\n"
@@ -59,7 +61,9 @@ int RunPictureCommand(const std::vector<std::string>& args) {
         return UsageError("--log-dir needs a folder");
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
-    const std::string logDir = parsed.Folder("--log-dir", platform::ProgramFolder());
+    const std::string logDir = parsed.values.count("--log-dir") != 0
+                                   ? parsed.Folder("--log-dir", std::string())
+                                   : platform::LogFolder(platform::ProgramFolder());
     const logoconv::PictureBatchSummary summary =
         logoconv::ConvertPictureFiles(parsed.files, outputDir, logDir);
     return summary.failed == 0 ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "com/RegistryFile.h"
 
+#include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -56,9 +57,30 @@ std::string RegistryFilePath() {
     return dataHome + "/quillmere/registry.reg";
 }
 
+std::string SystemRegistryFilePath() {
+    if (std::string path = NonEmptyEnv("QUILLMERE_SYSTEM_REGISTRY"); !path.empty())
+        return path;
+    const std::string folder = platform::ProgramFolder();
+    return folder.empty() ? std::string() : folder + "registry.reg";
+}
+
+std::vector<std::string> RegistryLookupFiles() {
+    std::vector<std::string> files{RegistryFilePath()};
+    if (std::string system = SystemRegistryFilePath(); !system.empty() && system != files.front())
+        files.push_back(std::move(system));
+    return files;
+}
+
 HRESULT ReadRegistry(RegistryTree& out) {
     try {
-        const std::string path = RegistryFilePath();
+        return ReadRegistryFile(RegistryFilePath(), out);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ReadRegistryFile(const std::string& path, RegistryTree& out) {
+    try {
         std::string text;
         if (!platform::ReadWholeFile(path, text)) {
             if (errno != ENOENT)

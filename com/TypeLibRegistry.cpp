@@ -177,11 +177,14 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
     if (lib == nullptr)
         return E_INVALIDARG;
     *lib = nullptr;
-    com::RegistryTree tree;
-    if (FAILED(com::ReadRegistry(tree)))
-        return TYPE_E_REGISTRYACCESS;
-    const std::optional<std::string> path =
-        com::FindRegisteredTypeLib(tree, libid, major, minor, lcid);
+    std::optional<std::string> path; // from the first registry file that knows the library
+    for (const std::string& file : com::RegistryLookupFiles()) {
+        com::RegistryTree tree;
+        if (FAILED(com::ReadRegistryFile(file, tree)))
+            return TYPE_E_REGISTRYACCESS;
+        if ((path = com::FindRegisteredTypeLib(tree, libid, major, minor, lcid)))
+            break;
+    }
     if (!path)
         return TYPE_E_LIBNOTREGISTERED;
     ITypeLib* loaded = nullptr;

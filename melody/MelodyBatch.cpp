@@ -7,6 +7,7 @@
 
 #include "platform/ByteOrderMark.h"
 #include "platform/LocalTime.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
 
@@ -53,7 +54,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     m_bIncludeHeader = includeHeader;
     m_counts = {};
     const std::string logPath =
-        (m_strLogFolder.empty() ? platform::ProgramFolder()
+        (m_strLogFolder.empty() ? platform::LogFolder(platform::ProgramFolder())
                                 : platform::WithTrailingSlash(m_strLogFolder)) +
         kLogName;
 

@@ -29,7 +29,8 @@ struct MelodyBatchCounts {
 class CMelodyConverter {
 public:
     // logFolder: folder of MelodyConverter.log, ending in "/"; empty means the
-    // folder of the running program.
+    // folder of the running program, or the user's state folder when that is
+    // not writable (platform/LogFolder.h).
     explicit CMelodyConverter(IMelodyUi& ui, std::string logFolder = {});
     virtual ~CMelodyConverter();
     CMelodyConverter(const CMelodyConverter&) = delete;

@@ -6,6 +6,7 @@
 #include "tests/com/ScopedRegistry.h"
 
 #include "platform/FileFaults.h"
+#include "platform/ProgramPath.h"
 
 #include <gtest/gtest.h>
 
@@ -70,19 +71,23 @@ TEST(RegistryTree, MalformedTextIsRejectedWithItsLine) {
     EXPECT_TRUE(RegistryTree::FromText("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CLASSES_ROOT\\A]\r\n"));
 }
 
-TEST(RegistryFile, PathComesFromTheEnvironment) {
+TEST(RegistryFile, PathsComeFromTheEnvironment) {
     testsupport::ScopedRegistry registry;
     EXPECT_EQ(com::RegistryFilePath(), registry.Path());
-    ::unsetenv("QUILLMERE_REGISTRY");
-    const char* oldXdg = std::getenv("XDG_DATA_HOME");
-    const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";
-    ::setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(com::SystemRegistryFilePath(), registry.SystemPath());
+    EXPECT_EQ(com::RegistryLookupFiles(),
+              (std::vector<std::string>{registry.Path(), registry.SystemPath()}));
+
+    testsupport::ScopedEnv user("QUILLMERE_REGISTRY", std::nullopt);
+    testsupport::ScopedEnv system("QUILLMERE_SYSTEM_REGISTRY", std::nullopt);
+    testsupport::ScopedEnv dataHome("XDG_DATA_HOME", "/data");
     EXPECT_EQ(com::RegistryFilePath(), "/data/quillmere/registry.reg");
-    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(com::SystemRegistryFilePath(), platform::ProgramFolder() + "registry.reg");
+    dataHome.Set(std::nullopt);
     EXPECT_EQ(com::RegistryFilePath(),
               std::string(std::getenv("HOME")) + "/.local/share/quillmere/registry.reg");
-    if (oldXdg != nullptr)
-        ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+    user.Set(com::SystemRegistryFilePath()); // one file is consulted once
+    EXPECT_EQ(com::RegistryLookupFiles(), std::vector<std::string>{com::SystemRegistryFilePath()});
 }
 
 TEST(RegistryFile, EditsAreWrittenWholeAndOnlyOnSuccess) {

@@ -241,14 +241,15 @@ bool HasWriterKeys(const com::RegistryTree& tree, const std::string& prefix, int
 TEST_F(Concurrency, TwoProcessesRegisteringAtOnceBothLand) {
     constexpr int kKeys = 25;
     for (int round = 0; round < 3; ++round) {
-        const std::optional<pid_t> a = Start(Writer("a" + std::to_string(round), kKeys));
-        const std::optional<pid_t> b = Start(Writer("b" + std::to_string(round), kKeys));
+        const std::string suffix = std::to_string(round);
+        const std::optional<pid_t> a = Start(Writer("a" + suffix, kKeys));
+        const std::optional<pid_t> b = Start(Writer("b" + suffix, kKeys));
         const std::optional<pid_t> unregister = Start({REGSVR_TOOL, "-u", PELLUMO_MODULE});
         EXPECT_EQ(Wait(a), 0);
         EXPECT_EQ(Wait(b), 0);
         EXPECT_EQ(Wait(unregister), 0);
         // The component registering while a writer runs.
-        const std::optional<pid_t> c = Start(Writer("c" + std::to_string(round), kKeys));
+        const std::optional<pid_t> c = Start(Writer("c" + suffix, kKeys));
         const std::optional<pid_t> reg = Start({REGSVR_TOOL, PELLUMO_MODULE});
         EXPECT_EQ(Wait(c), 0);
         EXPECT_EQ(Wait(reg), 0);

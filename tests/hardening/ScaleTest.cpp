@@ -201,7 +201,8 @@ PictureRun ConvertPictures(std::size_t count) {
     EXPECT_EQ(summary.converted, count);
     EXPECT_EQ(summary.failed, 0u);
     EXPECT_EQ(messages.load(), 1u) << "only \"Conversion completed!\"";
-    EXPECT_EQ(std::filesystem::file_size(out / ("p" + std::to_string(count - 1) + ".lgo")), 252u);
+    const std::string last = std::to_string(count - 1);
+    EXPECT_EQ(std::filesystem::file_size(out / ("p" + last + ".lgo")), 252u);
     return run;
 }
 

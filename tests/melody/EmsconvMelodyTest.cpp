@@ -3,6 +3,8 @@
 #include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
+#include "platform/BuildInfo.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -35,7 +37,14 @@ struct Emsconv : ::testing::Test {
     Result Melody(std::vector<std::string> args, const std::string& input = "",
                   const std::string& cwd = "", const std::string& stdinPath = "",
                   const std::string& shellPrefix = "") {
-        args.insert(args.begin(), {program, "melody"});
+        args.insert(args.begin(), "melody");
+        return Run(std::move(args), input, cwd, stdinPath, shellPrefix);
+    }
+    // Runs "emsconv ARGS" likewise.
+    Result Run(std::vector<std::string> args, const std::string& input = "",
+               const std::string& cwd = "", const std::string& stdinPath = "",
+               const std::string& shellPrefix = "") {
+        args.insert(args.begin(), program);
         if (!shellPrefix.empty())
             args.insert(args.begin(), {"/bin/sh", "-c", shellPrefix + "; exec \"$0\" \"$@\""});
         WriteFile(work / "stdin", input);
@@ -211,6 +220,9 @@ TEST_F(Emsconv, UsageErrorsAndHelp) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--replace"), std::string::npos);
     EXPECT_EQ(help.err, "");
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("emsconv ") + platform::kVersion + "\n");
 }
 
 TEST_F(Emsconv, TheLogGoesBesideTheProgramByDefault) {
