@@ -6,6 +6,8 @@
 #include "app/MainDlg.h"
 #include "app/Resources.h"
 
+#include "platform/BuildInfo.h"
+
 #include <QApplication>
 
 CConverterApp theApp;
@@ -15,6 +17,8 @@ CConverterApp::CConverterApp() : m_pszAppName(app::kAppName) {}
 int CConverterApp::Run(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(m_pszAppName));
+    // Lets the desktop match the windows to the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(platform::kDesktopId));
     QApplication::setWindowIcon(app::Icon(app::IDI_APP));
     const app::MessagePresenterScope presenter;
     InitInstance();

@@ -8,6 +8,7 @@
 #include "app/PathRules.h"
 #include "app/Resources.h"
 #include "melody/MelodyConverter.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <QCheckBox>
@@ -166,7 +167,7 @@ void CMelodyDlg::OnConvert() {
         return;
     }
     CDesktopMelodyUi ui;
-    CMelodyConverter converter(ui, m_strProgramFolder);
+    CMelodyConverter converter(ui, platform::LogFolder(m_strProgramFolder));
     converter.ConvertMelodies(m_strRtxFiles, m_strOutputDir, m_bIncludeHeader, m_bTarget1,
                               m_bTarget2);
 }

@@ -16,6 +16,11 @@ std::string ParsedArgs::Value(const std::string& name, const std::string& fallba
     return found == values.end() ? fallback : found->second;
 }
 
+bool ParsedArgs::GivenEmpty(const std::string& name) const {
+    const auto found = values.find(name);
+    return found != values.end() && found->second.empty();
+}
+
 std::string ParsedArgs::Folder(const std::string& name, const std::string& fallback) const {
     const auto found = values.find(name);
     return found == values.end() ? fallback : platform::WithTrailingSlash(found->second);

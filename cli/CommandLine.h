@@ -23,6 +23,8 @@ struct ParsedArgs {
 
     bool Has(const std::string& flag) const;
     std::string Value(const std::string& name, const std::string& fallback) const;
+    // True when the option was given with an empty value.
+    bool GivenEmpty(const std::string& name) const;
     // The option's value as a folder ending in "/", or fallback when not given.
     std::string Folder(const std::string& name, const std::string& fallback) const;
 };

@@ -38,18 +38,28 @@ const char kMelodyUsage[] =
     "                       all    replace every one without asking\n"
     "                       never  keep every one (the answer Cancel)\n"
     "                     default: ask when standard input is a terminal, else never\n"
-    "  --log-dir DIR      folder of MelodyConverter.log (default: the program's folder)\n"
+    "  --log-dir DIR      folder of MelodyConverter.log (default: the program's folder,\n"
+    "                     or ~/.local/state/quillmere/ when that is not writable)\n"
     "  -h, --help         show this help\n"
     "\n"
     "Every message of the conversion is written to standard error as one line\n"
     "\"CAPTION: TEXT\", ending with \"EMS Melody Converter: Conversion complete.\".\n"
     "Each file and target adds an entry to MelodyConverter.log.\n"
     "\n"
+    "An RTX file over 64 MB is refused. With --replace ask, the end of the input\n"
+    "(or ten questions in a row without an answer) keeps the file.\n"
+    "\n"
     "Exit status: 0 every file and target converted and written; 1 one failed or\n"
-    "was cancelled at the replace question; 2 usage error. A log that cannot be\n"
-    "written is reported but does not change the exit status.\n";
+    "was cancelled at the replace question; 2 usage error; 130, 143 or 129 ended\n"
+    "by SIGINT, SIGTERM or SIGHUP (the file being written is removed). A log that\n"
+    "cannot be written is reported but does not change the exit status.\n";
 
 enum class ReplaceMode { Ask, All, Never };
+
+// The longest answer line: a longer line is no answer.
+constexpr std::size_t kMaxAnswer = 4096;
+// Questions in a row without an answer, after which the input counts as ended.
+constexpr int kMaxUnanswered = 10;
 
 // The conversion's messages on standard error, its replace question answered
 // by the chosen mode (or by the user on the terminal).
@@ -70,12 +80,19 @@ public:
         case ReplaceMode::Ask:
             break;
         }
-        for (;;) {
+        for (int unanswered = 0;; ++unanswered) {
             std::fprintf(stderr, "%s [r]eplace, replace [a]ll, [c]ancel: ", prompt.c_str());
             std::fflush(stderr);
             std::string answer;
-            if (!ReadLine(answer))
-                return ReplaceAnswer::DoNotReplace; // no more input: keep the file
+            const Line line = unanswered < kMaxUnanswered ? ReadLine(answer) : Line::End;
+            if (line == Line::End) {
+                // No more answers: keep the file, now and at every later question.
+                m_inputEnded = true;
+                std::fputc('\n', stderr);
+                return ReplaceAnswer::DoNotReplace;
+            }
+            if (line == Line::TooLong)
+                continue;
             if (answer == "r" || answer == "replace")
                 return ReplaceAnswer::Replace;
             if (answer == "a" || answer == "all" || answer == "replace all")
@@ -86,25 +103,46 @@ public:
     }
 
 private:
+    enum class Line { Read, TooLong, End };
+
     // One line of standard input, without its line end and surrounding blanks,
-    // lower-cased. False at the end of the input.
-    static bool ReadLine(std::string& line) {
+    // lower-cased. At most kMaxAnswer characters are read: a longer line is
+    // TooLong, and so is each further piece of it that later calls read.
+    // End at the end of the input (a last line without its line feed is read,
+    // and the next output is put on a line of its own).
+    Line ReadLine(std::string& line) {
         line.clear();
-        int c;
+        if (m_inputEnded)
+            return Line::End;
+        const bool continued = m_inLongLine;
+        m_inLongLine = false;
         bool any = false;
-        while ((c = std::fgetc(stdin)) != EOF) {
+        int c = EOF;
+        while (line.size() <= kMaxAnswer && (c = std::fgetc(stdin)) != EOF) {
             any = true;
             if (c == '\n')
                 break;
             line += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c);
         }
+        if (!any)
+            return Line::End;
+        if (c == EOF)
+            std::fputc('\n', stderr);
+        if (line.size() > kMaxAnswer) {
+            m_inLongLine = true;
+            return Line::TooLong;
+        }
+        if (continued)
+            return Line::TooLong; // the end of a line that was too long
         const auto first = line.find_first_not_of(" \t\r");
         const auto last = line.find_last_not_of(" \t\r");
         line = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
-        return any;
+        return Line::Read;
     }
 
     ReplaceMode m_mode;
+    bool m_inLongLine = false; // the last line read stopped inside a line too long
+    bool m_inputEnded = false;
 };
 
 int UsageError(const std::string& problem) {
@@ -145,8 +183,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
         mode = ReplaceMode::Never;
     else
         return UsageError("--replace must be ask, all or never, not '" + replace + "'");
-    const std::string logDir = parsed.Value("--log-dir", "");
-    if (parsed.values.count("--log-dir") != 0 && logDir.empty())
+    if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());

@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "logoconv/PictureBatch.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <cstdio>
@@ -26,7 +27,8 @@ const char kPictureUsage[] =
     "\n"
     "Options (before or after the files; \"--\" ends them):\n"
     "  -o DIR         output folder (default: the current folder)\n"
-    "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder)\n"
+    "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder,\n"
+    "                 or ~/.local/state/quillmere/ when that is not writable)\n"
     "  -h, --help     show this help\n"
     "\n"
     "Every message of the conversion is written to standard error as one line\n"
@@ -34,8 +36,9 @@ const char kPictureUsage[] =
     "Each file adds an entry, with a drawing of the picture, to PictureConverter.log.\n"
     "\n"
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
-    "picture or not written; 2 usage error. A log that cannot be opened is\n"
-    "reported but does not change the exit status.\n";
+    "picture or not written; 2 usage error; 130, 143 or 129 ended by SIGINT,\n"
+    "SIGTERM or SIGHUP (the file being written is removed). A log that cannot be\n"
+    "opened or written is reported but does not change the exit status.\n";
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);
@@ -54,9 +57,13 @@ int RunPictureCommand(const std::vector<std::string>& args) {
     }
     if (parsed.files.empty())
         return UsageError("no FILE given");
+    if (parsed.GivenEmpty("--log-dir"))
+        return UsageError("--log-dir needs a folder");
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
-    const std::string logDir = parsed.Folder("--log-dir", platform::ProgramFolder());
+    const std::string logDir = parsed.values.count("--log-dir") != 0
+                                   ? parsed.Folder("--log-dir", std::string())
+                                   : platform::LogFolder(platform::ProgramFolder());
     const logoconv::PictureBatchSummary summary =
         logoconv::ConvertPictureFiles(parsed.files, outputDir, logDir);
     return summary.failed == 0 ? 0 : 1;

@@ -1,6 +1,9 @@
 // emsconv: the command-line front end of the melody and picture converters.
 
 #include "cli/Commands.h"
+#include "platform/BuildInfo.h"
+#include "platform/Interruption.h"
+#include "platform/StandardStreams.h"
 
 #include <cstdio>
 #include <string>
@@ -17,11 +20,15 @@ const char kUsage[] =
     "  melody   RTX ringtones to iMelody files (.em1/.em2) and EMS headers in hex (.hx1/.hx2)\n"
     "  picture  Smart Messaging pictures to EMS picture files (.lgo)\n"
     "\n"
-    "Run 'emsconv COMMAND --help' for the options of a command.\n";
+    "Run 'emsconv COMMAND --help' for the options of a command,\n"
+    "'emsconv --version' for the version.\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!platform::OpenStandardStreams())
+        return 1;
+    platform::EndCleanlyOnInterruption();
     std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (args.empty()) {
         std::fputs(kUsage, stderr);
@@ -31,6 +38,10 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        std::printf("emsconv %s\n", platform::kVersion);
         return 0;
     }
     if (command == "melody")

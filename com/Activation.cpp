@@ -35,18 +35,23 @@ ModuleTable& Table() {
 thread_local unsigned t_initCount = 0;
 std::atomic<unsigned> g_initialisedThreads{0};
 
+// The first registry file holding the class's key answers (the user's
+// before the machine's).
 std::string InprocServerPath(REFCLSID clsid, HRESULT& hr) {
-    std::shared_ptr<const com::RegistryTree> tree;
-    hr = com::ReadRegistryShared(tree);
-    if (FAILED(hr))
-        return {};
-    const std::optional<std::string> path =
-        tree->GetValue("CLSID\\" + com::GuidToString(clsid) + "\\InprocServer32", "");
-    if (!path || path->empty()) {
-        hr = REGDB_E_CLASSNOTREG;
-        return {};
+    const std::string key = "CLSID\\" + com::GuidToString(clsid) + "\\InprocServer32";
+    for (const std::string& file : com::RegistryLookupFiles()) {
+        std::shared_ptr<const com::RegistryTree> tree;
+        hr = com::ReadRegistryFileShared(file, tree);
+        if (FAILED(hr))
+            return {};
+        if (!tree->KeyExists(key))
+            continue;
+        if (std::optional<std::string> path = tree->GetValue(key, ""); path && !path->empty())
+            return *path;
+        break;
     }
-    return *path;
+    hr = REGDB_E_CLASSNOTREG;
+    return {};
 }
 
 // Loads (or finds) the module and marks a call in progress so it stays loaded.

@@ -1,12 +1,16 @@
-// regsvr [-u] MODULE: registers (or with -u unregisters) an in-process
-// server by calling its DllRegisterServer (DllUnregisterServer).
+// regsvr [-u] [--system] MODULE: registers (or with -u unregisters) an
+// in-process server by calling its DllRegisterServer (DllUnregisterServer),
+// in the user's registry or, with --system, in the machine's.
 
 #include "com/HResult.h"
 #include "com/ModuleResources.h"
 #include "com/RegistryFile.h"
 #include "com/Unknown.h"
+#include "platform/BuildInfo.h"
+#include "platform/StandardStreams.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
@@ -14,9 +18,15 @@
 
 namespace {
 
+const char kUsage[] =
+    "usage: regsvr [-u] [--system] MODULE\n"
+    "  registers the in-process server MODULE; -u unregisters it\n"
+    "  --system    in the machine's registry (registry.reg in the program folder)\n"
+    "              instead of the user's\n"
+    "  --version   show the version\n";
+
 int Usage() {
-    std::fprintf(stderr, "usage: regsvr [-u] MODULE\n"
-                         "  registers the in-process server MODULE; -u unregisters it\n");
+    std::fputs(kUsage, stderr);
     return 2;
 }
 
@@ -39,11 +49,24 @@ void ShowVersionData(const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (!platform::OpenStandardStreams())
+        return 1;
     bool unregister = false;
+    bool system = false;
     const char* module = nullptr;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("regsvr %s\n", platform::kVersion);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "-u") == 0 && !unregister)
             unregister = true;
+        else if (std::strcmp(argv[i], "--system") == 0 && !system)
+            system = true;
         else if (module == nullptr && argv[i][0] != '-')
             module = argv[i];
         else
@@ -51,6 +74,15 @@ int main(int argc, char** argv) {
     }
     if (module == nullptr)
         return Usage();
+    // The module records itself in the registry this process names.
+    if (system) {
+        const std::string systemFile = com::SystemRegistryFilePath();
+        if (systemFile.empty()) {
+            std::fprintf(stderr, "regsvr: the machine's registry cannot be found.\n");
+            return 1;
+        }
+        ::setenv("QUILLMERE_REGISTRY", systemFile.c_str(), 1);
+    }
 
     std::error_code ignored;
     const std::string path = std::filesystem::absolute(module, ignored).lexically_normal().string();

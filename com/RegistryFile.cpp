@@ -1,5 +1,6 @@
 #include "com/RegistryFile.h"
 
+#include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <list>
 #include <mutex>
 #include <sys/file.h>
 #include <unistd.h>
@@ -42,7 +44,7 @@ private:
     int m_fd = -1;
 };
 
-// How old a version of the file must be before its parsed form is kept: more
+// How old a version of a file must be before its parsed form is kept: more
 // than the coarsest file-system clock (two seconds) plus a margin.
 constexpr std::int64_t kSettledAfterNs = 3'000'000'000;
 
@@ -52,17 +54,22 @@ std::int64_t NowNs() {
     return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
 
-// The last settled version read, for ReadRegistryShared. Freed at exit, or
-// with the module that holds this copy of the runtime.
-struct SharedRegistry {
+// The last settled versions read, for ReadRegistryFileShared, most recently
+// used first: a lookup reads the user's file and the machine's. Freed at
+// exit, or with the module that holds this copy of the runtime.
+struct SharedRegistries {
+    struct Entry {
+        std::string path;
+        platform::FileVersion version;
+        std::shared_ptr<const RegistryTree> tree;
+    };
+    static constexpr std::size_t kKept = 4;
     std::mutex mutex;
-    std::string path;
-    platform::FileVersion version;
-    std::shared_ptr<const RegistryTree> tree;
+    std::list<Entry> entries;
 };
 
-SharedRegistry& Shared() {
-    static SharedRegistry shared;
+SharedRegistries& Shared() {
+    static SharedRegistries shared;
     return shared;
 }
 
@@ -82,9 +89,30 @@ std::string RegistryFilePath() {
     return dataHome + "/quillmere/registry.reg";
 }
 
+std::string SystemRegistryFilePath() {
+    if (std::string path = NonEmptyEnv("QUILLMERE_SYSTEM_REGISTRY"); !path.empty())
+        return path;
+    const std::string folder = platform::ProgramFolder();
+    return folder.empty() ? std::string() : folder + "registry.reg";
+}
+
+std::vector<std::string> RegistryLookupFiles() {
+    std::vector<std::string> files{RegistryFilePath()};
+    if (std::string system = SystemRegistryFilePath(); !system.empty() && system != files.front())
+        files.push_back(std::move(system));
+    return files;
+}
+
 HRESULT ReadRegistry(RegistryTree& out) {
     try {
-        const std::string path = RegistryFilePath();
+        return ReadRegistryFile(RegistryFilePath(), out);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT ReadRegistryFile(const std::string& path, RegistryTree& out) {
+    try {
         std::string text;
         if (!platform::ReadWholeFile(path, text)) {
             if (errno != ENOENT)
@@ -102,17 +130,18 @@ HRESULT ReadRegistry(RegistryTree& out) {
     }
 }
 
-HRESULT ReadRegistryShared(std::shared_ptr<const RegistryTree>& out) {
+HRESULT ReadRegistryFileShared(const std::string& path, std::shared_ptr<const RegistryTree>& out) {
     try {
-        const std::string path = RegistryFilePath();
-        SharedRegistry& shared = Shared();
+        SharedRegistries& shared = Shared();
         platform::FileVersion current;
         if (platform::GetFileVersion(path, current)) {
             std::lock_guard lock(shared.mutex);
-            if (shared.tree != nullptr && shared.path == path && shared.version == current) {
-                out = shared.tree;
-                return S_OK;
-            }
+            for (auto it = shared.entries.begin(); it != shared.entries.end(); ++it)
+                if (it->path == path && it->version == current) {
+                    shared.entries.splice(shared.entries.begin(), shared.entries, it);
+                    out = it->tree;
+                    return S_OK;
+                }
         }
         // Parsed outside the lock: a large registry takes a while, and other
         // threads may find their version meanwhile.
@@ -132,9 +161,10 @@ HRESULT ReadRegistryShared(std::shared_ptr<const RegistryTree>& out) {
         if (readAt - version.modifiedNs >= kSettledAfterNs &&
             readAt - version.changedNs >= kSettledAfterNs) {
             std::lock_guard lock(shared.mutex);
-            shared.path = path;
-            shared.version = version;
-            shared.tree = parsed;
+            shared.entries.remove_if([&](const auto& entry) { return entry.path == path; });
+            shared.entries.push_front({path, version, parsed});
+            if (shared.entries.size() > SharedRegistries::kKept)
+                shared.entries.pop_back();
         }
         out = std::move(parsed);
         return S_OK;

@@ -2,6 +2,10 @@
 // The registry's home: one text file (see com/RegistryTree.h) at the path in
 // QUILLMERE_REGISTRY, by default $XDG_DATA_HOME/quillmere/registry.reg, or
 // ~/.local/share/quillmere/registry.reg when XDG_DATA_HOME is unset.
+// Beneath the user's registry lies the machine's, read-only for users: the
+// file in QUILLMERE_SYSTEM_REGISTRY, by default registry.reg in the program
+// folder (an installation writes it with "regsvr --system"). Lookups consult
+// the user's file first; a key there hides the same key in the machine's.
 //
 // Readers see either the old or the new file, never a half-written one: the
 // file is only ever replaced whole by renaming a finished temporary file
@@ -17,22 +21,33 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace com {
 
+// The user's registry file: the one that registration changes.
 std::string RegistryFilePath();
 
-// Reads the registry; a missing file is an empty registry. REGDB_E_READREGDB
-// when the file cannot be read or is malformed.
+// The machine's registry file (empty when the program folder is unknown).
+std::string SystemRegistryFilePath();
+
+// The files a lookup consults, in order: the user's, then the machine's.
+std::vector<std::string> RegistryLookupFiles();
+
+// Reads the user's registry; a missing file is an empty registry.
+// REGDB_E_READREGDB when the file cannot be read or is malformed.
 HRESULT ReadRegistry(RegistryTree& out);
 
-// The registry for readers that only look (activation, type libraries):
-// parsed once per version of the file (its identity, size and times) and
-// shared, never changed. Results as for ReadRegistry. A version younger than
-// a few seconds is not kept but read again next time: within one tick of
-// the file system's clock a rewrite may show the same size and times, even
-// the same inode when an earlier file's was freed.
-HRESULT ReadRegistryShared(std::shared_ptr<const RegistryTree>& out);
+// Reads one registry file, as ReadRegistry reads the user's.
+HRESULT ReadRegistryFile(const std::string& path, RegistryTree& out);
+
+// ReadRegistryFile for readers that only look (activation, type libraries):
+// each file is parsed once per version (its identity, size and times) and
+// shared, never changed. A version younger than a few seconds is not kept
+// but read again next time: within one tick of the file system's clock a
+// rewrite may show the same size and times, even the same inode when an
+// earlier file's was freed.
+HRESULT ReadRegistryFileShared(const std::string& path, std::shared_ptr<const RegistryTree>& out);
 
 // Reads, changes and writes the registry as one step under the lock. The file
 // is written only when edit succeeds; edit's failure is returned as it is.

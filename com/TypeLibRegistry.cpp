@@ -177,11 +177,14 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
     if (lib == nullptr)
         return E_INVALIDARG;
     *lib = nullptr;
-    std::shared_ptr<const com::RegistryTree> tree;
-    if (FAILED(com::ReadRegistryShared(tree)))
-        return TYPE_E_REGISTRYACCESS;
-    const std::optional<std::string> path =
-        com::FindRegisteredTypeLib(*tree, libid, major, minor, lcid);
+    std::optional<std::string> path; // from the first registry file that knows the library
+    for (const std::string& file : com::RegistryLookupFiles()) {
+        std::shared_ptr<const com::RegistryTree> tree;
+        if (FAILED(com::ReadRegistryFileShared(file, tree)))
+            return TYPE_E_REGISTRYACCESS;
+        if ((path = com::FindRegisteredTypeLib(*tree, libid, major, minor, lcid)))
+            break;
+    }
     if (!path)
         return TYPE_E_LIBNOTREGISTERED;
     ITypeLib* loaded = nullptr;

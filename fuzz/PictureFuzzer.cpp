@@ -31,7 +31,8 @@ void CheckImage(const LogoImage& image, std::string_view text) {
     FUZZ_CHECK(image.height == 14 || image.height == 28);
     FUZZ_CHECK(!image.report.empty() && image.report.back() == '\n');
     const std::size_t pictureChars = static_cast<std::size_t>(image.height) * kRowChars;
-    FUZZ_CHECK(image.valid == (image.data.size() == pictureChars));
+    const bool allHex = image.data.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    FUZZ_CHECK(image.valid == (image.data.size() == pictureChars && allHex));
     FUZZ_CHECK(image.threePart == (image.valid && image.height == 28));
     // The data is the text after its header, unchanged.
     FUZZ_CHECK(text.size() >= image.data.size());
@@ -39,7 +40,7 @@ void CheckImage(const LogoImage& image, std::string_view text) {
     const bool headerless = image.kind == LogoKind::OperatorLogoNoHeader ||
                             image.kind == LogoKind::PictureMessageNoHeader;
     FUZZ_CHECK(headerless == !image.notice.empty());
-    FUZZ_CHECK(!headerless || image.data.size() == text.size());
+    FUZZ_CHECK(!headerless || (image.data.size() == text.size() && image.valid));
 }
 
 void CheckDrawing(const LogoImage& image) {

@@ -1,5 +1,6 @@
 #include "logoconv/LogoReader.h"
 
+#include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
 #include <cstdint>
@@ -10,8 +11,9 @@ namespace {
 // The longest accepted text: an OTA bitmap header and a 72x28 picture.
 constexpr std::size_t kLongestPictureText = 8 + kLargePictureChars;
 // A file of more bytes than this holds more than kLongestPictureText
-// characters even if every pair of its bytes were a CR LF read as one.
-constexpr std::size_t kReadLimit = 2 * kLongestPictureText + 1;
+// characters even if it were UTF-16 with its byte-order mark and every pair
+// of its characters a CR LF read as one.
+constexpr std::size_t kReadLimit = 2 * (2 * kLongestPictureText + 1) + 2;
 
 constexpr std::string_view kOperatorLogoReport =
     "Operator logo found: OTA BitMap width=72 height=14 colors=1\n";
@@ -28,6 +30,16 @@ bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+// Picture data of a layout's length made of hexadecimal digits only.
+bool IsPictureData(std::string_view data, std::size_t length) {
+    if (data.size() != length)
+        return false;
+    for (const char c : data)
+        if (!IsHexDigit(c))
+            return false;
+    return true;
+}
+
 LogoImage WithHeader(LogoKind kind, std::string_view text, std::size_t headerLength, int height,
                      std::string_view report) {
     LogoImage image;
@@ -35,7 +47,7 @@ LogoImage WithHeader(LogoKind kind, std::string_view text, std::size_t headerLen
     image.width = 72;
     image.height = height;
     image.data.assign(text.substr(headerLength));
-    image.valid = image.data.size() == static_cast<std::size_t>(height) * kRowChars;
+    image.valid = IsPictureData(image.data, static_cast<std::size_t>(height) * kRowChars);
     image.threePart = image.valid && height == 28;
     image.report.assign(report);
     return image;
@@ -62,6 +74,7 @@ std::optional<std::string> ReadLogoText(const std::string& path) {
     std::uintmax_t size = 0;
     if (!platform::ReadFilePrefix(path, kReadLimit, raw, size))
         return std::nullopt;
+    platform::ReadByteOrderMark(raw);
     return platform::CrlfToLf(raw);
 }
 
@@ -72,9 +85,9 @@ LogoImage RecogniseLogo(std::string_view text) {
         return WithHeader(LogoKind::OtaBitmap72x14, text, 8, 14, kOta72x14Report);
     if (text.substr(0, 8) == "00481C01")
         return WithHeader(LogoKind::OtaBitmap72x28, text, 8, 28, kOta72x28Report);
-    if (text.size() == kSmallPictureChars)
+    if (IsPictureData(text, kSmallPictureChars))
         return WithoutHeader(LogoKind::OperatorLogoNoHeader, text, 14, kOperatorLogoNotice);
-    if (text.size() == kLargePictureChars)
+    if (IsPictureData(text, kLargePictureChars))
         return WithoutHeader(LogoKind::PictureMessageNoHeader, text, 28, kPictureMessageNotice);
     return LogoImage{};
 }

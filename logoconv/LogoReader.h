@@ -1,7 +1,8 @@
 #pragma once
 // Reading and recognising one Smart Messaging picture file: five accepted
-// layouts, all 72 pixels wide, told apart by their header and their length
-// alone. Nothing here keeps state between files.
+// layouts, all 72 pixels wide, told apart by their header and their length.
+// Picture data must be hexadecimal digits. Nothing here keeps state between
+// files.
 
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@ enum class LogoKind {
 // What recognition found in one file.
 struct LogoImage {
     LogoKind kind = LogoKind::NotAPicture;
-    bool valid = false;     // the data after the header has exactly one picture's length
+    bool valid = false;     // the data after the header is one picture: its length, hex digits
     int width = 0;          // 72, or 0 for NotAPicture
     int height = 0;         // 14 or 28, or 0 for NotAPicture
     std::string data;       // the characters after the header; empty for NotAPicture
@@ -35,14 +36,18 @@ inline constexpr std::size_t kRowChars = 18;
 inline constexpr std::size_t kSmallPictureChars = 14 * kRowChars; // 252
 inline constexpr std::size_t kLargePictureChars = 28 * kRowChars; // 504
 
-// The text of the file at path, a CR LF pair read as one "\n"; nothing when
-// the file cannot be opened. A file too long to be any picture is read only
-// as far as needed to tell so: the text returned then is its beginning, still
-// longer than any picture, and recognises exactly as the whole would.
+// The text of the file at path, a CR LF pair read as one "\n" and a text
+// with a byte-order mark read as that encoding (platform/ByteOrderMark.h);
+// nothing when the file cannot be opened. A file too long to be any picture
+// is read only as far as needed to tell so: the text returned then is its
+// beginning, still longer than any picture, and recognises exactly as the
+// whole would.
 std::optional<std::string> ReadLogoText(const std::string& path);
 
 // Decides the layout of a whole file's text. Headers are compared as stored
-// (upper case); the data may hold any characters.
+// (upper case). Data holding anything but hexadecimal digits counts as data
+// of the wrong length: after a header the file is of that kind but not
+// valid; without a header it is no picture at all.
 LogoImage RecogniseLogo(std::string_view text);
 
 // The value of one hexadecimal digit; other characters give values outside 0-15.

@@ -3,8 +3,11 @@
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
+#include "platform/FileIdentity.h"
 #include "platform/LocalTime.h"
 #include "platform/MessagePresenter.h"
+
+#include <algorithm>
 
 namespace logoconv {
 namespace {
@@ -15,6 +18,7 @@ constexpr std::string_view kNotValidLog = "Error! Not a valid Picture! \n";
 constexpr std::string_view kNotWritten = "Error! Could not write to file! ";
 constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";
 constexpr std::string_view kNoLog = "Error! Could not open the log file!";
+constexpr std::string_view kLogNotWritten = "Error! Could not write to the log file!";
 constexpr std::string_view kCompleted = "Conversion completed!";
 
 void Show(std::string_view text) {
@@ -23,7 +27,24 @@ void Show(std::string_view text) {
 
 enum class Outcome { Converted, Failed };
 
-Outcome ConvertOne(const std::string& name, std::string_view outputDir, PictureLog& log) {
+// The files that the names of a call stand for (a symbolic link and the file
+// it leads to alike), sorted: no output of the call may replace one of them.
+std::vector<platform::FileIdentity> InputFiles(const std::vector<std::string>& names) {
+    std::vector<platform::FileIdentity> files;
+    files.reserve(names.size());
+    for (const std::string& name : names)
+        platform::AddIdentities(name, files);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+bool IsInput(const std::string& path, const std::vector<platform::FileIdentity>& inputs) {
+    const auto file = platform::IdentityOf(path, false);
+    return file && std::binary_search(inputs.begin(), inputs.end(), *file);
+}
+
+Outcome ConvertOne(const std::string& name, std::string_view outputDir,
+                   const std::vector<platform::FileIdentity>& inputs, PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
         Show(kNotFound);
@@ -46,8 +67,10 @@ Outcome ConvertOne(const std::string& name, std::string_view outputDir, PictureL
         return Outcome::Failed;
     }
 
+    // An output that would replace an input of this call is not written.
     Outcome outcome = Outcome::Converted;
-    if (WriteEmsPicture(OutputPathFor(name, outputDir), image)) {
+    const std::string outputPath = OutputPathFor(name, outputDir);
+    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image)) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         Show(kNotWritten);
@@ -79,12 +102,16 @@ PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
     PictureLog log;
     if (!log.Open(programDir))
         Show(kNoLog);
+    const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
     for (const std::string& name : names) {
-        if (ConvertOne(name, outputDir, log) == Outcome::Converted)
+        if (ConvertOne(name, outputDir, inputs, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;
+        // A failed append closes the log: this is said once per call.
+        if (!log.EndEntry())
+            Show(kLogNotWritten);
     }
     log.Close();
     Show(kCompleted);

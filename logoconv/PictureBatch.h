@@ -5,6 +5,12 @@
 // the caption "ZEV Urur Orarodude", and "Conversion completed!" ends every
 // call. All working state belongs to the call, so calls from several threads
 // do not disturb each other (apart from sharing the log file).
+//
+// Each file's log entry is appended whole as soon as that file is done. A
+// log that cannot be opened is said once at the start ("Error! Could not
+// open the log file!"), one whose append fails once, right after that
+// file's messages ("Error! Could not write to the log file!"); either way
+// the log takes no further entry in the call and the conversion goes on.
 
 #include <cstddef>
 #include <string>

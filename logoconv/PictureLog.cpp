@@ -28,10 +28,17 @@ bool PictureLog::Open(std::string_view programDir) {
 }
 
 void PictureLog::Write(std::string_view text) {
-    // After a failed write (disk full) the log ends where it stands: writing
-    // on would leave a gap that misplaces whatever follows it.
-    if (!text.empty() && m_file.IsOpen() && !m_file.Write(platform::LfToCrlf(text)))
+    if (m_file.IsOpen())
+        m_entry.append(text);
+}
+
+bool PictureLog::EndEntry() {
+    const bool written =
+        m_entry.empty() || !m_file.IsOpen() || m_file.Write(platform::LfToCrlf(m_entry));
+    m_entry.clear();
+    if (!written)
         m_file.Close();
+    return written;
 }
 
 void PictureLog::DrawPicture(std::string_view bits, int width, int height) {

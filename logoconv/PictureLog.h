@@ -1,6 +1,8 @@
 #pragma once
 // "PictureConverter.log" in the program folder: opened for appending once per
-// batch, written with every line feed as CR LF, never truncated.
+// batch, written with every line feed as CR LF, never truncated. Each entry
+// is collected whole and appended in one piece under the lock that every
+// appender takes, so entries of processes sharing the log never interleave.
 
 #include "platform/TextFile.h"
 
@@ -21,13 +23,18 @@ public:
     // Opens the log of programDir (a plain prefix), creating it when missing.
     bool Open(std::string_view programDir);
     bool IsOpen() const { return m_file.IsOpen(); }
-    // Appends text; nothing happens while the log is not open.
+    // Adds text to the entry in hand.
     void Write(std::string_view text);
     void DrawPicture(std::string_view bits, int width, int height);
+    // Appends the entry in hand to the file and starts the next one. False
+    // when that append failed: the log is closed then, so that no later
+    // entry follows a missing one. Nothing is written while the log is closed.
+    bool EndEntry();
     void Close() { m_file.Close(); }
 
 private:
     platform::AppendFile m_file;
+    std::string m_entry;
 };
 
 } // namespace logoconv

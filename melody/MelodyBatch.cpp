@@ -1,16 +1,26 @@
 // The batch: every file of the list for every chosen target, one log entry
-// each, the log appended to MelodyConverter.log at the end.
+// each, appended to MelodyConverter.log as soon as that file and target are
+// done, so an interrupted batch keeps the entries of what it did.
 
 #include "melody/MelodyConverter.h"
 #include "melody/RtxText.h"
 
+#include "platform/ByteOrderMark.h"
 #include "platform/LocalTime.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
+
+#include <cerrno>
+#include <new>
 
 namespace {
 
 constexpr char kLogName[] = "MelodyConverter.log";
+
+// The largest RTX file read: far above any ringtone (a few hundred bytes),
+// so that a file too large for memory fails alone instead of ending the batch.
+constexpr std::uintmax_t kMaxRtxBytes = 64u << 20;
 
 // The file name of the path without its folder and without its last extension.
 std::string BaseName(const std::string& path) {
@@ -44,19 +54,36 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     m_bIncludeHeader = includeHeader;
     m_counts = {};
     const std::string logPath =
-        (m_strLogFolder.empty() ? platform::ProgramFolder()
+        (m_strLogFolder.empty() ? platform::LogFolder(platform::ProgramFolder())
                                 : platform::WithTrailingSlash(m_strLogFolder)) +
         kLogName;
 
-    std::string logText;
+    // The log is opened once for the batch and takes each entry in one append
+    // under its lock. When it cannot be opened, or an append fails, it takes
+    // no further entry (none follows a missing one), and the user is told
+    // once, at the end, before "Conversion complete.", as for a log that
+    // cannot be opened at all.
+    platform::AppendFile log;
+    bool logFailed = !log.Open(logPath);
+    std::string entry;
+    const auto convert = [&](int target, const std::string& path) {
+        entry.clear();
+        ConvertMelodyFile(target, entry, path, outputDir);
+        if (!logFailed && !log.Write(entry)) {
+            logFailed = true;
+            log.Close();
+        }
+    };
     for (const std::string& path : rtxPaths) {
         if (target1 != 0)
-            ConvertMelodyFile(1, logText, path, outputDir);
+            convert(1, path);
         if (target2 != 0)
-            ConvertMelodyFile(2, logText, path, outputDir);
+            convert(2, path);
     }
+    if (!log.Close())
+        logFailed = true;
 
-    if (!platform::AppendToFile(logPath, logText))
+    if (logFailed)
         m_ui.ShowMessage("Could not create the log entry, make sure the log file is not read only.",
                          m_strTitle);
     m_ui.ShowMessage("Conversion complete.", m_strTitle);
@@ -70,10 +97,13 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
     logText += rtxFile;
     try {
         std::string text;
-        if (!platform::ReadWholeFile(rtxFile, text)) {
+        if (!platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes)) {
+            if (errno == EFBIG)
+                throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
             m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
             text.clear();
         }
+        platform::ReadByteOrderMark(text);
         const std::string base = outputDir + BaseName(rtxFile);
         const char digit = target == 1 ? '1' : '2';
         const std::string imelodyPath = base + ".em" + digit;
@@ -102,10 +132,17 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
                 : "\r\n";
         ++m_counts.succeeded;
     } catch (const CEMSError& error) {
-        logText += " Status: Failed - ";
-        logText += error.m_strMessage;
-        logText += "\r\n\r\n";
-        m_ui.ShowMessage(error.m_strMessage, m_strTitle);
-        ++m_counts.failed;
+        Failed(error.m_strMessage, logText);
+    } catch (const std::bad_alloc&) {
+        // Whatever the file held has been freed by now: the batch goes on.
+        Failed(rtxFile + " could not be converted: not enough memory.", logText);
     }
+}
+
+void CMelodyConverter::Failed(const std::string& message, std::string& logText) {
+    logText += " Status: Failed - ";
+    logText += message;
+    logText += "\r\n\r\n";
+    m_ui.ShowMessage(message, m_strTitle);
+    ++m_counts.failed;
 }

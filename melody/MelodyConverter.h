@@ -2,8 +2,9 @@
 // CMelodyConverter: the melody batch converter. One object serves one batch
 // (one click on Convert): it reads every RTX file of the list, writes the
 // iMelody text for each chosen target handset group and the same text as an
-// EMS user-data header in hexadecimal, asks before replacing a file, keeps a
-// log text of the batch and appends it to MelodyConverter.log at the end.
+// EMS user-data header in hexadecimal, asks before replacing a file, and
+// appends each file and target's log entry to MelodyConverter.log as soon
+// as it is done.
 //
 // The object also carries the RTX settings and the flags that the reader and
 // the writers share; they are public so that every step can be driven on its
@@ -28,7 +29,8 @@ struct MelodyBatchCounts {
 class CMelodyConverter {
 public:
     // logFolder: folder of MelodyConverter.log, ending in "/"; empty means the
-    // folder of the running program.
+    // folder of the running program, or the user's state folder when that is
+    // not writable (platform/LogFolder.h).
     explicit CMelodyConverter(IMelodyUi& ui, std::string logFolder = {});
     virtual ~CMelodyConverter();
     CMelodyConverter(const CMelodyConverter&) = delete;
@@ -46,7 +48,8 @@ public:
                          int includeHeader, int target1, int target2);
 
     // One file for one target (1 or 2); appends its entry to logText. Never
-    // left by a CEMSError.
+    // left by a CEMSError, nor by running out of memory: an RTX file over
+    // 64 MB, or one that memory cannot hold, fails alone with a message.
     void ConvertMelodyFile(int target, std::string& logText, const std::string& rtxFile,
                            const std::string& outputDir);
 
@@ -109,6 +112,9 @@ private:
                      const NoteDefaults& defaults, std::string& out);
     static void AppendNote2(std::string_view item, const NoteDefaults& defaults, std::string& out);
     void WriteImelody(int target, const std::string& notes, std::string& text);
+
+    // Logs and shows the failure of the file and target in hand.
+    void Failed(const std::string& message, std::string& logText);
 
     // Writes one output file after the overwrite check (OutputFile.cpp).
     // False when the user cancelled at the replace question; throws CEMSError

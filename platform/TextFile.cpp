@@ -1,10 +1,17 @@
 #include "platform/TextFile.h"
 
 #include "platform/FileFaults.h"
+#include "platform/Interruption.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,14 +85,12 @@ bool HoldsZero(const std::string& path) {
     return true;
 }
 
-// Reads up to limit bytes of an open file into out.
-bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
+// Reads up to limit bytes of an open file of the given size into out.
+bool ReadUpTo(int fd, off_t size, std::size_t limit, std::string& out) {
     std::string text;
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
-        text.reserve(static_cast<std::size_t>(info.st_size) < limit
-                         ? static_cast<std::size_t>(info.st_size)
-                         : limit);
+    if (size > 0)
+        text.reserve(static_cast<std::size_t>(size) < limit ? static_cast<std::size_t>(size)
+                                                            : limit);
     char buffer[1 << 16];
     while (text.size() < limit) {
         if (Injected(FileOp::Read))
@@ -107,16 +112,16 @@ bool ReadUpTo(int fd, std::size_t limit, std::string& out) {
     return true;
 }
 
-// Opens a regular file for reading. Folders, pipes, sockets and devices are
-// refused: they are not files to convert, a pipe without a writer would block
-// and a device such as /dev/zero would never end.
-int OpenForReading(const std::string& path) {
+// Opens a regular file for reading and describes it in info. Folders,
+// pipes, sockets and devices are refused: they are not files to convert, a
+// pipe without a writer would block and a device such as /dev/zero would
+// never end.
+int OpenForReading(const std::string& path, struct stat& info) {
     if (HoldsZero(path))
         return -1;
-    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK);
+    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return -1;
-    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
@@ -126,31 +131,64 @@ int OpenForReading(const std::string& path) {
     return fd;
 }
 
-// Opens for appending, creating the file when missing; refuses a file marked
-// read-only and a folder.
+// Opens for appending, creating the file when missing. Only a regular file
+// is a log: a folder, a pipe, a socket or a device is refused without
+// waiting for it (a pipe without a reader would block, a device is no place
+// for entries), and so is a file marked read-only.
 int OpenForAppending(const std::string& path) {
+    if (HoldsZero(path))
+        return -1;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
     if (IsMarkedReadOnly(path)) {
         errno = EACCES;
         return -1;
     }
-    if (HoldsZero(path))
-        return -1;
-    const int fd = OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0666);
+    const int fd =
+        OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
     if (fd < 0)
         return -1;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        errno = EISDIR;
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
+// Holds the advisory lock that every writer of a log takes around each
+// append, so that appends from several processes never interleave and a
+// take-back never cuts into another process's text.
+class AppendLock {
+public:
+    explicit AppendLock(int fd) : m_fd(fd) {
+        int rc;
+        do {
+            rc = ::flock(m_fd, LOCK_EX);
+        } while (rc != 0 && errno == EINTR);
+        m_locked = rc == 0; // a file system without locks still gets the append
+    }
+    ~AppendLock() {
+        if (m_locked)
+            ::flock(m_fd, LOCK_UN);
+    }
+    AppendLock(const AppendLock&) = delete;
+    AppendLock& operator=(const AppendLock&) = delete;
+
+private:
+    int m_fd;
+    bool m_locked = false;
+};
+
 // Appends data to a file open for appending, all of it or nothing: a text
-// that went in only in part is taken back, unless someone else appended
-// meanwhile. (Each append leaves the offset at the end of what it wrote.)
+// that went in only in part is taken back. (Each append leaves the offset at
+// the end of what it wrote, and under the lock nobody appends meanwhile.)
 bool AppendWhole(int fd, std::string_view data) {
+    const AppendLock lock(fd);
     std::size_t written = 0;
     if (WriteAll(fd, data, &written))
         return true;
@@ -165,24 +203,106 @@ bool AppendWhole(int fd, std::string_view data) {
     return false;
 }
 
+// Characters of the target's name that a temporary name starts with: enough
+// to tell whose it is, few enough that it fits wherever the target fits.
+constexpr std::size_t kTemporaryPrefix = 32;
+constexpr char kRandomCharacters[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+// Random characters for temporary names, from a generator seeded once per
+// process from the system (the clock when the system has no randomness yet).
+// A name that is taken is simply drawn again, so they need not be secret.
+void AppendRandomCharacters(std::string& text, std::size_t count) {
+    static std::atomic<std::uint64_t> state = [] {
+        std::uint64_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof seed)) {
+            timespec now{};
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            seed = static_cast<std::uint64_t>(now.tv_nsec) ^
+                   (static_cast<std::uint64_t>(now.tv_sec) << 30) ^
+                   (static_cast<std::uint64_t>(::getpid()) << 48);
+        }
+        return seed;
+    }();
+    // splitmix64: every call takes a fresh step of the shared state.
+    constexpr std::uint64_t kStep = 0x9E3779B97F4A7C15u;
+    std::uint64_t x = state.fetch_add(kStep) + kStep;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+    x ^= x >> 31;
+    constexpr std::uint64_t kChoices = sizeof kRandomCharacters - 1;
+    for (std::size_t i = 0; i < count; ++i, x /= kChoices)
+        text += kRandomCharacters[x % kChoices];
+}
+
+// A hidden name in the target's folder: ".", the first characters of the
+// target's name (never half a UTF-8 character), "-" and six random
+// characters. At most 40 bytes, so every name that fits can be replaced.
+std::string TemporaryName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t prefix = std::min(path.size() - name, kTemporaryPrefix);
+    while (prefix > 0 && name + prefix < path.size() &&
+           (static_cast<unsigned char>(path[name + prefix]) & 0xC0) == 0x80)
+        --prefix;
+    std::string temp;
+    temp.reserve(name + prefix + 8);
+    temp.append(path, 0, name).append(".").append(path, name, prefix).append("-");
+    AppendRandomCharacters(temp, 6);
+    return temp;
+}
+
+// Creates the temporary file of a replacing write; token receives its
+// place among the temporaries in flight (see Interruption.h). The name is
+// made known before the file exists and forgotten only once it is gone
+// (renamed or removed), so an interruption at any moment in between removes
+// it, and one before or after finds no file of that name. The system gives
+// the file the mode of any new file (0666 less the umask).
+int CreateTemporary(const std::string& path, std::string& temp, int& token) {
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        temp = TemporaryName(path);
+        token = RememberTemporary(temp);
+        const int fd =
+            OpenFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
+        if (fd >= 0)
+            return fd;
+        const int saved = errno;
+        ForgetTemporary(token);
+        token = -1;
+        errno = saved;
+        if (saved != EEXIST)
+            return -1;
+    }
+    return -1;
+}
+
+// The replacement of a regular file keeps its owner and group where the
+// process may keep them (root converting into a user's folder), and its
+// permission bits, but never set-user-ID, set-group-ID or sticky. True when
+// both owner and group were kept.
+bool TakeOverOwnerAndMode(int fd, const struct stat& replaced) {
+    bool kept = true;
+    if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
+        if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
+            kept = false;
+            (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+        }
+    }
+    (void)::fchmod(fd, replaced.st_mode & 0777); // a mode we cannot set is no reason to fail
+    return kept;
+}
+
 std::int64_t Nanoseconds(const timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
 FileVersion VersionOf(const struct stat& info) {
     FileVersion version;
-    version.device = static_cast<std::uint64_t>(info.st_dev);
-    version.inode = static_cast<std::uint64_t>(info.st_ino);
+    version.file = {info.st_dev, info.st_ino};
     version.size = static_cast<std::uint64_t>(info.st_size);
     version.modifiedNs = Nanoseconds(info.st_mtim);
     version.changedNs = Nanoseconds(info.st_ctim);
     return version;
-}
-
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
 }
 
 } // namespace
@@ -192,12 +312,36 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
     return ReadFilePrefix(path, SIZE_MAX, out, size);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
-    const int fd = OpenForReading(path);
+bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
+    std::string text;
+    bool ok = static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
+    if (!ok)
+        errno = EFBIG;
+    // A file that grows while it is read is cut one byte past the limit.
+    const std::size_t limit =
+        maxBytes < SIZE_MAX ? static_cast<std::size_t>(maxBytes) + 1 : SIZE_MAX;
+    if (ok && (ok = ReadUpTo(fd, info.st_size, limit, text)) && text.size() > maxBytes) {
+        ok = false;
+        errno = EFBIG;
+    }
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    if (ok)
+        out = std::move(text);
+    return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
     struct stat info {};
-    const bool ok = ::fstat(fd, &info) == 0 && ReadUpTo(fd, SIZE_MAX, out);
+    const int fd = OpenForReading(path, info);
+    if (fd < 0)
+        return false;
+    const bool ok = ReadUpTo(fd, info.st_size, SIZE_MAX, out);
     const int saved = errno;
     ::close(fd);
     errno = saved;
@@ -216,12 +360,12 @@ bool GetFileVersion(const std::string& path, FileVersion& version) {
 
 bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                     std::uintmax_t& size) {
-    const int fd = OpenForReading(path);
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
-    struct stat info {};
-    size = ::fstat(fd, &info) == 0 ? static_cast<std::uintmax_t>(info.st_size) : 0;
-    const bool ok = ReadUpTo(fd, limit, out);
+    size = static_cast<std::uintmax_t>(info.st_size);
+    const bool ok = ReadUpTo(fd, info.st_size, limit, out);
     const int saved = errno;
     ::close(fd);
     errno = saved;
@@ -231,7 +375,8 @@ bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out
 }
 
 bool CanOpenForReading(const std::string& path) {
-    const int fd = OpenForReading(path);
+    struct stat info {};
+    const int fd = OpenForReading(path, info);
     if (fd < 0)
         return false;
     ::close(fd);
@@ -252,42 +397,42 @@ bool IsMarkedReadOnly(const std::string& path) {
 
 namespace {
 
-// Replaces path by way of a temporary file in its folder; with keepOwner an
-// existing file's owner and group go to the new file too, or nothing is replaced.
-bool ReplaceFile(const std::string& path, std::string_view data, bool keepOwner) {
+// WriteFileReplacing; with ownerRequired a replaced file whose owner and
+// group cannot both be handed on is left as it is (EPERM).
+bool ReplaceFile(const std::string& path, std::string_view data, bool ownerRequired) {
     if (HoldsZero(path))
         return false;
-    struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) {
-        errno = EISDIR;
-        return false;
+    // What is replaced is the name itself: a symbolic link is replaced by a
+    // new file and lends it nothing of the file it points to. A folder and a
+    // file marked read-only are refused, behind a link as well.
+    struct stat replaced {};
+    const bool exists = ::lstat(path.c_str(), &replaced) == 0;
+    const bool replacesFile = exists && S_ISREG(replaced.st_mode);
+    if (exists) {
+        struct stat target = replaced;
+        if (!replacesFile && ::stat(path.c_str(), &target) != 0)
+            target.st_mode = 0;
+        if (S_ISDIR(target.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        if (IsMarkedReadOnly(path)) {
+            errno = EACCES;
+            return false;
+        }
     }
-    if (exists && IsMarkedReadOnly(path)) {
-        errno = EACCES;
-        return false;
-    }
-    std::string temp = path + ".XXXXXX";
-    int fd;
-    if (Injected(FileOp::Open)) {
-        fd = -1;
-    } else {
-        fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    }
+
+    std::string temp;
+    int token = -1;
+    const int fd = CreateTemporary(path, temp, token);
     if (fd < 0)
         return false;
     bool ok = true;
     int saved = 0;
-    struct stat made {};
-    if (keepOwner && exists && ::fstat(fd, &made) == 0 &&
-        (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid) &&
-        ::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
+    if (replacesFile && !TakeOverOwnerAndMode(fd, replaced) && ownerRequired) {
         ok = false;
-        saved = errno;
+        saved = EPERM;
     }
-    // After the owner: a change of owner may clear the set-id bits.
-    const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    (void)::fchmod(fd, mode); // a mode we cannot set is no reason to fail
     if (ok) {
         ok = WriteAll(fd, data);
         saved = errno;
@@ -296,20 +441,22 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool keepOwner)
         ok = false;
         saved = errno;
     }
-    if (ok) {
-        if (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0) {
-            ok = false;
-            saved = errno;
-        }
+    if (ok && (Injected(FileOp::Rename) || ::rename(temp.c_str(), path.c_str()) != 0)) {
+        ok = false;
+        saved = errno;
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(temp.c_str());
-        errno = saved;
-    }
+    ForgetTemporary(token);
+    errno = saved;
     return ok;
 }
 
 } // namespace
+
+bool WriteFileReplacing(const std::string& path, std::string_view data) {
+    return ReplaceFile(path, data, false);
+}
 
 bool ResolveLinks(std::string path, std::string& target) {
     if (HoldsZero(path))
@@ -337,10 +484,6 @@ bool ResolveLinks(std::string path, std::string& target) {
     }
     errno = ELOOP;
     return false;
-}
-
-bool WriteFileReplacing(const std::string& path, std::string_view data) {
-    return ReplaceFile(path, data, false);
 }
 
 bool ReplaceSharedFile(const std::string& path, std::string_view data) {

@@ -16,7 +16,7 @@ targets=("$@")
 
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUILLMERE_FUZZ=ON -DQUILLMERE_BUILD_APP=OFF -DQUILLMERE_BUILD_TESTS=OFF \
+    -DQUILLMERE_WERROR=ON -DQUILLMERE_FUZZ=ON -DQUILLMERE_BUILD_APP=OFF -DQUILLMERE_BUILD_TESTS=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzzers
 

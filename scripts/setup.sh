@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need (skipped when
 # they are all present). Needs root or sudo the first time.
+#   scripts/setup.sh [LIST]   (default scripts/packages.txt; one package a line)
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-mapfile -t packages < <(grep -v '^\s*$' "$here/packages.txt")
+mapfile -t packages < <(grep -v '^\s*$' "${1:-$here/packages.txt}")
 
 missing=()
 for p in "${packages[@]}"; do

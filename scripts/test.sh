@@ -9,17 +9,18 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export QT_QPA_PLATFORM=offscreen
 
 echo "== plain build"
-"$root/scripts/build.sh" build
+"$root/scripts/build.sh" build -DQUILLMERE_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
-"$root/scripts/build.sh" build-asan -DQUILLMERE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+"$root/scripts/build.sh" build-asan -DQUILLMERE_WERROR=ON -DQUILLMERE_SANITIZE=ON \
+    -DCMAKE_BUILD_TYPE=Debug
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$(nproc)" -LE scale)
 
 echo "== ThreadSanitizer build: the concurrency tests"
-cmake -S "$root" -B "$root/build-tsan" -G Ninja -DQUILLMERE_TSAN=ON -DQUILLMERE_BUILD_APP=OFF \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$root/build-tsan" -G Ninja -DQUILLMERE_WERROR=ON -DQUILLMERE_TSAN=ON \
+    -DQUILLMERE_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$root/build-tsan" -j"$(nproc)" --target hardening_concurrency_tests component_tests
 (cd "$root/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --output-on-failure -R '^Concurrency\.|^Component\.OverlappingConvertCallsTakeTurns$')

@@ -2,7 +2,8 @@
 // given on the command line: the 400 x 80 banner (132) and the 32 x 32 icons
 // 128 (About), 129 (application), 136 (melodies) and 137 (pictures).
 // Run it by hand when the artwork changes; the PNG files are kept with the
-// sources.
+// sources. "--app-icon SIZE FILE" draws the application icon at SIZE x SIZE
+// pixels instead, for the desktop's icon theme (made by the build).
 
 #include <QDir>
 #include <QFont>
@@ -12,6 +13,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -20,8 +23,8 @@ const QColor kTeal(0x1f, 0x8a, 0x8a);
 const QColor kAmber(0xf2, 0xa5, 0x3a);
 const QColor kPaper(0xf7, 0xf3, 0xe8);
 
-QImage NewIcon() {
-    QImage image(32, 32, QImage::Format_ARGB32);
+QImage NewIcon(int size = 32) {
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     return image;
 }
@@ -134,10 +137,11 @@ QImage AboutIcon() {
     return image;
 }
 
-QImage AppIcon() {
-    QImage image = NewIcon();
+QImage AppIcon(int size = 32) {
+    QImage image = NewIcon(size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0); // drawn on the 32 x 32 grid
     RoundedTile(p, kTeal, kDeep);
     // An envelope with a quill across it: a message being rewritten.
     p.setPen(QPen(kDeep, 1));
@@ -184,6 +188,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--app-icon") == 0) {
+        const int size = std::atoi(argv[2]);
+        if (size < 16 || size > 1024 || !AppIcon(size).save(QString::fromLocal8Bit(argv[3]))) {
+            std::fprintf(stderr, "could not write %s at %s pixels\n", argv[3], argv[2]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: %s FOLDER [PREVIEW.png]\n", argv[0]);
         return 2;

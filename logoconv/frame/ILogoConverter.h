@@ -16,8 +16,9 @@ public:
     // Converts every picture file of the list. sRTXfilePATH: full input paths
     // joined by ","; sEMSFilePath: the output folder ending in "/";
     // sAppfilePath: the calling program's folder ending in "/", where the
-    // picture log is kept. The strings stay the caller's. Returns only when
-    // every file has been handled and reported.
+    // picture log is kept (in the user's state folder instead when the
+    // program folder is not writable). The strings stay the caller's.
+    // Returns only when every file has been handled and reported.
     virtual HRESULT Convert(BSTR sRTXfilePATH, BSTR sEMSFilePath, BSTR sAppfilePath) = 0;
 
 protected:

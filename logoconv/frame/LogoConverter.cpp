@@ -5,6 +5,7 @@
 
 #include "com/Bstr.h"
 #include "logoconv/PictureBatch.h"
+#include "platform/LogFolder.h"
 
 #include <new>
 
@@ -108,9 +109,9 @@ HRESULT LogoConverter::Convert(BSTR sRTXfilePATH, BSTR sEMSFilePath, BSTR sAppfi
     try {
         const std::string inputList = com::BstrToUtf8(sRTXfilePATH);
         const std::string outputDir = com::BstrToUtf8(sEMSFilePath);
-        const std::string programDir = com::BstrToUtf8(sAppfilePath);
+        const std::string logDir = platform::LogFolder(com::BstrToUtf8(sAppfilePath));
         std::lock_guard lock(ConversionMutex());
-        logoconv::RunPictureBatch(inputList, outputDir, programDir);
+        logoconv::RunPictureBatch(inputList, outputDir, logDir);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

@@ -6,6 +6,7 @@
 #include "tests/com/ScopedRegistry.h"
 
 #include "platform/FileFaults.h"
+#include "platform/ProgramPath.h"
 
 #include <gtest/gtest.h>
 
@@ -76,19 +77,23 @@ TEST(RegistryTree, MalformedTextIsRejectedWithItsLine) {
     EXPECT_TRUE(RegistryTree::FromText("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CLASSES_ROOT\\A]\r\n"));
 }
 
-TEST(RegistryFile, PathComesFromTheEnvironment) {
+TEST(RegistryFile, PathsComeFromTheEnvironment) {
     testsupport::ScopedRegistry registry;
     EXPECT_EQ(com::RegistryFilePath(), registry.Path());
-    ::unsetenv("QUILLMERE_REGISTRY");
-    const char* oldXdg = std::getenv("XDG_DATA_HOME");
-    const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";
-    ::setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(com::SystemRegistryFilePath(), registry.SystemPath());
+    EXPECT_EQ(com::RegistryLookupFiles(),
+              (std::vector<std::string>{registry.Path(), registry.SystemPath()}));
+
+    testsupport::ScopedEnv user("QUILLMERE_REGISTRY", std::nullopt);
+    testsupport::ScopedEnv system("QUILLMERE_SYSTEM_REGISTRY", std::nullopt);
+    testsupport::ScopedEnv dataHome("XDG_DATA_HOME", "/data");
     EXPECT_EQ(com::RegistryFilePath(), "/data/quillmere/registry.reg");
-    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(com::SystemRegistryFilePath(), platform::ProgramFolder() + "registry.reg");
+    dataHome.Set(std::nullopt);
     EXPECT_EQ(com::RegistryFilePath(),
               std::string(std::getenv("HOME")) + "/.local/share/quillmere/registry.reg");
-    if (oldXdg != nullptr)
-        ::setenv("XDG_DATA_HOME", savedXdg.c_str(), 1);
+    user.Set(com::SystemRegistryFilePath()); // one file is consulted once
+    EXPECT_EQ(com::RegistryLookupFiles(), std::vector<std::string>{com::SystemRegistryFilePath()});
 }
 
 TEST(RegistryFile, EditsAreWrittenWholeAndOnlyOnSuccess) {
@@ -156,7 +161,7 @@ HRESULT SetKeyValue(const std::string& value) {
 
 std::string SharedValue() {
     std::shared_ptr<const RegistryTree> tree;
-    EXPECT_EQ(com::ReadRegistryShared(tree), S_OK);
+    EXPECT_EQ(com::ReadRegistryFileShared(com::RegistryFilePath(), tree), S_OK);
     return tree->GetValue("Key", "").value_or("(none)");
 }
 
@@ -171,8 +176,8 @@ TEST(RegistryFile, SharedReadIsKeptOnlyUntilTheFileChanges) {
     // Once the file has settled, its parsed form is shared.
     std::this_thread::sleep_for(std::chrono::milliseconds(3100));
     std::shared_ptr<const RegistryTree> first, second;
-    ASSERT_EQ(com::ReadRegistryShared(first), S_OK);
-    ASSERT_EQ(com::ReadRegistryShared(second), S_OK);
+    ASSERT_EQ(com::ReadRegistryFileShared(registry.Path(), first), S_OK);
+    ASSERT_EQ(com::ReadRegistryFileShared(registry.Path(), second), S_OK);
     EXPECT_EQ(first.get(), second.get());
 
     // Changed in place with the same size and its old time put back.

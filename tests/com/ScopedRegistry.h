@@ -1,37 +1,29 @@
 #pragma once
 // Points QUILLMERE_REGISTRY at a file in a fresh temporary folder for the
-// lifetime of the object, and puts the previous setting back afterwards.
+// lifetime of the object, and the machine's registry beneath it
+// (QUILLMERE_SYSTEM_REGISTRY) at another file there that does not exist
+// until a test writes it; the previous settings come back afterwards.
 
+#include "support/ScopedEnv.h"
 #include "support/TempDir.h"
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace testsupport {
 
 class ScopedRegistry {
 public:
-    ScopedRegistry() {
-        if (const char* old = std::getenv("QUILLMERE_REGISTRY"))
-            m_previous = old;
-        ::setenv("QUILLMERE_REGISTRY", Path().c_str(), 1);
-    }
-    ~ScopedRegistry() {
-        if (m_previous)
-            ::setenv("QUILLMERE_REGISTRY", m_previous->c_str(), 1);
-        else
-            ::unsetenv("QUILLMERE_REGISTRY");
-    }
-    ScopedRegistry(const ScopedRegistry&) = delete;
-    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+    ScopedRegistry()
+        : m_user("QUILLMERE_REGISTRY", Path()),
+          m_system("QUILLMERE_SYSTEM_REGISTRY", SystemPath()) {}
 
     std::string Path() const { return m_dir / "registry.reg"; }
+    std::string SystemPath() const { return m_dir / "system.reg"; }
     const TempDir& Dir() const { return m_dir; }
 
 private:
     TempDir m_dir;
-    std::optional<std::string> m_previous;
+    ScopedEnv m_user, m_system;
 };
 
 } // namespace testsupport

@@ -2,6 +2,8 @@
 
 #include "tests/component/ComponentFixture.h"
 
+#include "support/ScopedEnv.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -26,7 +28,17 @@ TEST_F(Component, ConvertWritesThePictureAndItsLog) {
     const std::vector<std::string> texts = messages.Texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), "Error! Input file not found!"), texts.end());
     EXPECT_EQ(texts.back(), "Conversion completed!");
-    for (BSTR s : {in, out, app})
+
+    // A program folder the user cannot write to: the log goes to the state folder.
+    testsupport::TempDir state;
+    const testsupport::ScopedEnv stateHome("XDG_STATE_HOME", state.Path().string());
+    BSTR unwritable = com::Utf8ToBstr(job.app / "missing/");
+    EXPECT_EQ(converter->Convert(in, out, unwritable), S_OK);
+    EXPECT_NE(testsupport::ReadFile(state / "quillmere/PictureConverter.log")
+                  .find(job.in / "operator_logo.txt"),
+              std::string::npos);
+    EXPECT_EQ(messages.Texts().size(), 2 * texts.size()); // no complaint about the log
+    for (BSTR s : {in, out, app, unwritable})
         SysFreeString(s);
     EXPECT_EQ(converter->Release(), 0u);
 }
@@ -48,7 +60,7 @@ TEST_F(Component, OverlappingConvertCallsTakeTurns) {
     const auto run = [&](PictureJob& job) {
         std::string list = job.in / "operator_logo.txt";
         for (int i = 0; i < 6; ++i)
-            list += "," + job.in / ("missing" + std::to_string(i));
+            list.append(",").append(job.in / ("missing" + std::to_string(i)));
         BSTR in = com::Utf8ToBstr(list);
         BSTR out = com::Utf8ToBstr(job.out.Folder());
         BSTR app = com::Utf8ToBstr(job.app.Folder());

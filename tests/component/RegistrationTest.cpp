@@ -4,6 +4,7 @@
 #include "tests/component/ComponentFixture.h"
 
 #include "com/RegistryFile.h"
+#include "platform/BuildInfo.h"
 
 #include <cstdlib>
 
@@ -15,10 +16,22 @@ namespace {
 constexpr const char* kClassKey = "CLSID\\{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}";
 constexpr const char* kClsidText = "{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}";
 
-com::RegistryTree Registry() {
+com::RegistryTree Registry(const std::string& file = com::RegistryFilePath()) {
     com::RegistryTree tree;
-    EXPECT_EQ(com::ReadRegistry(tree), S_OK);
+    EXPECT_EQ(com::ReadRegistryFile(file, tree), S_OK);
     return tree;
+}
+
+// Runs the regsvr tool with args; its exit status, its output in output.
+int RunRegsvr(const std::string& args, const std::string& output) {
+    const int status =
+        std::system((std::string(REGSVR_TOOL) + " " + args + " >" + output + " 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+HRESULT CreateConverter(ILogoConverter** converter) {
+    return CoCreateInstance(CLSID_LogoConverter, nullptr, 7, IID_ILogoConverter,
+                            reinterpret_cast<void**>(converter));
 }
 
 } // namespace
@@ -103,11 +116,7 @@ TEST(ComponentModule, RegistersByItsFullPathAfterTheHostChangedFolder) {
 TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
     testsupport::ScopedRegistry registry;
     const std::string output = registry.Dir() / "output.txt";
-    const auto run = [&](const std::string& args) {
-        const int status =
-            std::system((std::string(REGSVR_TOOL) + " " + args + " >" + output + " 2>&1").c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    };
+    const auto run = [&](const std::string& args) { return RunRegsvr(args, output); };
     EXPECT_EQ(run(PELLUMO_MODULE), 0);
     EXPECT_NE(testsupport::ReadFile(output).find("FileVersion: 1, 0, 0, 1"), std::string::npos);
     EXPECT_NE(
@@ -121,5 +130,65 @@ TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
     EXPECT_EQ(run(registry.Dir() / "missing.so"), 1);
     EXPECT_NE(testsupport::ReadFile(output).find("cannot load"), std::string::npos);
     EXPECT_EQ(run(""), 2);
-    EXPECT_NE(testsupport::ReadFile(output).find("usage: regsvr [-u] MODULE"), std::string::npos);
+    EXPECT_NE(testsupport::ReadFile(output).find("usage: regsvr [-u] [--system] MODULE"),
+              std::string::npos);
+    EXPECT_EQ(run("--system --system " PELLUMO_MODULE), 2);
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(testsupport::ReadFile(output), std::string("regsvr ") + platform::kVersion + "\n");
+
+    // --system writes the machine's registry and leaves the user's alone.
+    EXPECT_EQ(run("--system " PELLUMO_MODULE), 0);
+    EXPECT_NE(testsupport::ReadFile(output).find("(registry " + registry.SystemPath() + ")"),
+              std::string::npos);
+    EXPECT_EQ(
+        Registry(registry.SystemPath()).GetValue(std::string(kClassKey) + "\\InprocServer32", ""),
+        PELLUMO_MODULE);
+    EXPECT_FALSE(Registry().KeyExists(kClassKey));
+    EXPECT_EQ(run("-u --system " PELLUMO_MODULE), 0);
+    EXPECT_FALSE(Registry(registry.SystemPath()).KeyExists(kClassKey));
+}
+
+// Registered for the machine only, the component serves a user whose own
+// registry is empty, early and late bound; a key of the user's own hides the
+// machine's, which is then not even read.
+TEST(SystemRegistry, ServesUsersBeneathTheirOwnKeys) {
+    testsupport::ScopedRegistry registry;
+    ASSERT_EQ(RunRegsvr("--system " PELLUMO_MODULE, registry.Dir() / "output.txt"), 0);
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+
+    ILogoConverter* converter = nullptr;
+    ASSERT_EQ(CreateConverter(&converter), S_OK);
+    ITypeInfo* info = nullptr;
+    EXPECT_EQ(converter->GetTypeInfo(0, LOCALE_USER_DEFAULT, &info), S_OK);
+    if (info != nullptr)
+        info->Release();
+    {
+        componenttest::Messages messages;
+        componenttest::PictureJob job;
+        BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt");
+        BSTR out = com::Utf8ToBstr(job.out.Folder());
+        BSTR app = com::Utf8ToBstr(job.app.Folder());
+        EXPECT_EQ(converter->Convert(in, out, app), S_OK);
+        EXPECT_EQ(testsupport::ReadFile(job.Output()).size(), 252u);
+        for (BSTR s : {in, out, app})
+            SysFreeString(s);
+    }
+    converter->Release();
+
+    ASSERT_EQ(com::EditRegistry([&](com::RegistryTree& tree) {
+                  tree.SetValue(std::string(kClassKey) + "\\InprocServer32", "",
+                                registry.Dir() / "missing.so");
+                  return S_OK;
+              }),
+              S_OK);
+    EXPECT_EQ(CreateConverter(&converter), CO_E_DLLNOTFOUND);
+    testsupport::WriteFile(registry.SystemPath(), "[HKEY_CLASSES_ROOT\\CLSID]\nbroken\n");
+    EXPECT_EQ(CreateConverter(&converter), CO_E_DLLNOTFOUND);
+    ASSERT_EQ(com::EditRegistry([](com::RegistryTree& tree) {
+                  tree.DeleteTree(kClassKey);
+                  return S_OK;
+              }),
+              S_OK);
+    EXPECT_EQ(CreateConverter(&converter), REGDB_E_READREGDB);
+    CoUninitialize();
 }

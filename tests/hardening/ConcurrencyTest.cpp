@@ -10,12 +10,10 @@
 
 #include "com/Com.h"
 #include "com/RegistryFile.h"
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
-
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
@@ -25,38 +23,16 @@
 #include <thread>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using hardening::PictureMessages;
 using testsupport::ReadFile;
+using testsupport::Start;
 using testsupport::TempDir;
+using testsupport::Wait;
 using testsupport::WriteFile;
 
 constexpr int kRounds = 4;
-
-// Starts a program with arguments (the first is its path).
-std::optional<pid_t> Start(const std::vector<std::string>& argv) {
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
-        return std::nullopt;
-    return pid;
-}
-
-// The exit status of a started program; -1 when it did not start or end normally.
-int Wait(std::optional<pid_t> pid) {
-    if (!pid)
-        return -1;
-    int status = 0;
-    if (::waitpid(*pid, &status, 0) != *pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 // QUILLMERE_REGISTRY pointing at a fresh file for the test's lifetime.
 class TemporaryRegistry {
@@ -324,14 +300,15 @@ bool HasWriterKeys(const com::RegistryTree& tree, const std::string& prefix, int
 TEST_F(Concurrency, TwoProcessesRegisteringAtOnceBothLand) {
     constexpr int kKeys = 25;
     for (int round = 0; round < 3; ++round) {
-        const std::optional<pid_t> a = Start(Writer("a" + std::to_string(round), kKeys));
-        const std::optional<pid_t> b = Start(Writer("b" + std::to_string(round), kKeys));
+        const std::string suffix = std::to_string(round);
+        const std::optional<pid_t> a = Start(Writer("a" + suffix, kKeys));
+        const std::optional<pid_t> b = Start(Writer("b" + suffix, kKeys));
         const std::optional<pid_t> unregister = Start({REGSVR_TOOL, "-u", PELLUMO_MODULE});
         EXPECT_EQ(Wait(a), 0);
         EXPECT_EQ(Wait(b), 0);
         EXPECT_EQ(Wait(unregister), 0);
         // The component registering while a writer runs.
-        const std::optional<pid_t> c = Start(Writer("c" + std::to_string(round), kKeys));
+        const std::optional<pid_t> c = Start(Writer("c" + suffix, kKeys));
         const std::optional<pid_t> reg = Start({REGSVR_TOOL, PELLUMO_MODULE});
         EXPECT_EQ(Wait(c), 0);
         EXPECT_EQ(Wait(reg), 0);

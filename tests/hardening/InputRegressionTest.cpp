@@ -1,9 +1,15 @@
 // Inputs that once broke the registry reader and the registration-script
 // parser: a continuation "\" on the last line, keys nested without end,
-// deep keys with many values.
+// deep keys with many values. And RTX and picture files saved as "Unicode"
+// by a desktop editor, which converted into nothing.
+
+#include "HardeningSupport.h"
 
 #include "com/Registrar.h"
 #include "com/RegistryTree.h"
+#include "logoconv/PictureBatch.h"
+#include "melody/MelodyConverter.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +90,47 @@ TEST(RegistrationScriptInput, DeepNestingIsRefusedNotACrash) {
     EXPECT_EQ(com::ApplyRegistrationScript(tree, Nested(512), {}, false, &error), S_OK);
     EXPECT_FALSE(tree.KeyExists(DeepPath(1)));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+// The text with a byte-order mark: UTF-8, UTF-16LE or UTF-16BE (each byte
+// of text one character).
+std::string Unicode(const std::string& text, int encoding) {
+    if (encoding == 0)
+        return "\xEF\xBB\xBF" + text;
+    std::string units = encoding == 1 ? "\xFF\xFE" : "\xFE\xFF";
+    for (const char c : text)
+        units += encoding == 1 ? std::string{c, '\0'} : std::string{'\0', c};
+    return units;
+}
+
+TEST(UnicodeInput, FilesSavedWithAByteOrderMarkConvertLikeTheir8BitTwins) {
+    const std::string melody = "Tune:d=4,o=5,b=90:\r\n8c,8d#6,4.p,\r\n16g5\r\n";
+    std::string picture = "00480E01";
+    for (int i = 0; i < 252; ++i)
+        picture += "0123456789abcdef"[(i * 5) % 16];
+    for (int encoding = 0; encoding < 3; ++encoding) {
+        SCOPED_TRACE(encoding);
+        testsupport::TempDir in, twinOut, out, logs;
+        testsupport::WriteFile(in / "twin.txt", melody);
+        testsupport::WriteFile(in / "twin.ota", picture);
+        testsupport::WriteFile(in / "song.txt", Unicode(melody, encoding));
+        testsupport::WriteFile(in / "logo.ota", Unicode(picture, encoding));
+        hardening::MelodyUser user;
+        CMelodyConverter converter(user, logs.Folder());
+        converter.ConvertMelodies(std::vector<std::string>{in / "twin.txt", in / "song.txt"},
+                                  out.Folder(), 1, 1, 1);
+        EXPECT_TRUE(converter.AllSucceeded());
+        hardening::PictureMessages messages;
+        EXPECT_EQ(logoconv::ConvertPictureFiles({in / "twin.ota", in / "logo.ota"}, out.Folder(),
+                                                logs.Folder())
+                      .converted,
+                  2u);
+        for (const char* twin : {"twin.em1", "twin.hx1", "twin.em2", "twin.hx2", "twin.lgo"}) {
+            std::string name = twin;
+            name.replace(0, 4, name.back() == 'o' ? "logo" : "song");
+            EXPECT_EQ(testsupport::ReadFile(out / name), testsupport::ReadFile(out / twin)) << name;
+        }
+    }
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // disk filling up at every point. The outcome must be one of the outcomes a
 // single failure can sound like: the same files, messages and log as a batch
 // in which that one step failed and everything else went on. Output files
-// are old or completely new, the log is never garbled.
+// are old or completely new, the log holds whole entries only, and a log
+// that fails is said once.
 
 #include "HardeningSupport.h"
 
@@ -35,6 +36,7 @@ const std::string kNotFound = "Error! Input file not found!";
 const std::string kNotValid = "Error! Not a valid Picture!";
 const std::string kNotWritten = "Error! Could not write to file! ";
 const std::string kNoLog = "Error! Could not open the log file!";
+const std::string kLogNotWritten = "Error! Could not write to the log file!";
 const std::string kCompleted = "Conversion completed!";
 const std::string kEarlierLog = "earlier\r\n";
 
@@ -93,51 +95,71 @@ std::string WithoutReference(const std::string& disk, bool& sameReference) {
 
 enum class Outcome { Written, NotWritten, NotFound };
 
+// How far the log got: every entry, none (it could not be opened), or the
+// entries before the one (0 to 3) whose append failed.
+constexpr int kLogWritten = 4;
+constexpr int kLogNotOpened = -1;
+
 // What the files, the messages and the log look like when each of a and b
-// ends as given, c is found or not, and the log could be opened or not.
+// ends as given, c is found or not, and the log went as far as given.
 struct Expected {
     std::vector<std::string> messages;
     std::string log; // untimed, line feeds as on disk
     bool aNew = false, bNew = false;
 };
 
-Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound, bool logOpened) {
+Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound,
+                int logEntries = kLogWritten) {
     Expected e;
     std::string log;
-    if (!logOpened)
+    if (logEntries == kLogNotOpened)
         e.messages.push_back(kNoLog);
+    int entry = 0;
+    std::string text;
+    // Ends the entry in hand: its text reaches the log only if the log got that far.
+    const auto endEntry = [&] {
+        if (entry == logEntries)
+            e.messages.push_back(kLogNotWritten);
+        if (entry < logEntries)
+            log += text;
+        text.clear();
+        ++entry;
+    };
     const auto picture = [&](char file, Outcome outcome) {
         if (outcome == Outcome::NotFound) {
             e.messages.push_back(kNotFound);
-            log += scene.Input(file) + kNotFound;
-            return;
+            text += scene.Input(file) + kNotFound;
+            return endEntry();
         }
         const logoconv::LogoImage image = logoconv::RecogniseLogo(scene.texts.at(file));
         if (!image.notice.empty())
             e.messages.push_back(image.notice);
-        log += "Converting : " + scene.Input(file) + " : <time>" + image.report;
+        text += "Converting : " + scene.Input(file) + " : <time>" + image.report;
         if (outcome == Outcome::Written) {
-            log += logoconv::PictureDrawing(logoconv::PictureBits(image.data), image.width,
-                                            image.height);
+            text += logoconv::PictureDrawing(logoconv::PictureBits(image.data), image.width,
+                                             image.height);
         } else {
             e.messages.push_back(kNotWritten);
-            log += "Error! Could not write to file!\n";
+            text += "Error! Could not write to file!\n";
         }
-        log += "\n\n\n";
+        text += "\n\n\n";
+        endEntry();
     };
     picture('a', a);
     picture('b', b);
     if (cFound) {
         e.messages.push_back(kNotValid);
-        log += "Converting : " + scene.Input('c') + " : <time>Error! Not a valid Picture! \n";
+        text += "Converting : " + scene.Input('c') + " : <time>Error! Not a valid Picture! \n";
     } else {
         e.messages.push_back(kNotFound);
-        log += scene.Input('c') + kNotFound;
+        text += scene.Input('c') + kNotFound;
     }
+    endEntry();
     e.messages.push_back(kNotFound);
-    log += scene.Input('d') + kNotFound;
+    text += scene.Input('d') + kNotFound;
+    endEntry();
     e.messages.push_back(kCompleted);
-    e.log = kEarlierLog + (logOpened ? platform::LfToCrlf(log) : std::string());
+    e.log = kEarlierLog + platform::LfToCrlf(log);
     e.aNew = a == Outcome::Written;
     e.bNew = b == Outcome::Written;
     return e;
@@ -191,29 +213,24 @@ Observed Observe(const PictureScene& scene, PictureMessages& messages, const Bas
     return seen;
 }
 
-// Which single-failure outcome the run matches; -1 when none. 0 is the run
-// without a visible failure, whose log may end early (a failed log write).
+// Which single-failure outcome the run matches; -1 when none.
 int Match(const PictureScene& scene, const Observed& seen) {
     std::vector<Expected> candidates = {
-        Expect(scene, Outcome::Written, Outcome::Written, true, true),
-        Expect(scene, Outcome::Written, Outcome::Written, true, false),
-        Expect(scene, Outcome::NotFound, Outcome::Written, true, true),
-        Expect(scene, Outcome::NotWritten, Outcome::Written, true, true),
-        Expect(scene, Outcome::Written, Outcome::NotFound, true, true),
-        Expect(scene, Outcome::Written, Outcome::NotWritten, true, true),
-        Expect(scene, Outcome::Written, Outcome::Written, false, true),
+        Expect(scene, Outcome::Written, Outcome::Written, true),
+        Expect(scene, Outcome::Written, Outcome::Written, true, kLogNotOpened),
+        Expect(scene, Outcome::NotFound, Outcome::Written, true),
+        Expect(scene, Outcome::NotWritten, Outcome::Written, true),
+        Expect(scene, Outcome::Written, Outcome::NotFound, true),
+        Expect(scene, Outcome::Written, Outcome::NotWritten, true),
+        Expect(scene, Outcome::Written, Outcome::Written, false),
     };
+    for (int failedEntry = 0; failedEntry < kLogWritten; ++failedEntry)
+        candidates.push_back(Expect(scene, Outcome::Written, Outcome::Written, true, failedEntry));
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const Expected& e = candidates[i];
-        if (seen.messages != e.messages || seen.aNew != e.aNew || seen.bNew != e.bNew)
-            continue;
-        if (seen.log == e.log)
+        if (seen.messages == e.messages && seen.aNew == e.aNew && seen.bNew == e.bNew &&
+            seen.log == e.log)
             return static_cast<int>(i);
-        // The log ends early only when writing it failed, and then it holds
-        // the earlier text and a beginning of this call's text, nothing else.
-        if (i == 0 && seen.log.size() >= kEarlierLog.size() &&
-            e.log.compare(0, seen.log.size(), seen.log) == 0)
-            return 0;
     }
     return -1;
 }
@@ -253,8 +270,8 @@ TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
             ++seenOutcomes[outcome];
         }
     }
-    // Every kind of single failure came up.
-    for (int outcome = 0; outcome <= 6; ++outcome)
+    // Every kind of single failure came up, a failed append of each entry included.
+    for (int outcome = 1; outcome <= 10; ++outcome)
         EXPECT_GT(seenOutcomes[outcome], 0) << "outcome " << outcome;
 }
 
@@ -269,15 +286,19 @@ TEST_F(PictureFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
         scene.Run();
         platform::faults::ClearFailures();
         const Observed seen = Observe(scene, messages, base);
-        // Once the disk is full, every later output fails too; the messages
-        // still come in order and the log is the earlier text and a beginning.
+        // Once the disk is full, every later output fails too, and so does
+        // the log from the entry whose append failed: the messages still come
+        // in order and the log holds the earlier text and whole entries.
         EXPECT_EQ(seen.messages.back(), kCompleted);
-        EXPECT_EQ(seen.log.compare(0, kEarlierLog.size(), kEarlierLog), 0);
-        const Expected full =
-            Expect(scene, seen.aNew ? Outcome::Written : Outcome::NotWritten,
-                   seen.bNew ? Outcome::Written : Outcome::NotWritten, true, true);
+        const Outcome a = seen.aNew ? Outcome::Written : Outcome::NotWritten;
+        const Outcome b = seen.bNew ? Outcome::Written : Outcome::NotWritten;
+        int logEntries = kLogWritten;
+        for (int failed = 0; failed < kLogWritten; ++failed)
+            if (Expect(scene, a, b, true, failed).messages == seen.messages)
+                logEntries = failed;
+        const Expected full = Expect(scene, a, b, true, logEntries);
         EXPECT_EQ(seen.messages, full.messages);
-        EXPECT_EQ(full.log.compare(0, seen.log.size(), seen.log), 0) << seen.log;
+        EXPECT_EQ(seen.log, full.log);
     }
 }
 

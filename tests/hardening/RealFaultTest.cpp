@@ -1,7 +1,7 @@
 // Failing file systems made by real means: the output folder removed while a
-// batch runs, a read-only log, a log that is /dev/full, a small file system
-// that fills up, and names holding a zero byte. Both batches go on, tell the
-// user, and never leave a half-written file.
+// batch runs, a read-only log, logs that are a pipe, a device or a folder, a
+// small file system that fills up, and names holding a zero byte. Both
+// batches go on, tell the user, and never leave a half-written file.
 
 #include "HardeningSupport.h"
 
@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -140,29 +141,41 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
               (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "a.lgo"}));
 }
 
-TEST(RealFaults, LogsThatAreAFullDeviceAreReportedAndConversionGoesOn) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    TempDir in, out, logs;
+TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGoesOn) {
+    TempDir in;
     WriteFile(in / "a.txt", "A::8c");
     WriteFile(in / "a.ota", Logo());
-    std::filesystem::create_symlink("/dev/full", logs / "MelodyConverter.log");
-    std::filesystem::create_symlink("/dev/full", logs / "PictureConverter.log");
+    // Each kind of thing standing where the logs go: a pipe without a reader
+    // made both batches wait forever, a device took the entries.
+    const std::vector<std::pair<std::string, std::function<void(const std::string&)>>> kinds = {
+        {"pipe", [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); }},
+        {"device",
+         [](const std::string& path) { std::filesystem::create_symlink("/dev/full", path); }},
+        {"folder", [](const std::string& path) { std::filesystem::create_directory(path); }},
+    };
+    for (const auto& [kind, make] : kinds) {
+        SCOPED_TRACE(kind);
+        TempDir out, logs;
+        make(logs / "MelodyConverter.log");
+        make(logs / "PictureConverter.log");
 
-    MelodyUser user;
-    CMelodyConverter converter(user, logs.Folder());
-    converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
-    EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
-    EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
+        MelodyUser user;
+        CMelodyConverter converter(user, logs.Folder());
+        converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
+        EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+        EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
 
-    PictureMessages messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out.Folder(), logs.Folder()).converted, 1u);
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kNotice, "Conversion completed!"}));
-    EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
+        PictureMessages messages;
+        EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out.Folder(), logs.Folder()).converted,
+                  1u);
+        EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error! Could not open the log file!",
+                                                              kNotice, "Conversion completed!"}));
+        EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
+    }
 }
 
-TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
-    TempDir in, logs, parent;
+TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole) {
+    TempDir in, parent;
     const std::string out = parent / "small/";
     std::filesystem::create_directory(out);
     hardening::PrivateMount mount;
@@ -172,6 +185,9 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
     WriteFile(in / "a.ota", Logo());
     WriteFile(out + "a.em1", "old melody");
     WriteFile(out + "a.lgo", "old logo");
+    // Empty logs: their first append needs room the file system no longer has.
+    WriteFile(out + "MelodyConverter.log", "");
+    WriteFile(out + "PictureConverter.log", "");
     // Fill what is left, a page at a time.
     const std::string page(4096, 'x');
     for (int i = 0; i < 16 && platform::AppendToFile(out + "filler", page); ++i) {
@@ -180,19 +196,23 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndKeepsTheOldOnesWhole) {
     const std::vector<std::string> before = FilesIn(out);
 
     MelodyUser user;
-    CMelodyConverter converter(user, logs.Folder());
+    CMelodyConverter converter(user, out);
     converter.m_bReplaceAll = true;
     converter.ConvertMelodies(in / "a.txt", out, 0, 1, 0);
     EXPECT_EQ(user.events,
-              (std::vector<std::string>{kCaption + Written(out + "a.em1"), kComplete}));
+              (std::vector<std::string>{kCaption + Written(out + "a.em1"), kLogFailed, kComplete}));
     EXPECT_EQ(ReadFile(out + "a.em1"), "old melody");
+    EXPECT_EQ(ReadFile(out + "MelodyConverter.log"), "");
 
+    // The picture log's failed append is said once, right where it happens.
     PictureMessages messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out, logs.Folder()).failed, 1u);
-    EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
-                                        "Conversion completed!"}));
+    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota," + in / "a.ota", out, out).failed, 2u);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{
+                                    kNotice, "Error! Could not write to file! ",
+                                    "Error! Could not write to the log file!", kNotice,
+                                    "Error! Could not write to file! ", "Conversion completed!"}));
     EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
+    EXPECT_EQ(ReadFile(out + "PictureConverter.log"), "");
     EXPECT_EQ(FilesIn(out), before) << "a temporary file was left behind";
 }
 

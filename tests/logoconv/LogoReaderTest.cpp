@@ -45,8 +45,18 @@ TEST(LogoReader, HeadersAndLengthsDecideTheLayout) {
     ExpectKind("00480e01" + small, LogoKind::NotAPicture, false);
     ExpectKind("300000000", LogoKind::NotAPicture, false);
     ExpectKind("", LogoKind::NotAPicture, false);
-    // Only lengths count: junk of the right length is a picture.
-    ExpectKind(std::string(252, '\x80'), LogoKind::OperatorLogoNoHeader, true);
+    // Data that is not all hexadecimal digits counts as data of the wrong
+    // length: no picture without a header, not valid after one.
+    for (const std::string& junk :
+         {std::string(252, '\0'), std::string(252, '\x80'), Rows(14).replace(100, 1, ","),
+          Rows(14).replace(251, 1, " "), Rows(14).replace(0, 1, "g")}) {
+        ExpectKind(junk, LogoKind::NotAPicture, false);
+        ExpectKind("00480E01" + junk, LogoKind::OtaBitmap72x14, false);
+        ExpectKind("30F210010A" + junk, LogoKind::OperatorLogoWithHeader, false);
+    }
+    ExpectKind(Rows(28).replace(503, 1, "\n"), LogoKind::NotAPicture, false);
+    ExpectKind("00481C01" + Rows(28).replace(17, 1, std::string(1, '\0')), LogoKind::OtaBitmap72x28,
+               false);
 }
 
 TEST(LogoReader, ImageFieldsFollowTheKind) {
@@ -81,7 +91,7 @@ TEST(LogoReader, ReadingFoldsCrLfAndStopsEarlyOnHugeFiles) {
 
     const std::string file = dir / "logo.ota";
     testsupport::WriteFile(file, "00480E01\r\n" + Rows(14).substr(1));
-    EXPECT_TRUE(RecogniseLogo(*ReadLogoText(file)).valid);
+    EXPECT_EQ(*ReadLogoText(file), "00480E01\n" + Rows(14).substr(1));
     testsupport::WriteFile(file, Rows(14) + "\r\n");
     EXPECT_EQ(ReadLogoText(file)->size(), 253u);
 

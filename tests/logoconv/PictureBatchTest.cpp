@@ -138,3 +138,23 @@ TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
                                         Box("Conversion completed!")}));
     EXPECT_EQ(ReadFile(out / "a.lgo"), Rows(14));
 }
+
+TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
+    // x.lgo's output is x.lgo itself; a.txt's output is a.lgo, named later
+    // in the same call. Each is reported as not written and stays as it was.
+    testsupport::TempDir in, app;
+    for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
+        WriteFile(in / name, Rows(14));
+    RecordedMessages messages;
+    const PictureBatchSummary summary =
+        ConvertPictureFiles({in / "x.lgo", in / "a.txt", in / "a.lgo"}, in.Folder(), app.Folder());
+    EXPECT_EQ(summary.failed, 3u);
+    const std::string notice =
+        Box("Operator logo without header found! width=72 height=14 colors=1");
+    const std::string notWritten = Box("Error! Could not write to file! ");
+    EXPECT_EQ(messages.Lines(),
+              (std::vector<std::string>{notice, notWritten, notice, notWritten, notice, notWritten,
+                                        Box("Conversion completed!")}));
+    for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
+        EXPECT_EQ(ReadFile(in / name), Rows(14)) << name;
+}

@@ -57,6 +57,8 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     EXPECT_EQ(cli::RunPictureCommand({}), 2);
     EXPECT_EQ(cli::RunPictureCommand({"--bogus", in / "good.txt"}), 2);
     EXPECT_EQ(cli::RunPictureCommand({in / "good.txt", "-o"}), 2);
+    EXPECT_EQ(cli::RunPictureCommand({"--log-dir", "", in / "good.txt"}), 2);
+    EXPECT_EQ(cli::RunPictureCommand({"--log-dir=", in / "good.txt"}), 2);
     testing::internal::GetCapturedStderr();
     testing::internal::CaptureStdout();
     EXPECT_EQ(cli::RunPictureCommand({"--help"}), 0);

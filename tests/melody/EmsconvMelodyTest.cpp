@@ -1,13 +1,13 @@
 // emsconv melody end to end: the built program run as a child process.
 
+#include "support/ChildProcess.h"
 #include "support/TempDir.h"
 
-#include <fcntl.h>
+#include "platform/BuildInfo.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -31,32 +31,28 @@ struct Emsconv : ::testing::Test {
     TempDir work; // standard streams and the log
     std::string program = EMSCONV_PATH;
 
-    // Runs "emsconv melody ARGS" in folder cwd with input on standard input.
+    // Runs "emsconv melody ARGS" in folder cwd with input on standard input
+    // (or the file stdinPath when given); shellPrefix runs it through
+    // "sh -c 'PREFIX; exec ...'".
     Result Melody(std::vector<std::string> args, const std::string& input = "",
-                  const std::string& cwd = ".") {
-        args.insert(args.begin(), {program, "melody"});
+                  const std::string& cwd = "", const std::string& stdinPath = "",
+                  const std::string& shellPrefix = "") {
+        args.insert(args.begin(), "melody");
+        return Run(std::move(args), input, cwd, stdinPath, shellPrefix);
+    }
+    // Runs "emsconv ARGS" likewise.
+    Result Run(std::vector<std::string> args, const std::string& input = "",
+               const std::string& cwd = "", const std::string& stdinPath = "",
+               const std::string& shellPrefix = "") {
+        args.insert(args.begin(), program);
+        if (!shellPrefix.empty())
+            args.insert(args.begin(), {"/bin/sh", "-c", shellPrefix + "; exec \"$0\" \"$@\""});
         WriteFile(work / "stdin", input);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(cwd.c_str()) != 0)
-                ::_exit(126);
-            const int streams[] = {
-                ::open((work / "stdin").c_str(), O_RDONLY),
-                ::open((work / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
-                ::open((work / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
-            for (int fd = 0; fd < 3; ++fd)
-                ::dup2(streams[fd], fd);
-            std::vector<char*> argv;
-            for (std::string& arg : args)
-                argv.push_back(arg.data());
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
         Result result;
-        int status = 0;
-        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-            result.status = WEXITSTATUS(status);
+        result.status = testsupport::Wait(testsupport::Start(
+            args,
+            {stdinPath.empty() ? work / "stdin" : stdinPath, work / "stdout", work / "stderr"},
+            cwd));
         result.out = ReadFile(work / "stdout");
         result.err = ReadFile(work / "stderr");
         return result;
@@ -114,6 +110,35 @@ TEST_F(Emsconv, FailuresGiveTheirMessagesAndStatusOne) {
                               "EMS Melody Converter: " + missing +
                               " is not a valid RTX formatted file.\n" + kComplete);
 
+    // A file too large for memory, or one that memory cannot hold, fails
+    // alone: the batch goes on and the log has every entry.
+    const std::string tune = Rtx("tune.txt", "T::8c");
+    const std::string huge = in / "huge.txt";
+    ASSERT_EQ(::truncate(Rtx("huge.txt", "").c_str(), 100LL << 30), 0); // sparse, 100 GB
+    result = Melody(With({huge, tune}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "EMS Melody Converter: " + huge +
+                              " is larger than 64 MB, too large for an RTX file.\n" + kComplete);
+    std::string log = ReadFile(work / "MelodyConverter.log");
+    EXPECT_NE(log.find(huge + " Status: Failed - " + huge + " is larger"), std::string::npos);
+    EXPECT_NE(log.find("Converting: " + tune + "Status: Success"), std::string::npos);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Memory for one 40 MB file's text but not for its cleaned note list.
+    std::string big = "Big::";
+    while (big.size() < (40u << 20))
+        big += "8c,16d#6,4.p,";
+    const std::string large = Rtx("large.txt", big);
+    std::string().swap(big);
+    result = Melody(With({"--replace", "all", large, tune}), "", "", "", "ulimit -v 70000");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "EMS Melody Converter: " + large +
+                              " could not be converted: not enough memory.\n" + kComplete);
+    log = ReadFile(work / "MelodyConverter.log");
+    EXPECT_NE(log.find(large + " Status: Failed - " + large + " could not be converted"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(out / "tune.hx1"));
+#endif
+
     // A log that cannot be written is reported, but the status stays 0.
     const std::string song = Rtx("song.txt", "S::8c");
     result = Melody({"-o", out.Folder(), "--log-dir", (work / "none"), song});
@@ -151,9 +176,27 @@ TEST_F(Emsconv, ReplaceModes) {
     EXPECT_NE(result.err.find(prompt, first + 1), std::string::npos);
     EXPECT_EQ(result.err.substr(result.err.size() - kComplete.size()), kComplete);
 
-    // The end of the input answers Cancel; "all" answers without asking.
+    // The end of the input answers Cancel, and the next output starts on a
+    // line of its own; "all" answers without asking.
+    const std::string question = prompt + " [r]eplace, replace [a]ll, [c]ancel: ";
     result = Melody(With({"--replace", "ask", song}));
     EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, question + "\n" + kComplete);
+    // A line over 4 KiB is no answer, however it ends; input that answers
+    // nothing ten times in a row has ended, even one that never ends.
+    result = Melody(With({"--replace", "ask", song}), std::string(5000, ' ') + "r\nc\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, question + question + question + kComplete);
+    std::string tenTimes;
+    for (int i = 0; i < 10; ++i)
+        tenTimes += question;
+    WriteFile(out / "song.em1", "old");
+    std::string second = question;
+    second.replace(second.find("song.em1"), 8, "song.em2");
+    result = Melody(With({"--replace", "ask", "--target", "both", song}), "", "", "/dev/zero");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, tenTimes + question + "\n" + second + "\n" + kComplete);
+    EXPECT_EQ(ReadFile(out / "song.em1"), "old");
     result = Melody(With({"--replace", "all", "--target", "both", song}));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, kComplete);
@@ -177,6 +220,9 @@ TEST_F(Emsconv, UsageErrorsAndHelp) {
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--replace"), std::string::npos);
     EXPECT_EQ(help.err, "");
+    const Result version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("emsconv ") + platform::kVersion + "\n");
 }
 
 TEST_F(Emsconv, TheLogGoesBesideTheProgramByDefault) {

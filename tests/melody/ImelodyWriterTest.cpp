@@ -204,7 +204,8 @@ TEST_F(Writer, LongestTextsFitTheOneOctetLengths) {
         converter.m_nBeat = INT32_MIN;
         for (const int target : {1, 2}) {
             for (int length = 1; length < 130; ++length) {
-                const std::string notes = "8" + std::string(length, 'c') + "6," + Repeat("8c6", 70);
+                std::string notes = "8";
+                notes.append(length, 'c').append("6,").append(Repeat("8c6", 70));
                 const std::string text = Write(target, notes);
                 ASSERT_LE(text.size(), CMelodyConverter::kMaxEmsText);
                 EXPECT_EQ(Hex(text).size(), 2 * text.size() + 8);

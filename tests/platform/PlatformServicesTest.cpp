@@ -1,10 +1,16 @@
+#include "platform/BuildInfo.h"
 #include "platform/LastError.h"
 #include "platform/LocalTime.h"
+#include "platform/LogFolder.h"
 #include "platform/MessagePresenter.h"
 #include "platform/ProgramPath.h"
 
+#include "support/ScopedEnv.h"
+#include "support/TempDir.h"
+
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
 #include <string>
@@ -40,6 +46,26 @@ TEST(ProgramPath, PathPartsUseOnlyTheSlash) {
     EXPECT_EQ(WithTrailingSlash("/out"), "/out/");
     EXPECT_EQ(WithTrailingSlash("/out/"), "/out/");
     EXPECT_EQ(WithTrailingSlash(""), "");
+}
+
+TEST(LogFolder, ProgramFolderWhenWritableOtherwiseTheUsersStateFolder) {
+    testsupport::TempDir program, home;
+    EXPECT_EQ(LogFolder(program.Folder()), program.Folder());
+    EXPECT_EQ(LogFolder(ProgramFolder()), ProgramFolder()); // a build keeps its logs beside it
+
+    testsupport::ScopedEnv homeEnv("HOME", home.Path().string());
+    testsupport::ScopedEnv stateEnv("XDG_STATE_HOME", home / "state");
+    const std::string state = home / "state/quillmere/";
+    for (const std::string& unwritable :
+         {program / "missing/", program / "missing/deeper/", std::string(kInstalledProgramFolder)})
+        EXPECT_EQ(LogFolder(unwritable), state) << unwritable;
+    EXPECT_EQ(std::filesystem::status(state).permissions(), std::filesystem::perms::owner_all);
+
+    stateEnv.Set("relative/state"); // not absolute: ignored, as unset
+    EXPECT_EQ(LogFolder(program / "missing/"), home / ".local/state/quillmere/");
+    EXPECT_TRUE(std::filesystem::is_directory(home / ".local/state/quillmere"));
+    stateEnv.Set(std::nullopt);
+    EXPECT_EQ(StateFolder(), home / ".local/state/quillmere/");
 }
 
 TEST(LastError, DescribesErrorNumbers) {

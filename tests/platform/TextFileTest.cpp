@@ -1,11 +1,17 @@
-#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "platform/ByteOrderMark.h"
+#include "platform/FileFaults.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace platform;
 using testsupport::ReadFile;
@@ -65,6 +71,19 @@ TEST_F(TextFileTest, ReplacingWritesNewFilesAndReplacesOldOnesLeavingNoTemporari
     ASSERT_TRUE(WriteFileReplacing(dir / "out.em1", "second, longer"));
     EXPECT_EQ(ReadFile(dir / "out.em1"), "second, longer");
     EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+
+    // Every name the file system takes can be written, new or replaced: the
+    // temporary name stays short whatever the name is.
+    std::string utf8;
+    while (utf8.size() + 3 <= 255)
+        utf8 += "\xE2\x99\xAA"; // three bytes per character
+    for (const std::string& name : {std::string(255, 'n'), std::string(250, 'm') + ".lgo", utf8}) {
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "new")) << name.size();
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "again")) << name.size();
+        EXPECT_EQ(ReadFile(dir / name), "again");
+        std::filesystem::remove(dir / name);
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
 }
 
 TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
@@ -79,6 +98,30 @@ TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
     ASSERT_TRUE(WriteFileReplacing(dir / "new", "y"));
     ASSERT_EQ(::stat((dir / "new").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    // Never set-user-ID, set-group-ID or sticky; a symbolic link lends
+    // nothing of its target and is replaced, not written through.
+    WriteFile(dir / "tool", "binary");
+    ::chmod((dir / "tool").c_str(), 07755);
+    std::filesystem::create_symlink(dir / "tool", dir / "link");
+    for (const auto& [name, mode] : {std::pair{"tool", 0755u}, {"link", 0666u & ~mask}}) {
+        ASSERT_TRUE(WriteFileReplacing(dir / name, "converted")) << name;
+        ASSERT_EQ(::lstat((dir / name).c_str(), &info), 0);
+        EXPECT_TRUE(S_ISREG(info.st_mode)) << name;
+        EXPECT_EQ(info.st_mode & 07777, mode) << name;
+    }
+
+    // A file of another user replaced by root keeps its owner and group.
+    if (::geteuid() == 0) {
+        WriteFile(dir / "theirs", "old");
+        ASSERT_EQ(::chown((dir / "theirs").c_str(), 4321, 4322), 0);
+        ::chmod((dir / "theirs").c_str(), 0604);
+        ASSERT_TRUE(WriteFileReplacing(dir / "theirs", "new"));
+        ASSERT_EQ(::stat((dir / "theirs").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4322u);
+        EXPECT_EQ(info.st_mode & 07777, 0604u);
+    }
 }
 
 TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
@@ -110,10 +153,31 @@ TEST_F(TextFileTest, ReadOnlyTargetsAndMissingFoldersAreRefused) {
     EXPECT_FALSE(WriteFileReplacing(dir.Path().string(), "a folder is no file"));
 }
 
-TEST_F(TextFileTest, DiskFullIsReported) {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
-    EXPECT_FALSE(AppendToFile("/dev/full", "anything"));
+TEST_F(TextFileTest, AppendingRefusesAnythingButARegularFileWithoutWaiting) {
+    // A pipe without a reader (opening it would wait), one with a reader,
+    // a socket, devices and a folder are no log.
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir / "read pipe").c_str(), 0600), 0);
+    const int reader = ::open((dir / "read pipe").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = dir / "socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, socketPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const std::string& path :
+         {dir / "pipe", dir / "read pipe", socketPath, std::string("/dev/full"),
+          std::string("/dev/null"), dir.Path().string()}) {
+        EXPECT_FALSE(AppendToFile(path, "entry")) << path;
+        AppendFile file;
+        EXPECT_FALSE(file.Open(path)) << path;
+    }
+    char buffer[8];
+    EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "nothing went into the pipe";
+    ::close(reader);
+    ::close(sock);
 }
 
 TEST_F(TextFileTest, AppendingCreatesAndNeverTruncates) {
@@ -132,4 +196,27 @@ TEST(LineEnds, ConvertBothWays) {
     EXPECT_EQ(LfToCrlf("a\nb\n\n"), "a\r\nb\r\n\r\n");
     EXPECT_EQ(CrlfToLf("a\r\nb\r\r\n\r"), "a\nb\r\n\r");
     EXPECT_EQ(CrlfToLf(LfToCrlf("x\ny\n")), "x\ny\n");
+}
+
+TEST(ByteOrderMark, TextsWithAMarkAreReadAsTheirEncoding) {
+    const struct {
+        std::string raw, text;
+    } cases[] = {
+        {"plain \xE9:8c", "plain \xE9:8c"},                              // no mark: unchanged
+        {"\xEF\xBB\xBFT\xC3\xA9:8c", "T\xC3\xA9:8c"},                    // UTF-8: mark dropped
+        {std::string("\xFF\xFET\0:\0\xE9\0\r\0\n\0", 12), "T:\xE9\r\n"}, // UTF-16LE
+        {std::string("\xFE\xFF\0T\0:\0\xE9", 8), "T:\xE9"},              // UTF-16BE
+        {std::string("\xFF\xFE\0\0\x3B\x26", 6), std::string("\0?", 2)}, // U+0000, U+263B
+        {std::string("\xFF\xFE\x3D\xD8\x00\xDE"
+                     "x",
+                     7),
+         "??"},                                             // a surrogate pair, half a unit
+        {std::string("\xFE\xFF\xD8\x3D\x00\x41", 6), "?A"}, // a lone surrogate
+        {"\xFF\xFE", ""},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.raw;
+        platform::ReadByteOrderMark(text);
+        EXPECT_EQ(text, c.text) << ::testing::PrintToString(c.raw);
+    }
 }

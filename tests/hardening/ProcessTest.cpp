@@ -1,0 +1,311 @@
+// The programs as real processes: started with their standard streams
+// closed, interrupted by signals part-way through a batch, killed outright,
+// and eight at a time sharing both logs. Nothing finished is lost, no
+// temporary file stays behind an interruption, and every log entry is whole.
+
+#include "HardeningSupport.h"
+
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using hardening::FilesIn;
+using hardening::Untimed;
+using testsupport::kClosed;
+using testsupport::ReadFile;
+using testsupport::Start;
+using testsupport::TempDir;
+using testsupport::Wait;
+using testsupport::WriteFile;
+
+const std::string kEmsconv = EMSCONV_PATH;
+const std::string kMelody = "Tune:d=4,o=5,b=125:8c,8d#6,4.p,16g5,2a";
+
+std::string Picture() {
+    std::string data;
+    for (int i = 0; i < 252; ++i)
+        data += "0123456789ABCDEF"[(i * 7) % 16];
+    return data;
+}
+
+// count melody files m<i>.txt and picture files p<i>.txt in one folder.
+struct Inputs {
+    explicit Inputs(int count) {
+        for (int i = 0; i < count; ++i) {
+            melodies.push_back(folder / ("m" + std::to_string(i) + ".txt"));
+            pictures.push_back(folder / ("p" + std::to_string(i) + ".txt"));
+            WriteFile(melodies.back(), kMelody);
+            WriteFile(pictures.back(), Picture());
+        }
+    }
+    TempDir folder;
+    std::vector<std::string> melodies, pictures;
+};
+
+// "emsconv melody|picture" over files, writing into out with its log in logs.
+std::vector<std::string> Emsconv(bool picture, const std::vector<std::string>& files,
+                                 const std::string& out, const std::string& logs) {
+    std::vector<std::string> argv = {
+        kEmsconv, picture ? "picture" : "melody", "-o", out, "--log-dir", logs};
+    if (!picture)
+        argv.insert(argv.end(), {"--replace", "all"});
+    argv.insert(argv.end(), files.begin(), files.end());
+    return argv;
+}
+
+std::string LogOf(const TempDir& logs, bool picture) {
+    return logs / (picture ? "PictureConverter.log" : "MelodyConverter.log");
+}
+
+std::vector<std::string> Temporaries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const std::string& name : FilesIn(folder))
+        if (name.front() == '.')
+            names.push_back(name);
+    return names;
+}
+
+std::size_t CountOf(const std::string& text, const std::string& piece) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos;
+         at = text.find(piece, at + piece.size()))
+        ++count;
+    return count;
+}
+
+std::size_t FilesEndingIn(const std::string& folder, const std::string& ending) {
+    std::size_t count = 0;
+    for (const std::string& name : FilesIn(folder))
+        count += name.size() > ending.size() &&
+                 name.compare(name.size() - ending.size(), ending.size(), ending) == 0;
+    return count;
+}
+
+// Checks that the logs in logs hold only whole entries; returns how many
+// entries each holds (melody, picture).
+std::pair<std::size_t, std::size_t> WholeEntries(const std::string& logs) {
+    const std::string melody = Untimed(ReadFile(logs + "MelodyConverter.log"));
+    std::size_t melodies = 0;
+    for (std::size_t at = melody.find("<time>"); at != std::string::npos; ++melodies) {
+        const std::size_t next = melody.find("<time>", at + 1);
+        const std::string entry = melody.substr(at, next - at);
+        EXPECT_EQ(entry.rfind("<time>Converting: ", 0), 0u) << entry;
+        EXPECT_EQ(entry.find("Status: Success\r\n\r\n"), entry.size() - 19) << entry;
+        at = next;
+    }
+    EXPECT_EQ(melody.find("<time>"), melody.empty() ? std::string::npos : 0u);
+
+    const std::string picture = ReadFile(logs + "PictureConverter.log");
+    std::size_t pictures = 0;
+    for (std::size_t at = picture.find("Converting : "); at != std::string::npos; ++pictures) {
+        const std::size_t next = picture.find("Converting : ", at + 1);
+        const std::string entry = picture.substr(at, next - at);
+        // Time, report, 14 drawing rows, three line feeds.
+        EXPECT_EQ(CountOf(entry, "\r\n"), 2u + 13u + 3u) << entry;
+        EXPECT_EQ(entry.find("\r\n\r\n\r\n"), entry.size() - 6) << entry;
+        at = next;
+    }
+    EXPECT_EQ(picture.find("Converting : "), picture.empty() ? std::string::npos : 0u);
+    return {melodies, pictures};
+}
+
+// Once the log has an entry, stops the running program at random moments
+// until one finds a temporary file of its in out; true with the program
+// stopped then, false when it ended first.
+bool StopWithATemporaryInFlight(pid_t pid, const std::string& out, const std::string& log) {
+    std::mt19937 random(static_cast<unsigned>(pid));
+    std::error_code error;
+    while (std::filesystem::file_size(log, error) == 0 || error) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            ADD_FAILURE() << "the program ended without a log entry";
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 400));
+        if (::kill(pid, SIGSTOP) != 0)
+            return false;
+        int status = 0;
+        if (::waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) {
+            ADD_FAILURE() << "the program ended before a temporary file was seen";
+            return false;
+        }
+        if (!Temporaries(out).empty())
+            return true;
+        ::kill(pid, SIGCONT);
+    }
+}
+
+TEST(Processes, InterruptionsRemoveTheTemporaryFileInFlightAndKeepEveryFinishedEntry) {
+    const Inputs inputs(1500);
+    for (const auto& [signal, picture] : {std::pair{SIGINT, false},
+                                          {SIGTERM, false},
+                                          {SIGHUP, false},
+                                          {SIGINT, true},
+                                          {SIGTERM, true},
+                                          {SIGHUP, true}}) {
+        SCOPED_TRACE(std::string(picture ? "picture, " : "melody, ") + ::strsignal(signal));
+        TempDir out, logs;
+        const auto pid = Start(Emsconv(picture, picture ? inputs.pictures : inputs.melodies,
+                                       out.Folder(), logs.Folder()),
+                               {"/dev/null", "/dev/null", "/dev/null"});
+        ASSERT_TRUE(pid);
+        if (!StopWithATemporaryInFlight(*pid, out.Folder(), LogOf(logs, picture)))
+            continue;
+        ::kill(*pid, signal);
+        ::kill(*pid, SIGCONT);
+        EXPECT_EQ(Wait(pid), 128 + signal);
+
+        EXPECT_EQ(Temporaries(out.Folder()), std::vector<std::string>{});
+        // Every file done has its entry; at most the one in hand when the
+        // signal came was written without it.
+        const auto [melodies, pictures] = WholeEntries(logs.Folder());
+        const std::size_t done = FilesEndingIn(out.Folder(), picture ? ".lgo" : ".hx1");
+        const std::size_t entries = picture ? pictures : melodies;
+        EXPECT_GT(entries, 0u);
+        EXPECT_TRUE(done == entries || done == entries + 1) << done << " files, " << entries;
+        if (!picture) {
+            const std::size_t started = FilesEndingIn(out.Folder(), ".em1");
+            EXPECT_TRUE(started == done || started == done + 1) << started << " and " << done;
+        }
+    }
+}
+
+TEST(Processes, AKilledBatchLeavesOneTemporaryAndTheNextRunRemovesNothingElse) {
+    const Inputs inputs(1500);
+    for (const bool picture : {false, true}) {
+        SCOPED_TRACE(picture ? "picture" : "melody");
+        TempDir out, logs;
+        const std::vector<std::string> argv = Emsconv(
+            picture, picture ? inputs.pictures : inputs.melodies, out.Folder(), logs.Folder());
+        const auto pid = Start(argv, {"/dev/null", "/dev/null", "/dev/null"});
+        ASSERT_TRUE(pid);
+        if (!StopWithATemporaryInFlight(*pid, out.Folder(), LogOf(logs, picture)))
+            continue;
+        ::kill(*pid, SIGKILL);
+        EXPECT_EQ(Wait(pid), -1);
+        EXPECT_EQ(Temporaries(out.Folder()).size(), 1u);
+        const std::vector<std::string> before = FilesIn(out.Folder());
+
+        EXPECT_EQ(Wait(Start(argv, {"/dev/null", "/dev/null", "/dev/null"})), 0);
+        const std::vector<std::string> after = FilesIn(out.Folder());
+        for (const std::string& name : before)
+            EXPECT_TRUE(std::binary_search(after.begin(), after.end(), name)) << name << " went";
+        EXPECT_EQ(after.size(), inputs.melodies.size() * (picture ? 1 : 2) + 1);
+    }
+}
+
+TEST(Processes, EightSharingBothLogsKeepEveryEntryWhole) {
+    constexpr int kProcesses = 8, kRounds = 50;
+    const Inputs inputs(2 * kProcesses);
+    TempDir logs;
+    std::vector<std::unique_ptr<TempDir>> outs;
+    std::vector<std::optional<pid_t>> workers;
+    for (int p = 0; p < kProcesses; ++p) {
+        outs.push_back(std::make_unique<TempDir>());
+        // Each worker converts its two melodies and its two pictures, round after round.
+        const std::vector<std::string> melody =
+            Emsconv(false, {inputs.melodies[2 * p], inputs.melodies[2 * p + 1]}, outs[p]->Folder(),
+                    logs.Folder());
+        const std::vector<std::string> picture =
+            Emsconv(true, {inputs.pictures[2 * p], inputs.pictures[2 * p + 1]}, outs[p]->Folder(),
+                    logs.Folder());
+        std::string script = "i=0; while [ $i -lt " + std::to_string(kRounds) + " ]; do";
+        for (const auto* argv : {&melody, &picture}) {
+            for (const std::string& arg : *argv)
+                script += " '" + arg + "'";
+            script += " || exit 1;";
+        }
+        script += " i=$((i+1)); done";
+        workers.push_back(
+            Start({"/bin/sh", "-c", script}, {"/dev/null", "/dev/null", "/dev/null"}));
+    }
+    for (const auto& worker : workers)
+        EXPECT_EQ(Wait(worker), 0);
+    const auto [melodies, pictures] = WholeEntries(logs.Folder());
+    EXPECT_EQ(melodies, std::size_t{2 * kProcesses * kRounds});
+    EXPECT_EQ(pictures, std::size_t{2 * kProcesses * kRounds});
+}
+
+// Where descriptor fd of a running process leads.
+std::string DescriptorTarget(pid_t pid, int fd) {
+    std::error_code error;
+    const auto target = std::filesystem::read_symlink(
+        "/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd), error);
+    return error ? "(closed)" : target.string();
+}
+
+TEST(Processes, StandardStreamsClosedAtStartAreOpenedOnDevNullBeforeAnythingElse) {
+    TempDir in, out, logs;
+    WriteFile(in / "a.txt", kMelody);
+    WriteFile(in / "b.txt", Picture());
+
+    // Started with standard error closed, a picture batch never writes its
+    // messages into its log.
+    EXPECT_EQ(Wait(Start(Emsconv(true, {in / "b.txt"}, out.Folder(), logs.Folder()),
+                         {"/dev/null", "/dev/null", kClosed})),
+              0);
+    EXPECT_EQ(ReadFile(logs / "PictureConverter.log").find("ZEV Urur Orarodude"),
+              std::string::npos);
+
+    // Programs held while they run: at the replace question, waiting for the
+    // registry's lock, showing the main dialog.
+    WriteFile(out / "a.em1", "old");
+    const std::string question = in / "answers";
+    ASSERT_EQ(::mkfifo(question.c_str(), 0600), 0);
+    const int answers = ::open(question.c_str(), O_RDWR);
+    TempDir registry;
+    ::setenv("QUILLMERE_REGISTRY", (registry / "registry.reg").c_str(), 1);
+    const int lock = ::open((registry / "registry.reg.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    struct Held {
+        std::vector<std::string> argv;
+        testsupport::Streams streams;
+    };
+    std::vector<Held> programs = {
+        {{kEmsconv, "melody", "--replace", "ask", "-o", out.Folder(), "--log-dir", logs.Folder(),
+          in / "a.txt"},
+         {question, kClosed, kClosed}},
+        {{REGSVR_TOOL, PELLUMO_MODULE}, {kClosed, kClosed, kClosed}},
+    };
+#ifdef QUILLMERE_PATH
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    programs.push_back({{QUILLMERE_PATH}, {kClosed, kClosed, kClosed}});
+#endif
+    for (const Held& program : programs) {
+        SCOPED_TRACE(program.argv[0]);
+        const auto pid = Start(program.argv, program.streams);
+        ASSERT_TRUE(pid);
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        for (int fd = program.streams.in == kClosed ? 0 : 1; fd < 3; ++fd) {
+            EXPECT_EQ(DescriptorTarget(*pid, fd), "/dev/null") << "descriptor " << fd;
+        }
+        ::kill(*pid, SIGTERM);
+        Wait(pid);
+    }
+    ::close(lock);
+    ::close(answers);
+    ::unsetenv("QUILLMERE_REGISTRY");
+}
+
+} // namespace
