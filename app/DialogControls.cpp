@@ -6,9 +6,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QVariant>
+#include <limits>
 
 namespace app {
 
@@ -34,6 +36,12 @@ QLabel* WrappedText(const char* text, QWidget* parent) {
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QLineEdit* PathField(int id, QWidget* parent) {
+    auto* field = Tag(new QLineEdit(parent), id);
+    field->setMaxLength(std::numeric_limits<int>::max());
+    return field;
 }
 
 QPushButton* DialogButton(const char* text, int id, QWidget* parent) {

@@ -11,6 +11,7 @@
 class QDialog;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
@@ -35,6 +36,10 @@ QIcon Icon(int id);
 
 // A static text that wraps over as many lines as it needs.
 QLabel* WrappedText(const char* text, QWidget* parent);
+
+// A single-line path field numbered id with no length limit: a list of
+// thousands of paths is never cut.
+QLineEdit* PathField(int id, QWidget* parent);
 
 // A push button numbered id that never becomes the default button.
 QPushButton* DialogButton(const char* text, int id, QWidget* parent);

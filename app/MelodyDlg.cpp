@@ -24,8 +24,8 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Melody Converter"));
 
-    m_editRtxFiles = Tag(new QLineEdit(this), IDC_MELODY_RTX_FILES);
-    m_editOutputDir = Tag(new QLineEdit(this), IDC_MELODY_OUTPUT_DIR);
+    m_editRtxFiles = PathField(IDC_MELODY_RTX_FILES, this);
+    m_editOutputDir = PathField(IDC_MELODY_OUTPUT_DIR, this);
     m_checkHeader = Tag(new QCheckBox(QStringLiteral("Include header information."), this),
                         IDC_MELODY_CHECK_HEADER);
     m_checkTarget1 = Tag(new QCheckBox(QStringLiteral("(1) Corvane Arden 3, Corvane Arden 5, "

@@ -21,8 +21,8 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Picture Converter"));
 
-    m_editLogoFiles = Tag(new QLineEdit(this), IDC_PICTURE_LOGO_FILES);
-    m_editOutputDir = Tag(new QLineEdit(this), IDC_PICTURE_OUTPUT_DIR);
+    m_editLogoFiles = PathField(IDC_PICTURE_LOGO_FILES, this);
+    m_editOutputDir = PathField(IDC_PICTURE_OUTPUT_DIR, this);
     auto* browseInput = DialogButton("Browse", IDC_PICTURE_BROWSE_INPUT, this);
     auto* browseOutput = DialogButton("Browse", IDC_PICTURE_BROWSE_OUTPUT, this);
     auto* convert = DialogButton("Convert", IDC_PICTURE_CONVERT, this);

@@ -199,6 +199,34 @@ TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
     EXPECT_EQ(ReadFile(work / "out/tune.em1"), "old");
 }
 
+TEST_F(MelodyDlgTest, AListOf200000CharactersConvertsEveryFile) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    const std::string stem(180, 'n'); // long names: fewer files make the long list
+    std::string list;
+    int count = 0;
+    for (; list.size() < 200000; ++count) {
+        const std::string path = work / (stem + std::to_string(count) + ".txt");
+        WriteFile(path, "Tune:d=4,o=5,b=125:c\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work / "out");
+    Press(IDC_MELODY_CONVERT);
+
+    ASSERT_EQ(dlg->m_strRtxFiles.size(), list.size()); // nothing cut
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(std::filesystem::exists(work / ("out/" + stem + std::to_string(i) + ".hx1")))
+            << i;
+    const std::string log = ReadFile(program / "MelodyConverter.log");
+    int entries = 0;
+    for (std::size_t at = log.find("Status: Success"); at != std::string::npos;
+         at = log.find("Status: Success", at + 1))
+        ++entries;
+    EXPECT_EQ(entries, count);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+}
+
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
     Press(IDC_MELODY_HELP);
     ASSERT_EQ(fakes.messages.size(), 1u);
