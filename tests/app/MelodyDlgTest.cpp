@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -21,6 +22,13 @@ using testsupport::TempDir;
 using testsupport::WriteFile;
 
 namespace {
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
 
 class MelodyDlgTest : public ::testing::Test {
 protected:
@@ -218,13 +226,85 @@ TEST_F(MelodyDlgTest, AListOf200000CharactersConvertsEveryFile) {
     for (int i = 0; i < count; ++i)
         ASSERT_TRUE(std::filesystem::exists(work / ("out/" + stem + std::to_string(i) + ".hx1")))
             << i;
-    const std::string log = ReadFile(program / "MelodyConverter.log");
-    int entries = 0;
-    for (std::size_t at = log.find("Status: Success"); at != std::string::npos;
-         at = log.find("Status: Success", at + 1))
-        ++entries;
-    EXPECT_EQ(entries, count);
+    EXPECT_EQ(Occurrences(ReadFile(program / "MelodyConverter.log"), "Status: Success"), count);
     EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+}
+
+TEST_F(MelodyDlgTest, StopEndsALongBatchAfterTheFileInHandWithItsLogWritten) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    constexpr int kFiles = 5000;
+    std::string list;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        WriteFile(path, "Tune:d=4,o=5,b=125:c,d\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work / "out");
+    Check(IDC_MELODY_TARGET2)->click();
+    dlg->m_nProgressDelayMs = 0;
+
+    // The user watches the progress window and presses Stop; the dialog
+    // stays live meanwhile, which is what lets this timer run at all.
+    QString shown;
+    QTimer user;
+    user.callOnTimeout([&] {
+        auto* stop = Control<QPushButton>(dlg, IDC_PROGRESS_STOP);
+        const QString count = stop ? Control<QLabel>(dlg, IDC_PROGRESS_COUNT)->text() : QString();
+        if (stop == nullptr || !stop->isVisible() || !count.startsWith("Converting file"))
+            return;
+        shown = count;
+        EXPECT_FALSE(Control<QPushButton>(dlg, IDC_MELODY_CONVERT)->isEnabled());
+        stop->click();
+        user.stop();
+    });
+    user.start(1);
+    Press(IDC_MELODY_CONVERT);
+    EXPECT_TRUE(shown.endsWith(" of 5000")) << shown.toStdString();
+
+    // Every file begun was finished for both targets, in list order, and
+    // logged; nothing after it was touched.
+    const std::string log = ReadFile(program / "MelodyConverter.log");
+    std::vector<std::string> logged;
+    for (std::size_t at = log.find("Converting: "); at != std::string::npos;
+         at = log.find("Converting: ", at + 1))
+        logged.push_back(log.substr(at + 12, log.find("Status: Success\r\n\r\n", at) - at - 12));
+    const int done = int(logged.size() / 2);
+    EXPECT_GT(done, 0);
+    EXPECT_LT(done, kFiles);
+    ASSERT_EQ(logged.size() % 2, 0u);
+    for (int i = 0; i < done; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        ASSERT_EQ(logged[2 * i], path);
+        ASSERT_EQ(logged[2 * i + 1], path);
+    }
+    int outputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(work / "out"))
+        outputs += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(outputs, 4 * done);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    EXPECT_TRUE(Control<QPushButton>(dlg, IDC_MELODY_CONVERT)->isEnabled());
+    EXPECT_EQ(Control<QPushButton>(dlg, IDC_PROGRESS_STOP), nullptr); // the window is gone
+}
+
+TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
+    const TempDir work;
+    std::string list;
+    for (int i = 0; i < 500; ++i) {
+        WriteFile(work / ("t" + std::to_string(i) + ".txt"), "Tune::c\n");
+        list += (list.empty() ? "" : ",") + (work / ("t" + std::to_string(i) + ".txt"));
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work.Folder());
+    dlg->show();
+    QTimer::singleShot(0, dlg, [this] { QTest::keyClick(dlg, Qt::Key_Escape); });
+    Press(IDC_MELODY_CONVERT);
+    ASSERT_FALSE(dlg.isNull()); // not while the batch ran
+    EXPECT_LT(Occurrences(ReadFile(program / "MelodyConverter.log"), "Converting: "), 500);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(dlg.isNull());
 }
 
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
