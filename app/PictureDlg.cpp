@@ -10,12 +10,32 @@
 #include "platform/ProgramPath.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace app;
+
+namespace {
+
+// The wait cursor over the program while the component converts.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+bool ConvertWithBusyCursor(const std::string& logoFiles, const std::string& outputDir,
+                           const std::string& programFolder) {
+    const BusyCursor busy;
+    return RunLogoConverter(logoFiles, outputDir, programFolder);
+}
+
+} // namespace
 
 CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -118,7 +138,7 @@ void CPictureDlg::OnConvert() {
         return;
     }
     m_strOutputDir = WithFolderSlash(m_strOutputDir);
-    if (!RunLogoConverter(m_strLogoFiles, m_strOutputDir, programFolder))
+    if (!ConvertWithBusyCursor(m_strLogoFiles, m_strOutputDir, programFolder))
         ShowMessageBox(this, "Internal error: Could not create Logo Converter object.", kAppName);
 }
 

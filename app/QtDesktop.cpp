@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,14 @@ public:
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                         QString::fromStdString(text), QMessageBox::Ok, owner);
         box.setTextFormat(Qt::PlainText);
+        // A message shown during a busy spell (a picture conversion) gets
+        // the ordinary pointer for its OK button.
+        const bool busy = QGuiApplication::overrideCursor() != nullptr;
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
         box.exec();
+        if (busy)
+            QGuiApplication::restoreOverrideCursor();
     }
 };
 

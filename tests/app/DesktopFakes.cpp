@@ -1,6 +1,7 @@
 #include "DesktopFakes.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -26,7 +27,8 @@ std::vector<std::string> DesktopFakes::MessageTexts() const {
 }
 
 void DesktopFakes::Show(QWidget* owner, const std::string& text, const std::string& caption) {
-    messages.push_back({owner, text, caption});
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    messages.push_back({owner, text, caption, cursor && cursor->shape() == Qt::WaitCursor});
 }
 
 std::optional<std::vector<std::string>> DesktopFakes::ChooseFilesToOpen(QWidget*) {

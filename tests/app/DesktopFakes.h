@@ -18,6 +18,7 @@ struct ShownMessage {
     QWidget* owner;
     std::string text;
     std::string caption;
+    bool busyCursor; // shown while the wait cursor was up
 };
 
 struct SaveRequest {

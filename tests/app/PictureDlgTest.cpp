@@ -4,6 +4,7 @@
 #include "app/Resources.h"
 #include "support/TempDir.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -152,6 +153,7 @@ TEST_F(PictureDlgTest, UnregisteredComponentGivesTheInternalError) {
     EXPECT_EQ(fakes.messages[0].text, "Internal error: Could not create Logo Converter object.");
     EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
     EXPECT_EQ(dlg->m_strOutputDir, "/out/");
+    EXPECT_FALSE(fakes.messages[0].busyCursor);
     EXPECT_TRUE(Control<QPushButton>(dlg, IDC_PICTURE_CONVERT)->isEnabled());
 }
 
@@ -173,6 +175,8 @@ TEST_F(PictureDlgTest, ConvertCreatesTheRegisteredComponentAndWritesThePictures)
     ASSERT_FALSE(fakes.messages.empty());
     EXPECT_EQ(fakes.messages.back().text, "Conversion completed!");
     EXPECT_EQ(fakes.messages.back().owner, nullptr); // the component's own box
+    EXPECT_TRUE(fakes.messages.back().busyCursor);   // shown during the component call
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // Each click creates its own object again.
     const std::size_t shown = fakes.messages.size();
