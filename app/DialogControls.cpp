@@ -46,8 +46,17 @@ QLineEdit* PathField(int id, QWidget* parent) {
 
 QPushButton* DialogButton(const char* text, int id, QWidget* parent) {
     auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true);
     return button;
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {

@@ -41,8 +41,12 @@ QLabel* WrappedText(const char* text, QWidget* parent);
 // thousands of paths is never cut.
 QLineEdit* PathField(int id, QWidget* parent);
 
-// A push button numbered id that never becomes the default button.
+// A push button numbered id. Enter presses it while it has the focus;
+// elsewhere Enter presses the dialog's default button, if it has one.
 QPushButton* DialogButton(const char* text, int id, QWidget* parent);
+
+// Tab visits the widgets in the order given.
+void ChainTabOrder(std::initializer_list<QWidget*> widgets);
 
 // The buttons right-aligned in one row.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);

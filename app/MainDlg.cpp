@@ -13,6 +13,7 @@
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -25,12 +26,6 @@ namespace {
 // String 101, the window menu's About entry.
 constexpr char kAboutEntry[] = "&About Quillmere...";
 
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
@@ -41,10 +36,10 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     auto* banner = new QLabel(this);
     banner->setPixmap(Picture(IDB_BANNER));
     banner->setFixedSize(400, 80);
-    auto* melodies = Button("Melodies", IDC_MELODIES, this);
-    auto* pictures = Button("Pictures", IDC_PICTURES, this);
-    auto* about = Button("About...", IDC_ABOUT, this);
-    auto* close = Button("Close", IDC_CLOSE, this);
+    auto* melodies = DialogButton("Melodies", IDC_MELODIES, this);
+    auto* pictures = DialogButton("Pictures", IDC_PICTURES, this);
+    auto* about = DialogButton("About...", IDC_ABOUT, this);
+    auto* close = DialogButton("Close", IDC_CLOSE, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(banner, 0, Qt::AlignHCenter);
@@ -90,6 +85,18 @@ void CMainDlg::OnInitDialog() {
 
 void CMainDlg::contextMenuEvent(QContextMenuEvent* event) {
     m_systemMenu->popup(event->globalPos());
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // At the top left corner of the window, where the window menu belongs.
+    m_systemMenu->popup(mapToGlobal(QPoint(0, 0)));
+    event->accept();
 }
 
 void CMainDlg::OnSysCommand(unsigned id) {

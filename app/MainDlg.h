@@ -38,6 +38,8 @@ protected:
     virtual CPictureDlg* NewPictureDlg();
 
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Shift+F10 and the Menu key open the window menu too.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();

@@ -69,6 +69,9 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     layout->addWidget(m_checkTarget1);
     layout->addWidget(m_checkTarget2);
     layout->addLayout(ButtonRow({m_convert, cancel, help}));
+    m_convert->setDefault(true); // Enter in a field converts
+    ChainTabOrder({m_editRtxFiles, browseInput, m_editOutputDir, browseOutput, m_checkHeader,
+                   m_checkTarget1, m_checkTarget2, m_convert, cancel, help});
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editRtxFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);

@@ -68,6 +68,9 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     fields->addWidget(browseOutput, 4, 1);
     layout->addLayout(fields);
     layout->addLayout(ButtonRow({convert, cancel, help}));
+    convert->setDefault(true); // Enter in a field converts
+    ChainTabOrder({m_editLogoFiles, browseInput, m_editOutputDir, browseOutput, convert, cancel,
+                   help});
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editLogoFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);

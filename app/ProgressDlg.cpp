@@ -27,7 +27,7 @@ CProgressDlg::CProgressDlg(QWidget* owner, std::function<void()> onStop)
     m_name->setFixedWidth(kNameWidth);
     m_bar = new QProgressBar(this);
     m_bar->setTextVisible(false);
-    m_stop = Tag(new QPushButton(QStringLiteral("Stop"), this), IDC_PROGRESS_STOP);
+    m_stop = DialogButton("Stop", IDC_PROGRESS_STOP, this);
     m_stop->setDefault(true);
 
     auto* layout = new QVBoxLayout(this);

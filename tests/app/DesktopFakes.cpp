@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <utility>
@@ -86,6 +87,22 @@ ModalAnswerer::ModalAnswerer(std::function<void(QWidget*)> answer) : m_poller(ne
 ModalAnswerer::~ModalAnswerer() {
     qApp->removeEventFilter(m_poller);
     delete m_poller;
+}
+
+std::vector<int> TabOrder(QWidget* window, QWidget* first, int count) {
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return {};
+    first->setFocus(Qt::TabFocusReason);
+    std::vector<int> ids;
+    for (int i = 0; i <= count; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        ids.push_back(focused ? focused->property("controlId").toInt() : -1);
+        if (i < count && focused != nullptr)
+            QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    return ids;
 }
 
 void FlushDeferredDeletes() {

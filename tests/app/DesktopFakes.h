@@ -78,6 +78,11 @@ private:
     int m_answered = 0;
 };
 
+// Shows and activates window, puts the focus on first and presses Tab
+// count times: the control numbers focused, first included (0 for a
+// widget without one).
+std::vector<int> TabOrder(QWidget* window, QWidget* first, int count);
+
 // Runs deferred deletions, so that a dialog closed with WA_DeleteOnClose is gone.
 void FlushDeferredDeletes();
 

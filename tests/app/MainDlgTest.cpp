@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <new>
@@ -127,6 +128,23 @@ TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
         Control<QPushButton>(&dlg, IDC_ABOUT)->click();
     }
     EXPECT_EQ(opened, (std::vector<std::string>{"about", "about", "info"}));
+
+    // From the keyboard: Tab through the buttons, Enter presses the focused
+    // one, Shift+F10 and the Menu key open the window menu.
+    EXPECT_EQ(apptest::TabOrder(&dlg, Control<QWidget>(&dlg, IDC_MELODIES), 4),
+              (std::vector<int>{IDC_MELODIES, IDC_PICTURES, IDC_ABOUT, IDC_CLOSE, IDC_MELODIES}));
+    {
+        const ModalAnswerer answerer([](QWidget* modal) { modal->close(); });
+        Control<QWidget>(&dlg, IDC_ABOUT)->setFocus();
+        QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(answerer.Answered(), 1);
+    }
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, {Qt::Key_Menu, Qt::NoModifier}}) {
+        QTest::keyClick(dlg.focusWidget(), key, modifiers);
+        EXPECT_TRUE(dlg.SystemMenu()->isVisible()) << key;
+        dlg.SystemMenu()->hide();
+    }
 }
 
 TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {

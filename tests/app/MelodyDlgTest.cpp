@@ -4,6 +4,7 @@
 #include "app/Resources.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -305,6 +306,29 @@ TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
     EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
     apptest::FlushDeferredDeletes();
     EXPECT_TRUE(dlg.isNull());
+}
+
+TEST_F(MelodyDlgTest, TabFollowsTheControlsAndEnterPressesTheFocusedButtonOrConvert) {
+    EXPECT_EQ(
+        apptest::TabOrder(dlg, Edit(IDC_MELODY_RTX_FILES), 10),
+        (std::vector<int>{IDC_MELODY_RTX_FILES, IDC_MELODY_BROWSE_INPUT, IDC_MELODY_OUTPUT_DIR,
+                          IDC_MELODY_BROWSE_OUTPUT, IDC_MELODY_CHECK_HEADER, IDC_MELODY_TARGET1,
+                          IDC_MELODY_TARGET2, IDC_MELODY_CONVERT, IDCANCEL, IDC_MELODY_HELP,
+                          IDC_MELODY_RTX_FILES}));
+
+    fakes.openAnswers = {std::vector<std::string>{"/in/a.txt"}};
+    Control<QPushButton>(dlg, IDC_MELODY_BROWSE_INPUT)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt");
+
+    // Enter in either field presses Convert, which asks for the folder.
+    for (int field : {IDC_MELODY_RTX_FILES, IDC_MELODY_OUTPUT_DIR}) {
+        Edit(field)->setFocus();
+        QTest::keyClick(Edit(field), Qt::Key_Return);
+    }
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>(
+                  2, "Please specify a valid file location to save the generated file to."));
 }
 
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {

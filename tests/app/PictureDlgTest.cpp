@@ -107,6 +107,11 @@ TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
                                       {IDC_PICTURE_CANCEL, "Cancel"},
                                       {IDC_PICTURE_HELP, "Help"}})
         EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+    EXPECT_EQ(
+        apptest::TabOrder(dlg, Edit(IDC_PICTURE_LOGO_FILES), 7),
+        (std::vector<int>{IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
+                          IDC_PICTURE_BROWSE_OUTPUT, IDC_PICTURE_CONVERT, IDC_PICTURE_CANCEL,
+                          IDC_PICTURE_HELP, IDC_PICTURE_LOGO_FILES}));
 }
 
 TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
