@@ -67,6 +67,18 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
     return row;
 }
 
+void GrowOnlyInWidth(QDialog* dialog) {
+    QLayout* layout = dialog->layout();
+    layout->activate();
+    const int width = qMax(dialog->sizeHint().width(), layout->minimumSize().width());
+    // Wrapped texts need the most height at the narrowest width.
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : dialog->sizeHint().height();
+    dialog->setMinimumSize(width, height);
+    dialog->setMaximumHeight(height);
+    dialog->resize(width, height);
+}
+
 bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate) {
     if (templateId != ownTemplate)
         return false;

@@ -51,6 +51,11 @@ void ChainTabOrder(std::initializer_list<QWidget*> widgets);
 // The buttons right-aligned in one row.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 
+// Makes the dialog's natural size its minimum and lets it grow only in
+// width, so that no control is ever squeezed or cut. Call once its layout
+// is complete.
+void GrowOnlyInWidth(QDialog* dialog);
+
 // Gives a converter dialog its owner window, when templateId is the
 // dialog's own template; false otherwise.
 bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate);

@@ -12,6 +12,7 @@
 #include "app/SystemCommand.h"
 
 #include <QContextMenuEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,19 +34,22 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
-    auto* banner = new QLabel(this);
+    // The controls stay together at their natural size, centred however
+    // large the window is made (maximised, for one).
+    auto* content = new QWidget(this);
+    auto* banner = new QLabel(content);
     banner->setPixmap(Picture(IDB_BANNER));
     banner->setFixedSize(400, 80);
-    auto* melodies = DialogButton("Melodies", IDC_MELODIES, this);
-    auto* pictures = DialogButton("Pictures", IDC_PICTURES, this);
-    auto* about = DialogButton("About...", IDC_ABOUT, this);
-    auto* close = DialogButton("Close", IDC_CLOSE, this);
+    auto* melodies = DialogButton("Melodies", IDC_MELODIES, content);
+    auto* pictures = DialogButton("Pictures", IDC_PICTURES, content);
+    auto* about = DialogButton("About...", IDC_ABOUT, content);
+    auto* close = DialogButton("Close", IDC_CLOSE, content);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(banner, 0, Qt::AlignHCenter);
     layout->addWidget(WrappedText("Welcome to the Corvane EMS Converter. Please select the type of "
                                   "file you would like to convert.",
-                                  this));
+                                  content));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(melodies);
     buttons->addWidget(pictures);
@@ -53,6 +57,13 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     buttons->addWidget(about);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+    layout->activate();
+    const int width = content->sizeHint().width();
+    content->setFixedSize(width, layout->totalHeightForWidth(width));
+
+    auto* centre = new QGridLayout(this);
+    centre->setContentsMargins(0, 0, 0, 0);
+    centre->addWidget(content, 0, 0, Qt::AlignCenter);
 
     connect(melodies, &QPushButton::clicked, this, [this] { OnMelodies(); });
     connect(pictures, &QPushButton::clicked, this, [this] { OnPictures(); });

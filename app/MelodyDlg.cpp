@@ -68,6 +68,7 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
                                   this));
     layout->addWidget(m_checkTarget1);
     layout->addWidget(m_checkTarget2);
+    layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({m_convert, cancel, help}));
     m_convert->setDefault(true); // Enter in a field converts
     ChainTabOrder({m_editRtxFiles, browseInput, m_editOutputDir, browseOutput, m_checkHeader,
@@ -75,6 +76,8 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editRtxFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
+
+    GrowOnlyInWidth(this);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });

@@ -67,13 +67,16 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     fields->addWidget(m_editOutputDir, 4, 0);
     fields->addWidget(browseOutput, 4, 1);
     layout->addLayout(fields);
+    layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({convert, cancel, help}));
     convert->setDefault(true); // Enter in a field converts
-    ChainTabOrder({m_editLogoFiles, browseInput, m_editOutputDir, browseOutput, convert, cancel,
-                   help});
+    ChainTabOrder(
+        {m_editLogoFiles, browseInput, m_editOutputDir, browseOutput, convert, cancel, help});
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editLogoFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
+
+    GrowOnlyInWidth(this);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });

@@ -10,6 +10,7 @@
 #include "app/SystemCommand.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -41,6 +42,35 @@ template <typename T> QList<T*> Converters(const CMainDlg& main) {
         if (auto* dlg = dynamic_cast<T*>(child))
             found << dlg;
     return found;
+}
+
+// The visible controls of a window, and where they are within it.
+std::vector<std::pair<QWidget*, QRect>> Controls(QWidget* window) {
+    std::vector<std::pair<QWidget*, QRect>> controls;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (child->isVisible() && !child->isWindow() && child->findChildren<QWidget*>().isEmpty())
+            controls.emplace_back(child, QRect(child->mapTo(window, QPoint(0, 0)), child->size()));
+    return controls;
+}
+
+// Every control is inside the window, apart from the others and, if it is a
+// wrapped text, tall enough for all its lines.
+void ExpectRoomForEveryControl(QWidget* window) {
+    QApplication::processEvents();
+    const auto controls = Controls(window);
+    ASSERT_FALSE(controls.empty());
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const auto& [widget, rect] = controls[i];
+        EXPECT_TRUE(window->rect().contains(rect)) << widget->metaObject()->className();
+        if (auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap()) {
+            EXPECT_GE(rect.height(), label->heightForWidth(rect.width()))
+                << label->text().toStdString();
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(rect.intersects(controls[j].second))
+                << widget->metaObject()->className() << " and "
+                << controls[j].first->metaObject()->className();
+    }
 }
 
 class FailingMelodyDlg : public CMelodyDlg {
@@ -165,6 +195,38 @@ TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
     Control<QAbstractButton>(melodies[0], IDC_MELODY_TARGET2)->click();
     EXPECT_EQ(melodies[0]->m_bTarget2, 1);
     EXPECT_EQ(melodies[1]->m_bTarget2, 0);
+}
+
+TEST(MainDlg, EveryDialogSizeShowsEveryControlWhole) {
+    CMainDlg main;
+    main.show();
+    ExpectRoomForEveryControl(&main);
+    const QSize natural = main.size();
+    EXPECT_EQ(main.minimumSize(), natural);
+    // Larger (as when maximised): the controls stay together, centred.
+    main.resize(natural + QSize(600, 400));
+    ExpectRoomForEveryControl(&main);
+    QRect bounds;
+    for (const auto& control : Controls(&main))
+        bounds |= control.second;
+    EXPECT_NEAR(bounds.center().x(), main.rect().center().x(), 1);
+    EXPECT_NEAR(bounds.center().y(), main.rect().center().y(), 1);
+    EXPECT_LT(bounds.width(), natural.width());
+
+    // The converter dialogs: their natural size is the least, and they grow
+    // only in width.
+    main.OnMelodies();
+    main.OnPictures();
+    for (QDialog* converter : {static_cast<QDialog*>(Converters<CMelodyDlg>(main).value(0)),
+                               static_cast<QDialog*>(Converters<CPictureDlg>(main).value(0))}) {
+        ASSERT_NE(converter, nullptr);
+        EXPECT_EQ(converter->minimumSize(), converter->size());
+        EXPECT_EQ(converter->maximumHeight(), converter->height());
+        EXPECT_GT(converter->maximumWidth(), converter->width());
+        ExpectRoomForEveryControl(converter);
+        converter->resize(converter->size() + QSize(500, 0));
+        ExpectRoomForEveryControl(converter);
+    }
 }
 
 TEST(MainDlg, ConverterDialogFailuresAreReported) {
