@@ -10,6 +10,7 @@
 #include "app/ProductInfoDlg.h"
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
+#include "app/WindowPlacement.h"
 
 #include <QContextMenuEvent>
 #include <QGridLayout>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -141,8 +143,20 @@ CPictureDlg* CMainDlg::NewPictureDlg() {
     return new CPictureDlg;
 }
 
+void CMainDlg::PlaceBeside(QDialog* dlg) const {
+    if (!isVisible() || screen() == nullptr)
+        return;
+    int open = 0;
+    for (const QDialog* other : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        open += other != dlg && other->isVisible() ? 1 : 0;
+    const QSize frameMargins = frameGeometry().size() - size();
+    dlg->move(BesideOwner(frameGeometry(), dlg->size() + frameMargins,
+                          screen()->availableGeometry(), open));
+}
+
 template <typename Dlg> void CMainDlg::OpenConverter(Dlg* dlg, int templateId) {
     if (dlg->CreateModeless(this, templateId)) {
+        PlaceBeside(dlg);
         dlg->show();
         dlg->setEnabled(true);
     } else {

@@ -43,6 +43,8 @@ protected:
 
 private:
     void OnInitDialog();
+    // Moves a new converter dialog beside this one (or cascades it).
+    void PlaceBeside(QDialog* dlg) const;
     // Creates, shows and enables a new converter dialog owned by this one.
     template <typename Dlg> void OpenConverter(Dlg* dlg, int templateId);
 

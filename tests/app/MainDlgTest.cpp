@@ -8,6 +8,7 @@
 #include "app/ProductInfoDlg.h"
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
+#include "app/WindowPlacement.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -177,8 +178,28 @@ TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
     }
 }
 
+TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize frame(540, 360);
+    const struct {
+        QRect owner, available;
+        int index;
+        QPoint expected;
+    } cases[] = {{{100, 100, 420, 180}, screen, 0, {528, 100}},      // right
+                 {{100, 100, 420, 180}, screen, 1, {560, 132}},      // right, one step on
+                 {{1400, 100, 420, 180}, screen, 0, {852, 100}},     // left
+                 {{0, 0, 420, 180}, {0, 0, 800, 600}, 0, {0, 188}},  // below
+                 {{0, 400, 420, 180}, {0, 0, 800, 600}, 0, {0, 32}}, // above
+                 {{0, 0, 420, 180}, {0, 0, 640, 480}, 0, {0, 120}}}; // no room: hides the least
+    for (const auto& c : cases)
+        EXPECT_EQ(BesideOwner(c.owner, frame, c.available, c.index), c.expected)
+            << c.owner.x() << "," << c.owner.y() << " #" << c.index;
+}
+
 TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
     CMainDlg dlg;
+    dlg.move(0, 0); // the offscreen screen is small: room below only
+    dlg.show();
     Control<QPushButton>(&dlg, IDC_MELODIES)->click();
     Control<QPushButton>(&dlg, IDC_MELODIES)->click();
     Control<QPushButton>(&dlg, IDC_PICTURES)->click();
@@ -189,6 +210,7 @@ TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
          {static_cast<QDialog*>(melodies[0]), static_cast<QDialog*>(melodies[1]),
           static_cast<QDialog*>(Converters<CPictureDlg>(dlg)[0])}) {
         EXPECT_TRUE(converter->isVisible());
+        EXPECT_FALSE(converter->frameGeometry().intersects(dlg.frameGeometry()));
         EXPECT_TRUE(converter->isEnabled());
         EXPECT_FALSE(converter->isModal());
     }
