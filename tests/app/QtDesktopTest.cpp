@@ -25,6 +25,8 @@ TEST(QtDesktop, MessageBoxHasTheCaptionOneOkButtonAndNoIcon) {
         EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
         EXPECT_EQ(box->buttons().size(), 1);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        // Wide enough for the whole caption, with the title bar's buttons.
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100);
         // During a busy spell the box has the ordinary pointer.
         EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         checked = true;
