@@ -3,6 +3,7 @@
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
+#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
 #include "app/MelodyBatchRun.h"
 #include "app/PathRules.h"
@@ -78,6 +79,7 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     m_editOutputDir->setMinimumWidth(420);
 
     GrowOnlyInWidth(this);
+    AcceptFileDrops(this, m_editRtxFiles, m_editOutputDir);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });

@@ -3,6 +3,7 @@
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
+#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
 #include "app/LogoConverterClient.h"
 #include "app/PathRules.h"
@@ -77,6 +78,7 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     m_editOutputDir->setMinimumWidth(420);
 
     GrowOnlyInWidth(this);
+    AcceptFileDrops(this, m_editLogoFiles, m_editOutputDir);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });

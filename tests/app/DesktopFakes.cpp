@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +105,20 @@ std::vector<int> TabOrder(QWidget* window, QWidget* first, int count) {
             QTest::keyClick(focused, Qt::Key_Tab);
     }
     return ids;
+}
+
+Qt::DropAction DropUrls(QWidget* target, const QList<QUrl>& urls, Qt::KeyboardModifiers modifiers) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPointF where(target->width() / 2.0, target->height() / 2.0);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(where.toPoint(), offered, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return Qt::IgnoreAction;
+    QDropEvent drop(where, offered, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 void FlushDeferredDeletes() {

@@ -83,6 +83,11 @@ private:
 // widget without one).
 std::vector<int> TabOrder(QWidget* window, QWidget* first, int count);
 
+// Drags the URLs over target and drops them, as a file manager does
+// (offering copy or move); the action target chose (none when refused).
+Qt::DropAction DropUrls(QWidget* target, const QList<QUrl>& urls,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
 // Runs deferred deletions, so that a dialog closed with WA_DeleteOnClose is gone.
 void FlushDeferredDeletes();
 

@@ -331,6 +331,45 @@ TEST_F(MelodyDlgTest, TabFollowsTheControlsAndEnterPressesTheFocusedButtonOrConv
                   2, "Please specify a valid file location to save the generated file to."));
 }
 
+TEST_F(MelodyDlgTest, DroppedFilesFillTheListAndADroppedFolderTheOutputField) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    const auto file = [&](const char* name) { return QUrl::fromLocalFile((work / name).c_str()); };
+    QLineEdit* input = Edit(IDC_MELODY_RTX_FILES);
+    QLineEdit* output = Edit(IDC_MELODY_OUTPUT_DIR);
+
+    // A file manager's move is taken as a copy, so it never deletes the files.
+    EXPECT_EQ(apptest::DropUrls(input, {file("a.txt"), file("b.txt"), file("c.rtx")}),
+              Qt::CopyAction);
+    const std::string three = work / "a.txt," + work / "b.txt," + work / "c.rtx";
+    EXPECT_EQ(input->text().toStdString(), three);
+    // Anywhere on the dialog: a new list, or with Ctrl one added to it.
+    apptest::DropUrls(dlg, {file("d.txt")}, Qt::ControlModifier);
+    EXPECT_EQ(input->text().toStdString(), three + "," + (work / "d.txt"));
+    apptest::DropUrls(output, {file("e.txt")});
+    EXPECT_EQ(input->text().toStdString(), work / "e.txt");
+
+    // A folder on the output field or the dialog is the output folder; on
+    // the input field it is just another path.
+    apptest::DropUrls(output, {file("out")});
+    EXPECT_EQ(output->text().toStdString(), work / "out/");
+    output->clear();
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile(QString::fromStdString(work / "out/"))});
+    EXPECT_EQ(output->text().toStdString(), work / "out/");
+    apptest::DropUrls(input, {file("out")});
+    EXPECT_EQ(input->text().toStdString(), work / "out");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    // Anything not on this computer is refused whole, with a message.
+    for (const QUrl& away : {QUrl("https://example.org/tune.txt"), QUrl("file://server/tune.txt")})
+        apptest::DropUrls(dlg, {file("f.txt"), away});
+    EXPECT_EQ(input->text().toStdString(), work / "out");
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_NE(fakes.messages[0].text.find("https://example.org/tune.txt"), std::string::npos);
+    EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
+    EXPECT_EQ(fakes.messages[0].owner, dlg.data());
+}
+
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
     Press(IDC_MELODY_HELP);
     ASSERT_EQ(fakes.messages.size(), 1u);

@@ -112,6 +112,12 @@ TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
         (std::vector<int>{IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
                           IDC_PICTURE_BROWSE_OUTPUT, IDC_PICTURE_CONVERT, IDC_PICTURE_CANCEL,
                           IDC_PICTURE_HELP, IDC_PICTURE_LOGO_FILES}));
+
+    // Dropped from a file manager: files make the list, a folder the output.
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile("/in/a.ota"), QUrl::fromLocalFile("/in/b.ota")});
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile(QString::fromStdString(work.Folder()))});
+    EXPECT_EQ(Edit(IDC_PICTURE_LOGO_FILES)->text(), "/in/a.ota,/in/b.ota");
+    EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text().toStdString(), work.Folder());
 }
 
 TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
