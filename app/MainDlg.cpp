@@ -97,7 +97,9 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::contextMenuEvent(QContextMenuEvent* event) {
-    m_systemMenu->popup(event->globalPos());
+    // From the keyboard, at the window's corner as for Shift+F10 below.
+    m_systemMenu->popup(event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(0, 0))
+                                                                       : event->globalPos());
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {
