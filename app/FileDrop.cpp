@@ -34,14 +34,13 @@ public:
         // A copy, whatever the source offered, so that it never deletes its files.
         drop->setDropAction(drop->possibleActions() & Qt::CopyAction ? Qt::CopyAction
                                                                      : Qt::LinkAction);
-        drop->accept();
-        if (type == QEvent::Drop)
-            Take(watched, *drop);
+        drop->setAccepted(type != QEvent::Drop || Take(watched, *drop));
         return true;
     }
 
 private:
-    void Take(QObject* watched, const QDropEvent& drop) {
+    // Takes the drop into the fields; false when it is refused.
+    bool Take(QObject* watched, const QDropEvent& drop) {
         const DropZone zone = watched == m_input    ? DropZone::InputField
                               : watched == m_output ? DropZone::OutputField
                                                     : DropZone::Elsewhere;
@@ -56,11 +55,16 @@ private:
             m_output->setText(QString::fromStdString(result.text));
             break;
         case DropResult::Refused:
-            ShowMessageBox(m_dialog, result.text, kAppName);
-            break;
+            // Once the drop is over, so that the file manager is not kept waiting.
+            QMetaObject::invokeMethod(
+                m_dialog,
+                [dialog = m_dialog, text = result.text] { ShowMessageBox(dialog, text, kAppName); },
+                Qt::QueuedConnection);
+            return false;
         case DropResult::Nothing:
             break;
         }
+        return true;
     }
 
     QDialog* m_dialog;
