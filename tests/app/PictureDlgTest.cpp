@@ -3,13 +3,13 @@
 #include "app/DialogControls.h"
 #include "app/Resources.h"
 #include "support/TempDir.h"
+#include "tests/com/ScopedRegistry.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -24,27 +24,6 @@ namespace {
 
 constexpr char kRenameNotice[] =
     "The EMS converted file will retain the same name as the RTX file with an .ems extension.";
-
-// Points the component registry at a file of the test's own for its lifetime.
-class ScopedRegistry {
-public:
-    explicit ScopedRegistry(const std::string& path) {
-        if (const char* previous = std::getenv("QUILLMERE_REGISTRY"))
-            m_previous = previous;
-        ::setenv("QUILLMERE_REGISTRY", path.c_str(), 1);
-    }
-    ~ScopedRegistry() {
-        if (m_previous)
-            ::setenv("QUILLMERE_REGISTRY", m_previous->c_str(), 1);
-        else
-            ::unsetenv("QUILLMERE_REGISTRY");
-    }
-    ScopedRegistry(const ScopedRegistry&) = delete;
-    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
 
 // Registers the built component module in the current registry, as the
 // registration tool does: load it and call its DllRegisterServer.
@@ -61,7 +40,7 @@ bool RegisterPellumo() {
 
 class PictureDlgTest : public ::testing::Test {
 protected:
-    PictureDlgTest() : registry(work / "registry.reg"), dlg(new CPictureDlg) {
+    PictureDlgTest() : dlg(new CPictureDlg) {
         dlg->m_strProgramFolder = program.Folder();
         EXPECT_TRUE(dlg->CreateModeless(nullptr));
     }
@@ -80,7 +59,7 @@ protected:
     DesktopFakes fakes;
     TempDir program;
     TempDir work;
-    ScopedRegistry registry;
+    testsupport::ScopedRegistry registry;
     QPointer<CPictureDlg> dlg;
 };
 
@@ -132,7 +111,7 @@ TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
         EXPECT_EQ(message.caption, "Corvane EMS Converter");
         EXPECT_EQ(message.owner, dlg.data());
     }
-    EXPECT_FALSE(std::filesystem::exists(work / "registry.reg"));
+    EXPECT_FALSE(std::filesystem::exists(registry.Path()));
 }
 
 TEST_F(PictureDlgTest, OutputBrowseTakesTheFolderAndWarnsOfAnotherName) {
