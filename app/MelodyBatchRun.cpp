@@ -126,7 +126,7 @@ void CMelodyBatchRun::UpdateProgress() {
     std::size_t number = 0;
     std::size_t count = 0;
     std::string path;
-    if (m_progress != nullptr && m_progress->isVisible() && m_ui->Progress(number, count, path))
+    if (m_progress != nullptr && m_ui->Progress(number, count, path))
         m_progress->SetProgress(number, count, path);
 }
 
