@@ -6,9 +6,11 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QVariant>
+#include <limits>
 
 namespace app {
 
@@ -36,10 +38,25 @@ QLabel* WrappedText(const char* text, QWidget* parent) {
     return label;
 }
 
+QLineEdit* PathField(int id, QWidget* parent) {
+    auto* field = Tag(new QLineEdit(parent), id);
+    field->setMaxLength(std::numeric_limits<int>::max());
+    return field;
+}
+
 QPushButton* DialogButton(const char* text, int id, QWidget* parent) {
     auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
+    button->setAutoDefault(true);
     return button;
+}
+
+void ChainTabOrder(std::initializer_list<QWidget*> widgets) {
+    QWidget* previous = nullptr;
+    for (QWidget* widget : widgets) {
+        if (previous != nullptr)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
 }
 
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
@@ -48,6 +65,18 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
     for (QWidget* button : buttons)
         row->addWidget(button);
     return row;
+}
+
+void GrowOnlyInWidth(QDialog* dialog) {
+    QLayout* layout = dialog->layout();
+    layout->activate();
+    const int width = qMax(dialog->sizeHint().width(), layout->minimumSize().width());
+    // Wrapped texts need the most height at the narrowest width.
+    const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                   : dialog->sizeHint().height();
+    dialog->setMinimumSize(width, height);
+    dialog->setMaximumHeight(height);
+    dialog->resize(width, height);
 }
 
 bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate) {

@@ -11,6 +11,7 @@
 class QDialog;
 class QHBoxLayout;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 
@@ -36,11 +37,24 @@ QIcon Icon(int id);
 // A static text that wraps over as many lines as it needs.
 QLabel* WrappedText(const char* text, QWidget* parent);
 
-// A push button numbered id that never becomes the default button.
+// A single-line path field numbered id with no length limit: a list of
+// thousands of paths is never cut.
+QLineEdit* PathField(int id, QWidget* parent);
+
+// A push button numbered id. Enter presses it while it has the focus;
+// elsewhere Enter presses the dialog's default button, if it has one.
 QPushButton* DialogButton(const char* text, int id, QWidget* parent);
+
+// Tab visits the widgets in the order given.
+void ChainTabOrder(std::initializer_list<QWidget*> widgets);
 
 // The buttons right-aligned in one row.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
+
+// Makes the dialog's natural size its minimum and lets it grow only in
+// width, so that no control is ever squeezed or cut. Call once its layout
+// is complete.
+void GrowOnlyInWidth(QDialog* dialog);
 
 // Gives a converter dialog its owner window, when templateId is the
 // dialog's own template; false otherwise.

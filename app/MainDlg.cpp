@@ -10,12 +10,16 @@
 #include "app/ProductInfoDlg.h"
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
+#include "app/WindowPlacement.h"
 
 #include <QContextMenuEvent>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -25,12 +29,6 @@ namespace {
 // String 101, the window menu's About entry.
 constexpr char kAboutEntry[] = "&About Quillmere...";
 
-QPushButton* Button(const char* text, int id, QWidget* parent) {
-    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
@@ -38,19 +36,22 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
 
-    auto* banner = new QLabel(this);
+    // The controls stay together at their natural size, centred however
+    // large the window is made (maximised, for one).
+    auto* content = new QWidget(this);
+    auto* banner = new QLabel(content);
     banner->setPixmap(Picture(IDB_BANNER));
     banner->setFixedSize(400, 80);
-    auto* melodies = Button("Melodies", IDC_MELODIES, this);
-    auto* pictures = Button("Pictures", IDC_PICTURES, this);
-    auto* about = Button("About...", IDC_ABOUT, this);
-    auto* close = Button("Close", IDC_CLOSE, this);
+    auto* melodies = DialogButton("Melodies", IDC_MELODIES, content);
+    auto* pictures = DialogButton("Pictures", IDC_PICTURES, content);
+    auto* about = DialogButton("About...", IDC_ABOUT, content);
+    auto* close = DialogButton("Close", IDC_CLOSE, content);
 
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(content);
     layout->addWidget(banner, 0, Qt::AlignHCenter);
     layout->addWidget(WrappedText("Welcome to the Corvane EMS Converter. Please select the type of "
                                   "file you would like to convert.",
-                                  this));
+                                  content));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(melodies);
     buttons->addWidget(pictures);
@@ -58,6 +59,13 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     buttons->addWidget(about);
     buttons->addWidget(close);
     layout->addLayout(buttons);
+    layout->activate();
+    const int width = content->sizeHint().width();
+    content->setFixedSize(width, layout->totalHeightForWidth(width));
+
+    auto* centre = new QGridLayout(this);
+    centre->setContentsMargins(0, 0, 0, 0);
+    centre->addWidget(content, 0, 0, Qt::AlignCenter);
 
     connect(melodies, &QPushButton::clicked, this, [this] { OnMelodies(); });
     connect(pictures, &QPushButton::clicked, this, [this] { OnPictures(); });
@@ -89,7 +97,21 @@ void CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::contextMenuEvent(QContextMenuEvent* event) {
-    m_systemMenu->popup(event->globalPos());
+    // From the keyboard, at the window's corner as for Shift+F10 below.
+    m_systemMenu->popup(event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(0, 0))
+                                                                       : event->globalPos());
+}
+
+void CMainDlg::keyPressEvent(QKeyEvent* event) {
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // At the top left corner of the window, where the window menu belongs.
+    m_systemMenu->popup(mapToGlobal(QPoint(0, 0)));
+    event->accept();
 }
 
 void CMainDlg::OnSysCommand(unsigned id) {
@@ -123,8 +145,20 @@ CPictureDlg* CMainDlg::NewPictureDlg() {
     return new CPictureDlg;
 }
 
+void CMainDlg::PlaceBeside(QDialog* dlg) const {
+    if (!isVisible() || screen() == nullptr)
+        return;
+    int open = 0;
+    for (const QDialog* other : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        open += other != dlg && other->isVisible() ? 1 : 0;
+    const QSize frameMargins = frameGeometry().size() - size();
+    dlg->move(BesideOwner(frameGeometry(), dlg->size() + frameMargins,
+                          screen()->availableGeometry(), open));
+}
+
 template <typename Dlg> void CMainDlg::OpenConverter(Dlg* dlg, int templateId) {
     if (dlg->CreateModeless(this, templateId)) {
+        PlaceBeside(dlg);
         dlg->show();
         dlg->setEnabled(true);
     } else {

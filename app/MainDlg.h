@@ -38,9 +38,13 @@ protected:
     virtual CPictureDlg* NewPictureDlg();
 
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // Shift+F10 and the Menu key open the window menu too.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnInitDialog();
+    // Moves a new converter dialog beside this one (or cascades it).
+    void PlaceBeside(QDialog* dlg) const;
     // Creates, shows and enables a new converter dialog owned by this one.
     template <typename Dlg> void OpenConverter(Dlg* dlg, int templateId);
 

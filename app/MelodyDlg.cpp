@@ -1,17 +1,18 @@
 #include "app/MelodyDlg.h"
 
 #include "app/AppNames.h"
-#include "app/DesktopMelodyUi.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
+#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
+#include "app/MelodyBatchRun.h"
 #include "app/PathRules.h"
 #include "app/Resources.h"
-#include "melody/MelodyConverter.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,8 +25,8 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Melody Converter"));
 
-    m_editRtxFiles = Tag(new QLineEdit(this), IDC_MELODY_RTX_FILES);
-    m_editOutputDir = Tag(new QLineEdit(this), IDC_MELODY_OUTPUT_DIR);
+    m_editRtxFiles = PathField(IDC_MELODY_RTX_FILES, this);
+    m_editOutputDir = PathField(IDC_MELODY_OUTPUT_DIR, this);
     m_checkHeader = Tag(new QCheckBox(QStringLiteral("Include header information."), this),
                         IDC_MELODY_CHECK_HEADER);
     m_checkTarget1 = Tag(new QCheckBox(QStringLiteral("(1) Corvane Arden 3, Corvane Arden 5, "
@@ -38,7 +39,7 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
             IDC_MELODY_TARGET2);
     auto* browseInput = DialogButton("Browse", IDC_MELODY_BROWSE_INPUT, this);
     auto* browseOutput = DialogButton("Browse", IDC_MELODY_BROWSE_OUTPUT, this);
-    auto* convert = DialogButton("Convert", IDC_MELODY_CONVERT, this);
+    m_convert = DialogButton("Convert", IDC_MELODY_CONVERT, this);
     auto* cancel = DialogButton("Cancel", IDCANCEL, this);
     auto* help = DialogButton("Help", IDC_MELODY_HELP, this);
 
@@ -68,17 +69,24 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
                                   this));
     layout->addWidget(m_checkTarget1);
     layout->addWidget(m_checkTarget2);
-    layout->addLayout(ButtonRow({convert, cancel, help}));
+    layout->addStretch(); // spare height, when wider, goes above the buttons
+    layout->addLayout(ButtonRow({m_convert, cancel, help}));
+    m_convert->setDefault(true); // Enter in a field converts
+    ChainTabOrder({m_editRtxFiles, browseInput, m_editOutputDir, browseOutput, m_checkHeader,
+                   m_checkTarget1, m_checkTarget2, m_convert, cancel, help});
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editRtxFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
+
+    GrowOnlyInWidth(this);
+    AcceptFileDrops(this, m_editRtxFiles, m_editOutputDir);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
     connect(m_checkHeader, &QCheckBox::clicked, this, [this] { OnCheckHeader(); });
     connect(m_checkTarget1, &QCheckBox::clicked, this, [this] { OnCheckTarget1(); });
     connect(m_checkTarget2, &QCheckBox::clicked, this, [this] { OnCheckTarget2(); });
-    connect(convert, &QPushButton::clicked, this, [this] { OnConvert(); });
+    connect(m_convert, &QPushButton::clicked, this, [this] { OnConvert(); });
     connect(help, &QPushButton::clicked, this, [this] { OnHelp(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -166,10 +174,46 @@ void CMelodyDlg::OnConvert() {
                        kAppName);
         return;
     }
-    CDesktopMelodyUi ui;
-    CMelodyConverter converter(ui, platform::LogFolder(m_strProgramFolder));
-    converter.ConvertMelodies(m_strRtxFiles, m_strOutputDir, m_bIncludeHeader, m_bTarget1,
-                              m_bTarget2);
+    // The batch gets copies: the dialog stays usable while it runs.
+    CMelodyBatchRun batch(this, m_nProgressDelayMs);
+    m_pBatch = &batch;
+    m_convert->setEnabled(false);
+    const auto endBatch = [this] {
+        m_pBatch = nullptr;
+        m_convert->setEnabled(true);
+    };
+    try {
+        batch.Run({m_strRtxFiles, m_strOutputDir, platform::LogFolder(m_strProgramFolder),
+                   m_bIncludeHeader, m_bTarget1, m_bTarget2});
+    } catch (...) {
+        endBatch();
+        throw;
+    }
+    endBatch();
+    if (m_bCloseAfterBatch) {
+        m_bCloseAfterBatch = false;
+        close();
+    }
+}
+
+bool CMelodyDlg::StopBatchBeforeClosing() {
+    if (m_pBatch == nullptr)
+        return false;
+    m_pBatch->RequestStop();
+    m_bCloseAfterBatch = true;
+    return true;
+}
+
+void CMelodyDlg::reject() {
+    if (!StopBatchBeforeClosing())
+        QDialog::reject();
+}
+
+void CMelodyDlg::closeEvent(QCloseEvent* event) {
+    if (StopBatchBeforeClosing())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 void CMelodyDlg::OnHelp() {

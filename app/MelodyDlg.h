@@ -10,8 +10,10 @@
 #include <QDialog>
 #include <string>
 
+class CMelodyBatchRun;
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 
 class CMelodyDlg : public QDialog {
 public:
@@ -41,10 +43,24 @@ public:
     int m_bTarget1 = 1;             // target group (1)
     int m_bTarget2 = 0;             // target group (2)
     std::string m_strProgramFolder; // where the log is kept and the help lives
+    int m_nProgressDelayMs = 500;   // a batch running this long shows its progress
+
+    // Cancel, Esc and the close box during a batch stop it after the file in
+    // hand; the dialog closes when it has ended.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void OnInitDialog();
     void OnCheckBox(int& flag);
+    // True (and the batch asked to stop) while a batch runs.
+    bool StopBatchBeforeClosing();
+
+    CMelodyBatchRun* m_pBatch = nullptr; // the batch running now, if any
+    bool m_bCloseAfterBatch = false;
+    QPushButton* m_convert;
 
     QLineEdit* m_editRtxFiles;
     QLineEdit* m_editOutputDir;

@@ -3,6 +3,7 @@
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
+#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
 #include "app/LogoConverterClient.h"
 #include "app/PathRules.h"
@@ -10,6 +11,7 @@
 #include "platform/ProgramPath.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,12 +19,31 @@
 
 using namespace app;
 
+namespace {
+
+// The wait cursor over the program while the component converts.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+bool ConvertWithBusyCursor(const std::string& logoFiles, const std::string& outputDir,
+                           const std::string& programFolder) {
+    const BusyCursor busy;
+    return RunLogoConverter(logoFiles, outputDir, programFolder);
+}
+
+} // namespace
+
 CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Picture Converter"));
 
-    m_editLogoFiles = Tag(new QLineEdit(this), IDC_PICTURE_LOGO_FILES);
-    m_editOutputDir = Tag(new QLineEdit(this), IDC_PICTURE_OUTPUT_DIR);
+    m_editLogoFiles = PathField(IDC_PICTURE_LOGO_FILES, this);
+    m_editOutputDir = PathField(IDC_PICTURE_OUTPUT_DIR, this);
     auto* browseInput = DialogButton("Browse", IDC_PICTURE_BROWSE_INPUT, this);
     auto* browseOutput = DialogButton("Browse", IDC_PICTURE_BROWSE_OUTPUT, this);
     auto* convert = DialogButton("Convert", IDC_PICTURE_CONVERT, this);
@@ -47,10 +68,17 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     fields->addWidget(m_editOutputDir, 4, 0);
     fields->addWidget(browseOutput, 4, 1);
     layout->addLayout(fields);
+    layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({convert, cancel, help}));
+    convert->setDefault(true); // Enter in a field converts
+    ChainTabOrder(
+        {m_editLogoFiles, browseInput, m_editOutputDir, browseOutput, convert, cancel, help});
     // Wide fields give the dialog its width, so the texts wrap to fit it.
     m_editLogoFiles->setMinimumWidth(420);
     m_editOutputDir->setMinimumWidth(420);
+
+    GrowOnlyInWidth(this);
+    AcceptFileDrops(this, m_editLogoFiles, m_editOutputDir);
 
     connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
@@ -118,7 +146,7 @@ void CPictureDlg::OnConvert() {
         return;
     }
     m_strOutputDir = WithFolderSlash(m_strOutputDir);
-    if (!RunLogoConverter(m_strLogoFiles, m_strOutputDir, programFolder))
+    if (!ConvertWithBusyCursor(m_strLogoFiles, m_strOutputDir, programFolder))
         ShowMessageBox(this, "Internal error: Could not create Logo Converter object.", kAppName);
 }
 

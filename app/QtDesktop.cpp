@@ -1,7 +1,10 @@
 #include "app/QtDesktop.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -10,13 +13,37 @@
 namespace app {
 namespace {
 
+// Room for the title bar's icon and buttons beside the caption.
+constexpr int kTitleBarExtras = 160;
+
+// Keeps a short message's box wide enough to show its whole caption.
+void WideEnoughForCaption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr)
+        return;
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    const int width =
+        QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarExtras;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 class QtMessageBoxImpl final : public IMessageBox {
 public:
     void Show(QWidget* owner, const std::string& text, const std::string& caption) override {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(caption),
                         QString::fromStdString(text), QMessageBox::Ok, owner);
         box.setTextFormat(Qt::PlainText);
+        WideEnoughForCaption(box);
+        // A message shown during a busy spell (a picture conversion) gets
+        // the ordinary pointer for its OK button.
+        const bool busy = QGuiApplication::overrideCursor() != nullptr;
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
         box.exec();
+        if (busy)
+            QGuiApplication::restoreOverrideCursor();
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/DialogControls.h"
 #include "app/Resources.h"
+#include "app/WrapAnywhereLabel.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -9,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <string>
+#include <string_view>
 
 using namespace app;
 
@@ -22,13 +25,23 @@ QPushButton* PlainButton(const char* text, int id, QWidget* parent) {
     return button;
 }
 
+// The path in the melody converter's prompt; the whole text if it has
+// another form.
+std::string PathInPrompt(const std::string& text) {
+    const std::string_view head = "The file: ";
+    const std::string_view tail = " already exists, would you like to replace it?";
+    if (text.size() < head.size() + tail.size() || text.compare(0, head.size(), head) != 0 ||
+        text.compare(text.size() - tail.size(), tail.size(), tail) != 0)
+        return text;
+    return text.substr(head.size(), text.size() - head.size() - tail.size());
+}
+
 } // namespace
 
 CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Corvane EMS converter v1.1"));
-    m_message = Tag(new QLabel(QStringLiteral("Label1"), this), IDC_REPLACE_TEXT);
-    m_message->setWordWrap(true);
-    m_message->setTextFormat(Qt::PlainText);
+    // A long path wraps wherever it must, so the whole file name shows.
+    m_message = Tag(new CWrapAnywhereLabel(QStringLiteral("Label1"), 480, this), IDC_REPLACE_TEXT);
     m_message->setMinimumWidth(360);
     m_replace = PlainButton("Replace", IDC_REPLACE, this);
     m_replaceAll = PlainButton("Replace All", IDC_REPLACE_ALL, this);
@@ -54,7 +67,9 @@ int CReplaceDlg::DoModal() {
 }
 
 void CReplaceDlg::OnInitDialog() {
-    m_message->setText(QString::fromUtf8(m_pszMessage != nullptr ? m_pszMessage : ""));
+    const char* text = m_pszMessage != nullptr ? m_pszMessage : "";
+    m_message->setText(QString::fromUtf8(text));
+    m_message->setToolTip(QString::fromUtf8(PathInPrompt(text)));
     setWindowIcon(Icon(IDI_APP));
     m_bReplaceAll = 0;
     m_bReplace = 0;

@@ -57,6 +57,11 @@ constexpr int IDC_REPLACE_ALL = 1012;
 constexpr int IDC_REPLACE = 1013;
 constexpr int IDC_REPLACE_TEXT = 1022;
 
+// Progress window of a melody batch.
+constexpr int IDC_PROGRESS_COUNT = 1040;
+constexpr int IDC_PROGRESS_FILE = 1041;
+constexpr int IDC_PROGRESS_STOP = 1042;
+
 // Help contexts.
 constexpr int HELP_CONTEXT_PICTURES = 21;
 constexpr int HELP_CONTEXT_MELODIES = 22;

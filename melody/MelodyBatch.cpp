@@ -74,7 +74,9 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
             log.Close();
         }
     };
-    for (const std::string& path : rtxPaths) {
+    for (std::size_t i = 0; i < rtxPaths.size() && !m_ui.StopRequested(); ++i) {
+        const std::string& path = rtxPaths[i];
+        m_ui.FileStarting(i + 1, rtxPaths.size(), path);
         if (target1 != 0)
             convert(1, path);
         if (target2 != 0)

@@ -8,6 +8,7 @@
 #include "app/MelodyDlg.h"
 #include "app/PictureDlg.h"
 #include "app/ProductInfoDlg.h"
+#include "app/ProgressDlg.h"
 #include "app/ReplaceDlg.h"
 #include "app/Resources.h"
 
@@ -74,6 +75,10 @@ int main(int argc, char** argv) {
     picture->m_strOutputDir = "/home/ana/ems/";
     picture->UpdateData(false);
     ok &= Save(*picture, folder, "picture.png");
+
+    CProgressDlg progress(melody, {});
+    progress.SetProgress(1234, 5000, "/home/ana/tunes/fanfare.rtx");
+    ok &= Save(progress, folder, "progress.png");
 
     CReplaceDlg replace;
     const char prompt[] = "The file: /home/ana/ems/bells.em1 already exists, would you like to "

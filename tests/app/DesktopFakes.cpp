@@ -1,7 +1,11 @@
 #include "DesktopFakes.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <utility>
@@ -26,7 +30,8 @@ std::vector<std::string> DesktopFakes::MessageTexts() const {
 }
 
 void DesktopFakes::Show(QWidget* owner, const std::string& text, const std::string& caption) {
-    messages.push_back({owner, text, caption});
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    messages.push_back({owner, text, caption, cursor && cursor->shape() == Qt::WaitCursor});
 }
 
 std::optional<std::vector<std::string>> DesktopFakes::ChooseFilesToOpen(QWidget*) {
@@ -84,6 +89,36 @@ ModalAnswerer::ModalAnswerer(std::function<void(QWidget*)> answer) : m_poller(ne
 ModalAnswerer::~ModalAnswerer() {
     qApp->removeEventFilter(m_poller);
     delete m_poller;
+}
+
+std::vector<int> TabOrder(QWidget* window, QWidget* first, int count) {
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return {};
+    first->setFocus(Qt::TabFocusReason);
+    std::vector<int> ids;
+    for (int i = 0; i <= count; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        ids.push_back(focused ? focused->property("controlId").toInt() : -1);
+        if (i < count && focused != nullptr)
+            QTest::keyClick(focused, Qt::Key_Tab);
+    }
+    return ids;
+}
+
+Qt::DropAction DropUrls(QWidget* target, const QList<QUrl>& urls, Qt::KeyboardModifiers modifiers) {
+    QMimeData data;
+    data.setUrls(urls);
+    const QPointF where(target->width() / 2.0, target->height() / 2.0);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(where.toPoint(), offered, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return Qt::IgnoreAction;
+    QDropEvent drop(where, offered, &data, Qt::LeftButton, modifiers);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
 }
 
 void FlushDeferredDeletes() {

@@ -18,6 +18,7 @@ struct ShownMessage {
     QWidget* owner;
     std::string text;
     std::string caption;
+    bool busyCursor; // shown while the wait cursor was up
 };
 
 struct SaveRequest {
@@ -76,6 +77,16 @@ private:
     Poller* m_poller;
     int m_answered = 0;
 };
+
+// Shows and activates window, puts the focus on first and presses Tab
+// count times: the control numbers focused, first included (0 for a
+// widget without one).
+std::vector<int> TabOrder(QWidget* window, QWidget* first, int count);
+
+// Drags the URLs over target and drops them, as a file manager does
+// (offering copy or move); the action target chose (none when refused).
+Qt::DropAction DropUrls(QWidget* target, const QList<QUrl>& urls,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 
 // Runs deferred deletions, so that a dialog closed with WA_DeleteOnClose is gone.
 void FlushDeferredDeletes();

@@ -8,12 +8,15 @@
 #include "app/ProductInfoDlg.h"
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
+#include "app/WindowPlacement.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <new>
@@ -40,6 +43,35 @@ template <typename T> QList<T*> Converters(const CMainDlg& main) {
         if (auto* dlg = dynamic_cast<T*>(child))
             found << dlg;
     return found;
+}
+
+// The visible controls of a window, and where they are within it.
+std::vector<std::pair<QWidget*, QRect>> Controls(QWidget* window) {
+    std::vector<std::pair<QWidget*, QRect>> controls;
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (child->isVisible() && !child->isWindow() && child->findChildren<QWidget*>().isEmpty())
+            controls.emplace_back(child, QRect(child->mapTo(window, QPoint(0, 0)), child->size()));
+    return controls;
+}
+
+// Every control is inside the window, apart from the others and, if it is a
+// wrapped text, tall enough for all its lines.
+void ExpectRoomForEveryControl(QWidget* window) {
+    QApplication::processEvents();
+    const auto controls = Controls(window);
+    ASSERT_FALSE(controls.empty());
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const auto& [widget, rect] = controls[i];
+        EXPECT_TRUE(window->rect().contains(rect)) << widget->metaObject()->className();
+        if (auto* label = qobject_cast<QLabel*>(widget); label && label->wordWrap()) {
+            EXPECT_GE(rect.height(), label->heightForWidth(rect.width()))
+                << label->text().toStdString();
+        }
+        for (std::size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(rect.intersects(controls[j].second))
+                << widget->metaObject()->className() << " and "
+                << controls[j].first->metaObject()->className();
+    }
 }
 
 class FailingMelodyDlg : public CMelodyDlg {
@@ -127,10 +159,47 @@ TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
         Control<QPushButton>(&dlg, IDC_ABOUT)->click();
     }
     EXPECT_EQ(opened, (std::vector<std::string>{"about", "about", "info"}));
+
+    // From the keyboard: Tab through the buttons, Enter presses the focused
+    // one, Shift+F10 and the Menu key open the window menu.
+    EXPECT_EQ(apptest::TabOrder(&dlg, Control<QWidget>(&dlg, IDC_MELODIES), 4),
+              (std::vector<int>{IDC_MELODIES, IDC_PICTURES, IDC_ABOUT, IDC_CLOSE, IDC_MELODIES}));
+    {
+        const ModalAnswerer answerer([](QWidget* modal) { modal->close(); });
+        Control<QWidget>(&dlg, IDC_ABOUT)->setFocus();
+        QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(answerer.Answered(), 1);
+    }
+    for (const auto& [key, modifiers] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, {Qt::Key_Menu, Qt::NoModifier}}) {
+        QTest::keyClick(dlg.focusWidget(), key, modifiers);
+        EXPECT_TRUE(dlg.SystemMenu()->isVisible()) << key;
+        dlg.SystemMenu()->hide();
+    }
+}
+
+TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
+    const QRect screen(0, 0, 1920, 1080);
+    const QSize frame(540, 360);
+    const struct {
+        QRect owner, available;
+        int index;
+        QPoint expected;
+    } cases[] = {{{100, 100, 420, 180}, screen, 0, {528, 100}},      // right
+                 {{100, 100, 420, 180}, screen, 1, {560, 132}},      // right, one step on
+                 {{1400, 100, 420, 180}, screen, 0, {852, 100}},     // left
+                 {{0, 0, 420, 180}, {0, 0, 800, 600}, 0, {0, 188}},  // below
+                 {{0, 400, 420, 180}, {0, 0, 800, 600}, 0, {0, 32}}, // above
+                 {{0, 0, 420, 180}, {0, 0, 640, 480}, 0, {0, 120}}}; // no room: hides the least
+    for (const auto& c : cases)
+        EXPECT_EQ(BesideOwner(c.owner, frame, c.available, c.index), c.expected)
+            << c.owner.x() << "," << c.owner.y() << " #" << c.index;
 }
 
 TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
     CMainDlg dlg;
+    dlg.move(0, 0); // the offscreen screen is small: room below only
+    dlg.show();
     Control<QPushButton>(&dlg, IDC_MELODIES)->click();
     Control<QPushButton>(&dlg, IDC_MELODIES)->click();
     Control<QPushButton>(&dlg, IDC_PICTURES)->click();
@@ -141,12 +210,45 @@ TEST(MainDlg, EveryClickOpensAnIndependentConverterDialog) {
          {static_cast<QDialog*>(melodies[0]), static_cast<QDialog*>(melodies[1]),
           static_cast<QDialog*>(Converters<CPictureDlg>(dlg)[0])}) {
         EXPECT_TRUE(converter->isVisible());
+        EXPECT_FALSE(converter->frameGeometry().intersects(dlg.frameGeometry()));
         EXPECT_TRUE(converter->isEnabled());
         EXPECT_FALSE(converter->isModal());
     }
     Control<QAbstractButton>(melodies[0], IDC_MELODY_TARGET2)->click();
     EXPECT_EQ(melodies[0]->m_bTarget2, 1);
     EXPECT_EQ(melodies[1]->m_bTarget2, 0);
+}
+
+TEST(MainDlg, EveryDialogSizeShowsEveryControlWhole) {
+    CMainDlg main;
+    main.show();
+    ExpectRoomForEveryControl(&main);
+    const QSize natural = main.size();
+    EXPECT_EQ(main.minimumSize(), natural);
+    // Larger (as when maximised): the controls stay together, centred.
+    main.resize(natural + QSize(600, 400));
+    ExpectRoomForEveryControl(&main);
+    QRect bounds;
+    for (const auto& control : Controls(&main))
+        bounds |= control.second;
+    EXPECT_NEAR(bounds.center().x(), main.rect().center().x(), 1);
+    EXPECT_NEAR(bounds.center().y(), main.rect().center().y(), 1);
+    EXPECT_LT(bounds.width(), natural.width());
+
+    // The converter dialogs: their natural size is the least, and they grow
+    // only in width.
+    main.OnMelodies();
+    main.OnPictures();
+    for (QDialog* converter : {static_cast<QDialog*>(Converters<CMelodyDlg>(main).value(0)),
+                               static_cast<QDialog*>(Converters<CPictureDlg>(main).value(0))}) {
+        ASSERT_NE(converter, nullptr);
+        EXPECT_EQ(converter->minimumSize(), converter->size());
+        EXPECT_EQ(converter->maximumHeight(), converter->height());
+        EXPECT_GT(converter->maximumWidth(), converter->width());
+        ExpectRoomForEveryControl(converter);
+        converter->resize(converter->size() + QSize(500, 0));
+        ExpectRoomForEveryControl(converter);
+    }
 }
 
 TEST(MainDlg, ConverterDialogFailuresAreReported) {

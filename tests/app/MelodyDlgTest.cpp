@@ -4,12 +4,14 @@
 #include "app/Resources.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -21,6 +23,13 @@ using testsupport::TempDir;
 using testsupport::WriteFile;
 
 namespace {
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
 
 class MelodyDlgTest : public ::testing::Test {
 protected:
@@ -197,6 +206,169 @@ TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
         EXPECT_EQ(answerer.Answered(), 2); // tune.em1 and tune.em2
     }
     EXPECT_EQ(ReadFile(work / "out/tune.em1"), "old");
+}
+
+TEST_F(MelodyDlgTest, AListOf200000CharactersConvertsEveryFile) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    const std::string stem(180, 'n'); // long names: fewer files make the long list
+    std::string list;
+    int count = 0;
+    for (; list.size() < 200000; ++count) {
+        const std::string path = work / (stem + std::to_string(count) + ".txt");
+        WriteFile(path, "Tune:d=4,o=5,b=125:c\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work / "out");
+    Press(IDC_MELODY_CONVERT);
+
+    ASSERT_EQ(dlg->m_strRtxFiles.size(), list.size()); // nothing cut
+    for (int i = 0; i < count; ++i)
+        ASSERT_TRUE(std::filesystem::exists(work / ("out/" + stem + std::to_string(i) + ".hx1")))
+            << i;
+    EXPECT_EQ(Occurrences(ReadFile(program / "MelodyConverter.log"), "Status: Success"), count);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+}
+
+TEST_F(MelodyDlgTest, StopEndsALongBatchAfterTheFileInHandWithItsLogWritten) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    constexpr int kFiles = 5000;
+    std::string list;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        WriteFile(path, "Tune:d=4,o=5,b=125:c,d\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work / "out");
+    Check(IDC_MELODY_TARGET2)->click();
+    dlg->m_nProgressDelayMs = 0;
+
+    // The user watches the progress window and presses Stop; the dialog
+    // stays live meanwhile, which is what lets this timer run at all.
+    QString shown;
+    QTimer user;
+    user.callOnTimeout([&] {
+        auto* stop = Control<QPushButton>(dlg, IDC_PROGRESS_STOP);
+        const QString count = stop ? Control<QLabel>(dlg, IDC_PROGRESS_COUNT)->text() : QString();
+        if (stop == nullptr || !stop->isVisible() || !count.startsWith("Converting file"))
+            return;
+        shown = count;
+        EXPECT_FALSE(Control<QPushButton>(dlg, IDC_MELODY_CONVERT)->isEnabled());
+        stop->click();
+        user.stop();
+    });
+    user.start(1);
+    Press(IDC_MELODY_CONVERT);
+    EXPECT_TRUE(shown.endsWith(" of 5000")) << shown.toStdString();
+
+    // Every file begun was finished for both targets, in list order, and
+    // logged; nothing after it was touched.
+    const std::string log = ReadFile(program / "MelodyConverter.log");
+    std::vector<std::string> logged;
+    for (std::size_t at = log.find("Converting: "); at != std::string::npos;
+         at = log.find("Converting: ", at + 1))
+        logged.push_back(log.substr(at + 12, log.find("Status: Success\r\n\r\n", at) - at - 12));
+    const int done = int(logged.size() / 2);
+    EXPECT_GT(done, 0);
+    EXPECT_LT(done, kFiles);
+    ASSERT_EQ(logged.size() % 2, 0u);
+    for (int i = 0; i < done; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        ASSERT_EQ(logged[2 * i], path);
+        ASSERT_EQ(logged[2 * i + 1], path);
+    }
+    int outputs = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(work / "out"))
+        outputs += entry.is_regular_file() ? 1 : 0;
+    EXPECT_EQ(outputs, 4 * done);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    EXPECT_TRUE(Control<QPushButton>(dlg, IDC_MELODY_CONVERT)->isEnabled());
+    EXPECT_EQ(Control<QPushButton>(dlg, IDC_PROGRESS_STOP), nullptr); // the window is gone
+}
+
+TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
+    const TempDir work;
+    std::string list;
+    for (int i = 0; i < 500; ++i) {
+        WriteFile(work / ("t" + std::to_string(i) + ".txt"), "Tune::c\n");
+        list += (list.empty() ? "" : ",") + (work / ("t" + std::to_string(i) + ".txt"));
+    }
+    Type(IDC_MELODY_RTX_FILES, list);
+    Type(IDC_MELODY_OUTPUT_DIR, work.Folder());
+    dlg->show();
+    QTimer::singleShot(0, dlg, [this] { QTest::keyClick(dlg, Qt::Key_Escape); });
+    Press(IDC_MELODY_CONVERT);
+    ASSERT_FALSE(dlg.isNull()); // not while the batch ran
+    EXPECT_LT(Occurrences(ReadFile(program / "MelodyConverter.log"), "Converting: "), 500);
+    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(dlg.isNull());
+}
+
+TEST_F(MelodyDlgTest, TabFollowsTheControlsAndEnterPressesTheFocusedButtonOrConvert) {
+    EXPECT_EQ(
+        apptest::TabOrder(dlg, Edit(IDC_MELODY_RTX_FILES), 10),
+        (std::vector<int>{IDC_MELODY_RTX_FILES, IDC_MELODY_BROWSE_INPUT, IDC_MELODY_OUTPUT_DIR,
+                          IDC_MELODY_BROWSE_OUTPUT, IDC_MELODY_CHECK_HEADER, IDC_MELODY_TARGET1,
+                          IDC_MELODY_TARGET2, IDC_MELODY_CONVERT, IDCANCEL, IDC_MELODY_HELP,
+                          IDC_MELODY_RTX_FILES}));
+
+    fakes.openAnswers = {std::vector<std::string>{"/in/a.txt"}};
+    Control<QPushButton>(dlg, IDC_MELODY_BROWSE_INPUT)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt");
+
+    // Enter in either field presses Convert, which asks for the folder.
+    for (int field : {IDC_MELODY_RTX_FILES, IDC_MELODY_OUTPUT_DIR}) {
+        Edit(field)->setFocus();
+        QTest::keyClick(Edit(field), Qt::Key_Return);
+    }
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>(
+                  2, "Please specify a valid file location to save the generated file to."));
+}
+
+TEST_F(MelodyDlgTest, DroppedFilesFillTheListAndADroppedFolderTheOutputField) {
+    const TempDir work;
+    std::filesystem::create_directory(work / "out");
+    const auto file = [&](const char* name) { return QUrl::fromLocalFile((work / name).c_str()); };
+    QLineEdit* input = Edit(IDC_MELODY_RTX_FILES);
+    QLineEdit* output = Edit(IDC_MELODY_OUTPUT_DIR);
+
+    // A file manager's move is taken as a copy, so it never deletes the files.
+    EXPECT_EQ(apptest::DropUrls(input, {file("a.txt"), file("b.txt"), file("c.rtx")}),
+              Qt::CopyAction);
+    const std::string three = work / "a.txt," + work / "b.txt," + work / "c.rtx";
+    EXPECT_EQ(input->text().toStdString(), three);
+    // Anywhere on the dialog: a new list, or with Ctrl one added to it.
+    apptest::DropUrls(dlg, {file("d.txt")}, Qt::ControlModifier);
+    EXPECT_EQ(input->text().toStdString(), three + "," + (work / "d.txt"));
+    apptest::DropUrls(output, {file("e.txt")});
+    EXPECT_EQ(input->text().toStdString(), work / "e.txt");
+
+    // A folder on the output field or the dialog is the output folder; on
+    // the input field it is just another path.
+    apptest::DropUrls(output, {file("out")});
+    EXPECT_EQ(output->text().toStdString(), work / "out/");
+    output->clear();
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile(QString::fromStdString(work / "out/"))});
+    EXPECT_EQ(output->text().toStdString(), work / "out/");
+    apptest::DropUrls(input, {file("out")});
+    EXPECT_EQ(input->text().toStdString(), work / "out");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    // Anything not on this computer is refused whole, with a message.
+    for (const QUrl& away : {QUrl("https://example.org/tune.txt"), QUrl("file://server/tune.txt")})
+        EXPECT_EQ(apptest::DropUrls(dlg, {file("f.txt"), away}), Qt::IgnoreAction);
+    QApplication::processEvents(); // the message follows the drop
+    EXPECT_EQ(input->text().toStdString(), work / "out");
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_NE(fakes.messages[0].text.find("https://example.org/tune.txt"), std::string::npos);
+    EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
+    EXPECT_EQ(fakes.messages[0].owner, dlg.data());
 }
 
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {

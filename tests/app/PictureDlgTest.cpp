@@ -3,12 +3,13 @@
 #include "app/DialogControls.h"
 #include "app/Resources.h"
 #include "support/TempDir.h"
+#include "tests/com/ScopedRegistry.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -23,27 +24,6 @@ namespace {
 
 constexpr char kRenameNotice[] =
     "The EMS converted file will retain the same name as the RTX file with an .ems extension.";
-
-// Points the component registry at a file of the test's own for its lifetime.
-class ScopedRegistry {
-public:
-    explicit ScopedRegistry(const std::string& path) {
-        if (const char* previous = std::getenv("QUILLMERE_REGISTRY"))
-            m_previous = previous;
-        ::setenv("QUILLMERE_REGISTRY", path.c_str(), 1);
-    }
-    ~ScopedRegistry() {
-        if (m_previous)
-            ::setenv("QUILLMERE_REGISTRY", m_previous->c_str(), 1);
-        else
-            ::unsetenv("QUILLMERE_REGISTRY");
-    }
-    ScopedRegistry(const ScopedRegistry&) = delete;
-    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
 
 // Registers the built component module in the current registry, as the
 // registration tool does: load it and call its DllRegisterServer.
@@ -60,7 +40,7 @@ bool RegisterPellumo() {
 
 class PictureDlgTest : public ::testing::Test {
 protected:
-    PictureDlgTest() : registry(work / "registry.reg"), dlg(new CPictureDlg) {
+    PictureDlgTest() : dlg(new CPictureDlg) {
         dlg->m_strProgramFolder = program.Folder();
         EXPECT_TRUE(dlg->CreateModeless(nullptr));
     }
@@ -79,7 +59,7 @@ protected:
     DesktopFakes fakes;
     TempDir program;
     TempDir work;
-    ScopedRegistry registry;
+    testsupport::ScopedRegistry registry;
     QPointer<CPictureDlg> dlg;
 };
 
@@ -106,6 +86,17 @@ TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
                                       {IDC_PICTURE_CANCEL, "Cancel"},
                                       {IDC_PICTURE_HELP, "Help"}})
         EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+    EXPECT_EQ(
+        apptest::TabOrder(dlg, Edit(IDC_PICTURE_LOGO_FILES), 7),
+        (std::vector<int>{IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
+                          IDC_PICTURE_BROWSE_OUTPUT, IDC_PICTURE_CONVERT, IDC_PICTURE_CANCEL,
+                          IDC_PICTURE_HELP, IDC_PICTURE_LOGO_FILES}));
+
+    // Dropped from a file manager: files make the list, a folder the output.
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile("/in/a.ota"), QUrl::fromLocalFile("/in/b.ota")});
+    apptest::DropUrls(dlg, {QUrl::fromLocalFile(QString::fromStdString(work.Folder()))});
+    EXPECT_EQ(Edit(IDC_PICTURE_LOGO_FILES)->text(), "/in/a.ota,/in/b.ota");
+    EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text().toStdString(), work.Folder());
 }
 
 TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
@@ -120,7 +111,7 @@ TEST_F(PictureDlgTest, ConvertChecksTheInputFieldFirstThenTheOutputField) {
         EXPECT_EQ(message.caption, "Corvane EMS Converter");
         EXPECT_EQ(message.owner, dlg.data());
     }
-    EXPECT_FALSE(std::filesystem::exists(work / "registry.reg"));
+    EXPECT_FALSE(std::filesystem::exists(registry.Path()));
 }
 
 TEST_F(PictureDlgTest, OutputBrowseTakesTheFolderAndWarnsOfAnotherName) {
@@ -152,6 +143,7 @@ TEST_F(PictureDlgTest, UnregisteredComponentGivesTheInternalError) {
     EXPECT_EQ(fakes.messages[0].text, "Internal error: Could not create Logo Converter object.");
     EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
     EXPECT_EQ(dlg->m_strOutputDir, "/out/");
+    EXPECT_FALSE(fakes.messages[0].busyCursor);
     EXPECT_TRUE(Control<QPushButton>(dlg, IDC_PICTURE_CONVERT)->isEnabled());
 }
 
@@ -173,6 +165,8 @@ TEST_F(PictureDlgTest, ConvertCreatesTheRegisteredComponentAndWritesThePictures)
     ASSERT_FALSE(fakes.messages.empty());
     EXPECT_EQ(fakes.messages.back().text, "Conversion completed!");
     EXPECT_EQ(fakes.messages.back().owner, nullptr); // the component's own box
+    EXPECT_TRUE(fakes.messages.back().busyCursor);   // shown during the component call
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     // Each click creates its own object again.
     const std::size_t shown = fakes.messages.size();

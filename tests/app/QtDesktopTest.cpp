@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -24,10 +25,17 @@ TEST(QtDesktop, MessageBoxHasTheCaptionOneOkButtonAndNoIcon) {
         EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
         EXPECT_EQ(box->buttons().size(), 1);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        // Wide enough for the whole caption, with the title bar's buttons.
+        EXPECT_GT(box->width(), box->fontMetrics().horizontalAdvance(box->windowTitle()) + 100);
+        // During a busy spell the box has the ordinary pointer.
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
         checked = true;
         box->buttons().front()->click();
     });
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     app::QtMessageBoxes().Show(nullptr, "Conversion complete.", "EMS Melody Converter");
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QGuiApplication::restoreOverrideCursor();
     EXPECT_TRUE(checked);
 }
 

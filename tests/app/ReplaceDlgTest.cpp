@@ -64,6 +64,27 @@ TEST(ReplaceDlg, ShowsTheCallersTextWrappedAndNoDefaultAnswer) {
     EXPECT_TRUE(checked);
 }
 
+TEST(ReplaceDlg, ALongFileNameShowsWholeWithItsPathInATooltip) {
+    const std::string path = "/home/ana/out/" + std::string(200, 'x') + ".em1";
+    const std::string prompt =
+        "The file: " + path + " already exists, would you like to replace it?";
+    CReplaceDlg dlg;
+    dlg.m_pszMessage = prompt.c_str();
+    const ModalAnswerer answerer([&](QWidget* modal) {
+        auto* label = Control<QLabel>(modal, IDC_REPLACE_TEXT);
+        EXPECT_EQ(label->toolTip().toStdString(), path);
+        // The name wraps over several lines, inside the dialog, and the label
+        // is as tall as they need: nothing is cut off.
+        EXPECT_LE(label->geometry().right(), modal->width());
+        EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+        EXPECT_GT(label->height(), 4 * label->fontMetrics().height());
+        EXPECT_LT(modal->width(), label->fontMetrics().horizontalAdvance(label->text()) / 2);
+        Click(modal, IDCANCEL);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(answerer.Answered(), 1);
+}
+
 TEST(ReplaceDlg, EachAnswerSetsItsFlagAndResult) {
     const Outcome replace = Ask([](QWidget* dlg) { Click(dlg, IDC_REPLACE); });
     EXPECT_EQ(replace.result, 1);

@@ -291,4 +291,18 @@ TEST_F(Batch, PathsGivenOneByOneKeepTheirCommas) {
     EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
 }
 
+TEST_F(Batch, StopEndsTheBatchAfterTheFileInHand) {
+    const std::string a = Rtx("a.txt", "A::8c");
+    const std::string b = Rtx("b.txt", "B::8d");
+    const std::string c = Rtx("c.txt", "C::8e");
+    ui.stopAfter = 2;
+    Run(a + "," + b + "," + c, 0, 1, 1);
+    EXPECT_EQ(ui.started, (std::vector<std::string>{"1/3", "2/3"}));
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "b.em1",
+                                                      "b.em2", "b.hx1", "b.hx2"}));
+    EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + a + kSuccess +
+                         "<time>Converting: " + b + kSuccess + "<time>Converting: " + b + kSuccess);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+}
+
 } // namespace
