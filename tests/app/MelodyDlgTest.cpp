@@ -237,7 +237,8 @@ TEST_F(MelodyDlgTest, StopEndsALongBatchAfterTheFileInHandWithItsLogWritten) {
     constexpr int kFiles = 5000;
     std::string list;
     for (int i = 0; i < kFiles; ++i) {
-        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        const std::string number = std::to_string(i);
+        const std::string path = work / ("t" + number + ".txt");
         WriteFile(path, "Tune:d=4,o=5,b=125:c,d\n");
         list += (list.empty() ? "" : ",") + path;
     }
@@ -276,7 +277,8 @@ TEST_F(MelodyDlgTest, StopEndsALongBatchAfterTheFileInHandWithItsLogWritten) {
     EXPECT_LT(done, kFiles);
     ASSERT_EQ(logged.size() % 2, 0u);
     for (int i = 0; i < done; ++i) {
-        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        const std::string number = std::to_string(i);
+        const std::string path = work / ("t" + number + ".txt");
         ASSERT_EQ(logged[2 * i], path);
         ASSERT_EQ(logged[2 * i + 1], path);
     }
@@ -293,8 +295,9 @@ TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
     const TempDir work;
     std::string list;
     for (int i = 0; i < 500; ++i) {
-        WriteFile(work / ("t" + std::to_string(i) + ".txt"), "Tune::c\n");
-        list += (list.empty() ? "" : ",") + (work / ("t" + std::to_string(i) + ".txt"));
+        const std::string path = work / ("t" + std::to_string(i).append(".txt"));
+        WriteFile(path, "Tune::c\n");
+        list.append(list.empty() ? "" : ",").append(path);
     }
     Type(IDC_MELODY_RTX_FILES, list);
     Type(IDC_MELODY_OUTPUT_DIR, work.Folder());

@@ -50,8 +50,9 @@ std::string Picture() {
 struct Inputs {
     explicit Inputs(int count) {
         for (int i = 0; i < count; ++i) {
-            melodies.push_back(folder / ("m" + std::to_string(i) + ".txt"));
-            pictures.push_back(folder / ("p" + std::to_string(i) + ".txt"));
+            const std::string number = std::to_string(i);
+            melodies.push_back(folder / ("m" + number + ".txt"));
+            pictures.push_back(folder / ("p" + number + ".txt"));
             WriteFile(melodies.back(), kMelody);
             WriteFile(pictures.back(), Picture());
         }

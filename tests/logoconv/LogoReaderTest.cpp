@@ -47,16 +47,20 @@ TEST(LogoReader, HeadersAndLengthsDecideTheLayout) {
     ExpectKind("", LogoKind::NotAPicture, false);
     // Data that is not all hexadecimal digits counts as data of the wrong
     // length: no picture without a header, not valid after one.
+    const auto withCharAt = [](int height, std::size_t at, char c) {
+        std::string rows = Rows(height);
+        rows[at] = c;
+        return rows;
+    };
     for (const std::string& junk :
-         {std::string(252, '\0'), std::string(252, '\x80'), Rows(14).replace(100, 1, ","),
-          Rows(14).replace(251, 1, " "), Rows(14).replace(0, 1, "g")}) {
+         {std::string(252, '\0'), std::string(252, '\x80'), withCharAt(14, 100, ','),
+          withCharAt(14, 251, ' '), withCharAt(14, 0, 'g')}) {
         ExpectKind(junk, LogoKind::NotAPicture, false);
         ExpectKind("00480E01" + junk, LogoKind::OtaBitmap72x14, false);
         ExpectKind("30F210010A" + junk, LogoKind::OperatorLogoWithHeader, false);
     }
-    ExpectKind(Rows(28).replace(503, 1, "\n"), LogoKind::NotAPicture, false);
-    ExpectKind("00481C01" + Rows(28).replace(17, 1, std::string(1, '\0')), LogoKind::OtaBitmap72x28,
-               false);
+    ExpectKind(withCharAt(28, 503, '\n'), LogoKind::NotAPicture, false);
+    ExpectKind("00481C01" + withCharAt(28, 17, '\0'), LogoKind::OtaBitmap72x28, false);
 }
 
 TEST(LogoReader, ImageFieldsFollowTheKind) {
