@@ -114,8 +114,8 @@ HRESULT ReadRegistry(RegistryTree& out) {
 HRESULT ReadRegistryFile(const std::string& path, RegistryTree& out) {
     try {
         std::string text;
-        if (!platform::ReadWholeFile(path, text)) {
-            if (errno != ENOENT)
+        if (const platform::FileResult read = platform::ReadWholeFile(path, text); !read) {
+            if (read.error != ENOENT)
                 return REGDB_E_READREGDB;
             out = RegistryTree();
             return S_OK;
@@ -148,8 +148,8 @@ HRESULT ReadRegistryFileShared(const std::string& path, std::shared_ptr<const Re
         const std::int64_t readAt = NowNs();
         std::string text;
         platform::FileVersion version;
-        if (!platform::ReadWholeFile(path, text, version)) {
-            if (errno != ENOENT)
+        if (const platform::FileResult read = platform::ReadWholeFile(path, text, version); !read) {
+            if (read.error != ENOENT)
                 return REGDB_E_READREGDB;
             out = std::make_shared<const RegistryTree>();
             return S_OK;

@@ -90,7 +90,8 @@ std::string EmsPictureText(const LogoImage& image, std::string_view reference) {
 bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image) {
     const std::string reference = image.threePart ? MakeReference() : std::string();
     return platform::WriteFileReplacing(outputPath,
-                                        platform::LfToCrlf(EmsPictureText(image, reference)));
+                                        platform::LfToCrlf(EmsPictureText(image, reference)))
+        .ok();
 }
 
 } // namespace logoconv

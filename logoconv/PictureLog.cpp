@@ -24,7 +24,7 @@ bool PictureLog::Open(std::string_view programDir) {
     std::string path;
     path.reserve(programDir.size() + kPictureLogName.size());
     path.append(programDir).append(kPictureLogName);
-    return m_file.Open(path);
+    return m_file.Open(path).ok();
 }
 
 void PictureLog::Write(std::string_view text) {
@@ -34,7 +34,7 @@ void PictureLog::Write(std::string_view text) {
 
 bool PictureLog::EndEntry() {
     const bool written =
-        m_entry.empty() || !m_file.IsOpen() || m_file.Write(platform::LfToCrlf(m_entry));
+        m_entry.empty() || !m_file.IsOpen() || m_file.Write(platform::LfToCrlf(m_entry)).ok();
     m_entry.clear();
     if (!written)
         m_file.Close();

@@ -64,7 +64,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     // once, at the end, before "Conversion complete.", as for a log that
     // cannot be opened at all.
     platform::AppendFile log;
-    bool logFailed = !log.Open(logPath);
+    bool logFailed = !log.Open(logPath).ok();
     std::string entry;
     const auto convert = [&](int target, const std::string& path) {
         entry.clear();
@@ -82,7 +82,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
         if (target2 != 0)
             convert(2, path);
     }
-    if (!log.Close())
+    if (!log.Close().ok())
         logFailed = true;
 
     if (logFailed)
@@ -99,8 +99,9 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
     logText += rtxFile;
     try {
         std::string text;
-        if (!platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes)) {
-            if (errno == EFBIG)
+        if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes);
+            !read) {
+            if (read.error == EFBIG)
                 throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
             m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
             text.clear();

@@ -36,8 +36,7 @@ bool MayCreateFilesIn(std::string_view prefix) {
     return ::access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
 }
 
-} // namespace
-
+// $XDG_STATE_HOME/quillmere/ or ~/.local/state/quillmere/, ending in "/".
 std::string StateFolder() {
     // Only an absolute XDG_STATE_HOME counts; a relative one is ignored.
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -45,6 +44,8 @@ std::string StateFolder() {
         state != nullptr && state[0] == '/' ? std::string(state) : HomeFolder() + "/.local/state";
     return WithTrailingSlash(base) + "quillmere/";
 }
+
+} // namespace
 
 std::string LogFolder(std::string_view programFolder) {
     if (programFolder != kInstalledProgramFolder && MayCreateFilesIn(programFolder))

@@ -13,7 +13,4 @@ namespace platform {
 // ~/.local/state/quillmere/), created when missing.
 std::string LogFolder(std::string_view programFolder);
 
-// $XDG_STATE_HOME/quillmere/ or ~/.local/state/quillmere/, ending in "/".
-std::string StateFolder();
-
 } // namespace platform

@@ -131,6 +131,15 @@ int OpenForReading(const std::string& path, struct stat& info) {
     return fd;
 }
 
+// A file marked read-only (no write bit at all) counts as not writable even
+// for a privileged user.
+bool IsMarkedReadOnly(const std::string& path) {
+    struct stat info {};
+    if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+        return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 // Opens for appending, creating the file when missing. Only a regular file
 // is a log: a folder, a pipe, a socket or a device is refused without
 // waiting for it (a pipe without a reader would block, a device is no place
@@ -296,6 +305,11 @@ std::int64_t Nanoseconds(const timespec& time) {
     return static_cast<std::int64_t>(time.tv_sec) * 1000000000 + time.tv_nsec;
 }
 
+// What a step that sets errno when it fails comes to.
+FileResult Outcome(bool ok, const std::string& path) {
+    return ok ? FileResult() : FileResult::Failed(errno, path);
+}
+
 FileVersion VersionOf(const struct stat& info) {
     FileVersion version;
     version.file = {info.st_dev, info.st_ino};
@@ -307,16 +321,11 @@ FileVersion VersionOf(const struct stat& info) {
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::uintmax_t size = 0;
-    return ReadFilePrefix(path, SIZE_MAX, out, size);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
+FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
     struct stat info {};
     const int fd = OpenForReading(path, info);
     if (fd < 0)
-        return false;
+        return FileResult::Failed(errno, path);
     std::string text;
     bool ok = static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
     if (!ok)
@@ -328,71 +337,52 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t max
         ok = false;
         errno = EFBIG;
     }
-    const int saved = errno;
+    const FileResult result = Outcome(ok, path);
     ::close(fd);
-    errno = saved;
     if (ok)
         out = std::move(text);
-    return ok;
+    return result;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
+FileResult ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
     struct stat info {};
     const int fd = OpenForReading(path, info);
     if (fd < 0)
-        return false;
+        return FileResult::Failed(errno, path);
     const bool ok = ReadUpTo(fd, info.st_size, SIZE_MAX, out);
-    const int saved = errno;
+    const FileResult result = Outcome(ok, path);
     ::close(fd);
-    errno = saved;
     if (ok)
         version = VersionOf(info);
-    return ok;
+    return result;
 }
 
-bool GetFileVersion(const std::string& path, FileVersion& version) {
+FileResult GetFileVersion(const std::string& path, FileVersion& version) {
     struct stat info {};
     if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0)
-        return false;
+        return FileResult::Failed(errno, path);
     version = VersionOf(info);
-    return true;
+    return {};
 }
 
-bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
-                    std::uintmax_t& size) {
+FileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
+                          std::uintmax_t& size) {
     struct stat info {};
     const int fd = OpenForReading(path, info);
     if (fd < 0)
-        return false;
+        return FileResult::Failed(errno, path);
     size = static_cast<std::uintmax_t>(info.st_size);
     const bool ok = ReadUpTo(fd, info.st_size, limit, out);
-    const int saved = errno;
+    const FileResult result = Outcome(ok, path);
     ::close(fd);
-    errno = saved;
     if (ok && out.size() > size)
         size = out.size();
-    return ok;
-}
-
-bool CanOpenForReading(const std::string& path) {
-    struct stat info {};
-    const int fd = OpenForReading(path, info);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
+    return result;
 }
 
 bool FileExists(const std::string& path) {
     struct stat info {};
     return !HoldsZero(path) && ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool IsMarkedReadOnly(const std::string& path) {
-    struct stat info {};
-    if (HoldsZero(path) || ::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-        return false;
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
 namespace {
@@ -454,27 +444,25 @@ bool ReplaceFile(const std::string& path, std::string_view data, bool ownerRequi
 
 } // namespace
 
-bool WriteFileReplacing(const std::string& path, std::string_view data) {
-    return ReplaceFile(path, data, false);
+FileResult WriteFileReplacing(const std::string& path, std::string_view data) {
+    return Outcome(ReplaceFile(path, data, false), path);
 }
 
-bool ResolveLinks(std::string path, std::string& target) {
+FileResult ResolveLinks(std::string path, std::string& target) {
     if (HoldsZero(path))
-        return false;
+        return FileResult::Failed(errno, path);
     for (int hops = 0; hops < 40; ++hops) {
         struct stat info {};
         if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
             target = std::move(path);
-            return true;
+            return {};
         }
         std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
         const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
         if (n < 0)
-            return false;
-        if (static_cast<std::size_t>(n) == link.size() || n == 0) {
-            errno = static_cast<std::size_t>(n) == link.size() ? ENAMETOOLONG : ENOENT;
-            return false;
-        }
+            return FileResult::Failed(errno, path);
+        if (static_cast<std::size_t>(n) == link.size() || n == 0)
+            return FileResult::Failed(n == 0 ? ENOENT : ENAMETOOLONG, path);
         link.resize(static_cast<std::size_t>(n));
         if (link.front() != '/') {
             const std::size_t slash = path.rfind('/');
@@ -482,53 +470,39 @@ bool ResolveLinks(std::string path, std::string& target) {
         }
         path = std::move(link);
     }
-    errno = ELOOP;
-    return false;
+    return FileResult::Failed(ELOOP, path);
 }
 
-bool ReplaceSharedFile(const std::string& path, std::string_view data) {
+FileResult ReplaceSharedFile(const std::string& path, std::string_view data) {
     std::string target;
-    return ResolveLinks(path, target) && ReplaceFile(target, data, true);
-}
-
-bool AppendToFile(const std::string& path, std::string_view data) {
-    const int fd = OpenForAppending(path);
-    if (fd < 0)
-        return false;
-    bool ok = AppendWhole(fd, data);
-    int saved = errno;
-    if (!CloseFile(fd) && ok) {
-        ok = false;
-        saved = errno;
-    }
-    errno = saved;
-    return ok;
+    if (FileResult resolved = ResolveLinks(path, target); !resolved)
+        return resolved;
+    return Outcome(ReplaceFile(target, data, true), target);
 }
 
 AppendFile::~AppendFile() {
     Close();
 }
 
-bool AppendFile::Open(const std::string& path) {
+FileResult AppendFile::Open(const std::string& path) {
     Close();
     m_fd = OpenForAppending(path);
-    return m_fd >= 0;
+    m_path = path;
+    return Outcome(m_fd >= 0, path);
 }
 
-bool AppendFile::Write(std::string_view data) {
-    if (m_fd < 0) {
-        errno = EBADF;
-        return false;
-    }
-    return AppendWhole(m_fd, data);
-}
-
-bool AppendFile::Close() {
+FileResult AppendFile::Write(std::string_view data) {
     if (m_fd < 0)
-        return true;
+        return FileResult::Failed(EBADF, m_path);
+    return Outcome(AppendWhole(m_fd, data), m_path);
+}
+
+FileResult AppendFile::Close() {
+    if (m_fd < 0)
+        return {};
     const int fd = m_fd;
     m_fd = -1;
-    return CloseFile(fd);
+    return Outcome(CloseFile(fd), m_path);
 }
 
 std::string LfToCrlf(std::string_view text) {

@@ -1,9 +1,11 @@
 #pragma once
-// Whole-file reading, safe replacement of a file and appending, with errors
-// reported instead of ignored. Texts go to disk byte for byte; callers that
-// want CR LF line ends convert with LfToCrlf first.
+// Whole-file reading, safe replacement of a file and appending. Every
+// operation answers with a FileResult: the error number and the path of a
+// failure, never an errno to read afterwards. Texts go to disk byte for byte;
+// callers that want CR LF line ends convert with LfToCrlf first.
 
 #include "platform/FileIdentity.h"
+#include "platform/FileResult.h"
 
 #include <cstdint>
 #include <string>
@@ -11,13 +13,15 @@
 
 namespace platform {
 
-// Reads the whole file into out. False (out untouched, errno set) when the
-// path cannot be opened for reading or is a folder, or a read fails.
-bool ReadWholeFile(const std::string& path, std::string& out);
+// No limit on the size of a file read whole.
+inline constexpr std::uintmax_t kAnySize = UINTMAX_MAX;
 
-// Reads the whole file into out unless it holds more than maxBytes: then
-// false with errno EFBIG, out untouched and nothing read.
-bool ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes);
+// Reads the whole file into out. Fails (out untouched) when the path cannot
+// be opened for reading or is no regular file (a folder, a pipe, a device),
+// when a read fails, and with EFBIG, nothing read, when the file holds more
+// than maxBytes.
+FileResult ReadWholeFile(const std::string& path, std::string& out,
+                         std::uintmax_t maxBytes = kAnySize);
 
 // Which version of a file was seen: the file itself (device and inode), its
 // size and its modification and status-change times. A file replaced by
@@ -32,59 +36,47 @@ struct FileVersion {
 
 // ReadWholeFile that also tells which version it read (taken before reading,
 // so a change during the read shows as a later version).
-bool ReadWholeFile(const std::string& path, std::string& out, FileVersion& version);
+FileResult ReadWholeFile(const std::string& path, std::string& out, FileVersion& version);
 
-// The version of the file at path (links followed); false with errno set
-// when there is nothing to examine.
-bool GetFileVersion(const std::string& path, FileVersion& version);
+// The version of the file at path (links followed); fails when there is
+// nothing to examine.
+FileResult GetFileVersion(const std::string& path, FileVersion& version);
 
 // Reads at most limit bytes into out and sets size to the file's full size.
-bool ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
-                    std::uintmax_t& size);
-
-// True when the path can be opened for reading (and is not a folder).
-bool CanOpenForReading(const std::string& path);
+FileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
+                          std::uintmax_t& size);
 
 // True when something other than a folder stands at path, whether or not it
 // can be opened (a file without read permission still exists).
 bool FileExists(const std::string& path);
 
-// True when the path exists and is marked read-only (no write bit at all),
-// which counts as not writable even for a privileged user.
-bool IsMarkedReadOnly(const std::string& path);
-
 // Replaces (or creates) path with data: the text goes to a short hidden
 // temporary file in the same folder, which is renamed over the target only
 // when every byte was written. An existing target is therefore either intact
-// or completely replaced. A target marked read-only is refused. A replaced
-// regular file hands on its permission bits (never set-user-ID, set-group-ID
-// or sticky) and, where the process may, its owner and group; a new file, or
-// one that replaces a symbolic link, gets 0666 less the umask. False with
-// errno set on failure.
-bool WriteFileReplacing(const std::string& path, std::string_view data);
+// or completely replaced. A target marked read-only (no write bit at all,
+// which counts even for a privileged user) is refused with EACCES. A
+// replaced regular file hands on its permission bits (never set-user-ID,
+// set-group-ID or sticky) and, where the process may, its owner and group; a
+// new file, or one that replaces a symbolic link, gets 0666 less the umask.
+FileResult WriteFileReplacing(const std::string& path, std::string_view data);
 
 // Where a chain of symbolic links starting at path ends: the first name that
 // is no link (which need not exist). A relative link is taken from the
-// folder of the link. False with errno set for a loop or an unreadable link.
-bool ResolveLinks(std::string path, std::string& target);
+// folder of the link. Fails for a loop or an unreadable link.
+FileResult ResolveLinks(std::string path, std::string& target);
 
 // WriteFileReplacing for a file that links and other users point at (the
 // component registry): a symbolic link at path is followed and the file it
 // leads to is replaced, its temporary file in that file's folder, so the
 // link stays a link; the replaced file keeps its owner and group as well as
 // its permission bits, and when they cannot be kept (EPERM) nothing is replaced.
-bool ReplaceSharedFile(const std::string& path, std::string_view data);
+FileResult ReplaceSharedFile(const std::string& path, std::string_view data);
 
-// Appends data to path, creating it when missing (never truncating it).
-// Only a regular file is appended to (see AppendFile::Open). The data goes
-// in with one write under an advisory lock (flock) that every appender
-// takes, so appends of several processes never interleave. When the append
-// fails half way (disk full), the part already written is taken back, so the
-// file ends as it was.
-bool AppendToFile(const std::string& path, std::string_view data);
-
-// A file held open for appending across several writes (the logs), each
-// write an append as AppendToFile makes it.
+// A file held open for appending (the logs), never truncated. Each write is
+// one append under an advisory lock (flock) that every appender takes, so
+// appends of several processes never interleave; when an append fails half
+// way (disk full), the part already written is taken back, so the file ends
+// as it was.
 class AppendFile {
 public:
     AppendFile() = default;
@@ -94,16 +86,18 @@ public:
 
     // Opens for appending, creating when missing. Refuses, without waiting,
     // anything but a regular file (a folder, pipe, socket or device), and a
-    // file marked read-only.
-    bool Open(const std::string& path);
+    // file marked read-only (EACCES).
+    FileResult Open(const std::string& path);
     bool IsOpen() const { return m_fd >= 0; }
-    // Writes every byte; false on failure (the file stays open).
-    bool Write(std::string_view data);
-    // Closes; false when the close reported an error.
-    bool Close();
+    // Appends every byte or none; EBADF when the file is not open. The file
+    // stays open after a failure.
+    FileResult Write(std::string_view data);
+    // Closes; fails when the close reported an error.
+    FileResult Close();
 
 private:
     int m_fd = -1;
+    std::string m_path;
 };
 
 // Every "\n" written as "\r\n" (on-disk form of the picture files and log).

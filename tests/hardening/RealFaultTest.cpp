@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -190,9 +191,12 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     WriteFile(out + "PictureConverter.log", "");
     // Fill what is left, a page at a time.
     const std::string page(4096, 'x');
-    for (int i = 0; i < 16 && platform::AppendToFile(out + "filler", page); ++i) {
+    platform::AppendFile filler;
+    ASSERT_TRUE(filler.Open(out + "filler"));
+    for (int i = 0; i < 16 && filler.Write(page); ++i) {
     }
-    ASSERT_FALSE(platform::AppendToFile(out + "filler", page)) << "the file system is not full";
+    ASSERT_FALSE(filler.Write(page)) << "the file system is not full";
+    filler.Close();
     const std::vector<std::string> before = FilesIn(out);
 
     MelodyUser user;
@@ -238,7 +242,8 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     EXPECT_TRUE(FilesIn(out.Path()).empty());
 
     EXPECT_FALSE(platform::WriteFileReplacing(out / "b.lgo" + std::string(1, '\0'), "x"));
-    EXPECT_FALSE(platform::AppendToFile(out / "c.log" + std::string(1, '\0') + "d", "x"));
+    platform::AppendFile log;
+    EXPECT_EQ(log.Open(out / "c.log" + std::string(1, '\0') + "d").error, EINVAL);
     EXPECT_TRUE(FilesIn(out.Path()).empty());
 }
 

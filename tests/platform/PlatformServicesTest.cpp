@@ -65,7 +65,7 @@ TEST(LogFolder, ProgramFolderWhenWritableOtherwiseTheUsersStateFolder) {
     EXPECT_EQ(LogFolder(program / "missing/"), home / ".local/state/quillmere/");
     EXPECT_TRUE(std::filesystem::is_directory(home / ".local/state/quillmere"));
     stateEnv.Set(std::nullopt);
-    EXPECT_EQ(StateFolder(), home / ".local/state/quillmere/");
+    EXPECT_EQ(LogFolder(program / "missing/"), home / ".local/state/quillmere/");
 }
 
 TEST(LastError, DescribesErrorNumbers) {

@@ -43,11 +43,17 @@ TEST_F(TextFileTest, ReadsBytesExactlyAndRefusesMissingFilesAndFolders) {
     EXPECT_EQ(text, bytes);
 
     text = "untouched";
-    EXPECT_FALSE(ReadWholeFile(dir / "missing.txt", text));
+    const FileResult missing = ReadWholeFile(dir / "missing.txt", text);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.error, ENOENT);
+    EXPECT_EQ(missing.Message(), dir / "missing.txt" + ": No such file or directory");
     EXPECT_EQ(text, "untouched");
-    EXPECT_FALSE(ReadWholeFile(dir.Path().string(), text));
-    EXPECT_FALSE(CanOpenForReading(dir.Path().string()));
-    EXPECT_TRUE(CanOpenForReading(dir / "in.txt"));
+    EXPECT_EQ(ReadWholeFile(dir.Path().string(), text).error, EISDIR);
+
+    // More than the limit: refused before anything is read.
+    EXPECT_EQ(ReadWholeFile(dir / "in.txt", text, 6).error, EFBIG);
+    EXPECT_EQ(text, "untouched");
+    ASSERT_TRUE(ReadWholeFile(dir / "in.txt", text, 7));
 
     // A pipe with no writer must not block the reader.
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
@@ -130,9 +136,10 @@ TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
                           faults::FileOp::Rename}) {
         WriteFile(target, "old content");
         faults::InjectFailure(op, 1, ENOSPC);
-        errno = 0;
-        EXPECT_FALSE(WriteFileReplacing(target, std::string(5000, 'n')));
-        EXPECT_EQ(errno, ENOSPC);
+        const FileResult result = WriteFileReplacing(target, std::string(5000, 'n'));
+        EXPECT_FALSE(result);
+        EXPECT_EQ(result.error, ENOSPC);
+        EXPECT_EQ(result.path, target);
         EXPECT_EQ(ReadFile(target), "old content");
         EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "a temporary file was left behind";
         faults::ClearFailures();
@@ -143,10 +150,10 @@ TEST_F(TextFileTest, ReadOnlyTargetsAndMissingFoldersAreRefused) {
     const std::string target = dir / "ro.em1";
     WriteFile(target, "old");
     ::chmod(target.c_str(), 0444);
-    EXPECT_TRUE(IsMarkedReadOnly(target));
-    EXPECT_FALSE(WriteFileReplacing(target, "new"));
+    EXPECT_EQ(WriteFileReplacing(target, "new").error, EACCES); // even for a privileged user
     EXPECT_EQ(ReadFile(target), "old");
-    EXPECT_FALSE(AppendToFile(target, "more"));
+    AppendFile file;
+    EXPECT_EQ(file.Open(target).error, EACCES);
     EXPECT_EQ(ReadFile(target), "old");
 
     EXPECT_FALSE(WriteFileReplacing(dir / "no/such/folder/x", "new"));
@@ -170,9 +177,9 @@ TEST_F(TextFileTest, AppendingRefusesAnythingButARegularFileWithoutWaiting) {
     for (const std::string& path :
          {dir / "pipe", dir / "read pipe", socketPath, std::string("/dev/full"),
           std::string("/dev/null"), dir.Path().string()}) {
-        EXPECT_FALSE(AppendToFile(path, "entry")) << path;
         AppendFile file;
         EXPECT_FALSE(file.Open(path)) << path;
+        EXPECT_FALSE(file.Write("entry")) << path;
     }
     char buffer[8];
     EXPECT_LE(::read(reader, buffer, sizeof buffer), 0) << "nothing went into the pipe";
@@ -182,14 +189,17 @@ TEST_F(TextFileTest, AppendingRefusesAnythingButARegularFileWithoutWaiting) {
 
 TEST_F(TextFileTest, AppendingCreatesAndNeverTruncates) {
     const std::string log = dir / "x.log";
-    ASSERT_TRUE(AppendToFile(log, "one\n"));
-    ASSERT_TRUE(AppendToFile(log, "two\n"));
     AppendFile file;
+    for (const char* entry : {"one\n", "two\n"}) {
+        ASSERT_TRUE(file.Open(log));
+        ASSERT_TRUE(file.Write(entry));
+        ASSERT_TRUE(file.Close());
+    }
     ASSERT_TRUE(file.Open(log));
     ASSERT_TRUE(file.Write("three"));
     ASSERT_TRUE(file.Close());
     EXPECT_EQ(ReadFile(log), "one\ntwo\nthree");
-    EXPECT_FALSE(file.Write("closed"));
+    EXPECT_EQ(file.Write("closed").error, EBADF);
 }
 
 TEST(LineEnds, ConvertBothWays) {
