@@ -7,6 +7,7 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "melody/MelodyConverter.h"
+#include "platform/Ascii.h"
 #include "platform/MessagePresenter.h"
 #include "platform/ProgramPath.h"
 
@@ -122,7 +123,7 @@ private:
             any = true;
             if (c == '\n')
                 break;
-            line += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c);
+            line += platform::LowerAscii(static_cast<char>(c));
         }
         if (!any)
             return Line::End;

@@ -1,9 +1,8 @@
 #include "com/Registrar.h"
 
 #include "com/RegistryFile.h"
-#include "com/TextCase.h"
+#include "platform/Ascii.h"
 
-#include <cctype>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -38,8 +37,9 @@ public:
     std::vector<ScriptKey> ParseScript() {
         std::vector<ScriptKey> keys;
         for (Token root = Next(); root.kind != Token::End; root = Next()) {
-            if (root.kind != Token::Word || !(EqualsIgnoringCase(root.text, "HKCR") ||
-                                              EqualsIgnoringCase(root.text, "HKEY_CLASSES_ROOT")))
+            if (root.kind != Token::Word ||
+                !(platform::EqualsIgnoringAsciiCase(root.text, "HKCR") ||
+                  platform::EqualsIgnoringAsciiCase(root.text, "HKEY_CLASSES_ROOT")))
                 throw ScriptError("only HKCR can be registered, found '" + root.text + "'");
             Expect(Token::Open, "'{' after the root key");
             for (Token t = Next(); t.kind != Token::Close; t = Next())
@@ -58,11 +58,11 @@ private:
             throw ScriptError("keys nested too deeply");
         ScriptKey key;
         if (t.kind == Token::Word) {
-            if (EqualsIgnoringCase(t.text, "ForceRemove"))
+            if (platform::EqualsIgnoringAsciiCase(t.text, "ForceRemove"))
                 key.flag = KeyFlag::ForceRemove;
-            else if (EqualsIgnoringCase(t.text, "NoRemove"))
+            else if (platform::EqualsIgnoringAsciiCase(t.text, "NoRemove"))
                 key.flag = KeyFlag::NoRemove;
-            else if (EqualsIgnoringCase(t.text, "Delete"))
+            else if (platform::EqualsIgnoringAsciiCase(t.text, "Delete"))
                 key.flag = KeyFlag::Delete;
             if (key.flag != KeyFlag::Plain)
                 t = Next();
@@ -80,7 +80,7 @@ private:
             return key;
         }
         for (t = Next(); t.kind != Token::Close; t = Next()) {
-            if (t.kind == Token::Word && EqualsIgnoringCase(t.text, "val")) {
+            if (t.kind == Token::Word && platform::EqualsIgnoringAsciiCase(t.text, "val")) {
                 const Token name = Next();
                 if (name.kind != Token::Word && name.kind != Token::Quoted)
                     throw ScriptError("expected a value name after 'val'");
@@ -95,7 +95,7 @@ private:
 
     std::string ParseStringValue() {
         const Token type = Next();
-        if (type.kind != Token::Word || !EqualsIgnoringCase(type.text, "s"))
+        if (type.kind != Token::Word || !platform::EqualsIgnoringAsciiCase(type.text, "s"))
             throw ScriptError("only string values (s) are supported");
         const Token value = Next();
         if (value.kind != Token::Quoted)
@@ -114,13 +114,12 @@ private:
             m_pending.reset();
             return t;
         }
-        while (m_pos < m_text.size() && std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        while (m_pos < m_text.size() && platform::IsAsciiSpace(m_text[m_pos]))
             ++m_pos;
         if (m_pos == m_text.size())
             return {Token::End, {}};
         const auto standalone = [&] {
-            return m_pos + 1 == m_text.size() ||
-                   std::isspace(static_cast<unsigned char>(m_text[m_pos + 1]));
+            return m_pos + 1 == m_text.size() || platform::IsAsciiSpace(m_text[m_pos + 1]);
         };
         const char c = m_text[m_pos];
         if (c == '}' || ((c == '{' || c == '=') && standalone())) {
@@ -130,7 +129,7 @@ private:
         if (c == '\'')
             return {Token::Quoted, ReadQuoted()};
         const std::size_t start = m_pos;
-        while (m_pos < m_text.size() && !std::isspace(static_cast<unsigned char>(m_text[m_pos])))
+        while (m_pos < m_text.size() && !platform::IsAsciiSpace(m_text[m_pos]))
             ++m_pos;
         return {Token::Word, Substitute(m_text.substr(start, m_pos - start))};
     }

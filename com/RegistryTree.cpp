@@ -1,7 +1,8 @@
 #include "com/RegistryTree.h"
 
+#include "platform/Ascii.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace com {
 namespace {
@@ -9,11 +10,9 @@ namespace {
 constexpr std::string_view kRoot = "HKEY_CLASSES_ROOT";
 constexpr std::string_view kHeader = "REGEDIT4";
 
+// Keys and value names are found by their lower-case form.
 std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
+    return platform::LowerAscii(text);
 }
 
 bool HasLineBreakOrZero(std::string_view text) {

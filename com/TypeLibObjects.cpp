@@ -3,14 +3,13 @@
 #include "com/Bstr.h"
 
 #include "com/ModuleResources.h"
-#include "com/TextCase.h"
 #include "com/TypeLib.h"
 #include "com/VtableCall.h"
+#include "platform/Ascii.h"
 
 #include "platform/TextFile.h"
 
 #include <atomic>
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -214,7 +213,7 @@ public:
         const std::string member = NameOf(names[0]);
         const TypeLibMethod* method = nullptr;
         for (const TypeLibMethod& m : Type().methods)
-            if (EqualsIgnoringCase(m.name, member))
+            if (platform::EqualsIgnoringAsciiCase(m.name, member))
                 method = &m;
         if (method == nullptr)
             return DISP_E_UNKNOWNNAME;
@@ -223,7 +222,7 @@ public:
         for (UINT i = 1; i < count; ++i) {
             const std::string param = names[i] != nullptr ? NameOf(names[i]) : std::string();
             for (std::size_t p = 0; p < method->params.size(); ++p)
-                if (EqualsIgnoringCase(method->params[p].name, param))
+                if (platform::EqualsIgnoringAsciiCase(method->params[p].name, param))
                     ids[i] = static_cast<MEMBERID>(p);
             if (ids[i] == DISPID_UNKNOWN)
                 hr = DISP_E_UNKNOWNNAME;

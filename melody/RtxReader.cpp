@@ -48,7 +48,7 @@ void CMelodyConverter::SetDefault(std::string_view key, std::string_view value) 
     // Every known key is one letter, compared after lowering A to Z.
     if (key.size() != 1)
         return;
-    switch (melody::LowerAscii(key[0])) {
+    switch (platform::LowerAscii(key[0])) {
     case 'd':
         m_strDuration.assign(value);
         break;

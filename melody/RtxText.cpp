@@ -25,7 +25,7 @@ std::int32_t DecimalValue(std::string_view text) {
     constexpr std::int64_t kMax = INT32_MAX;
     constexpr std::int64_t kMinMagnitude = -static_cast<std::int64_t>(INT32_MIN);
     std::size_t i = 0;
-    while (i < text.size() && IsCSpace(text[i]))
+    while (i < text.size() && IsAsciiSpace(text[i]))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
@@ -34,7 +34,7 @@ std::int32_t DecimalValue(std::string_view text) {
     }
     // The magnitude stops growing once it is past every 32-bit value.
     std::int64_t magnitude = 0;
-    for (; i < text.size() && IsDecimalDigit(text[i]); ++i) {
+    for (; i < text.size() && IsAsciiDigit(text[i]); ++i) {
         if (magnitude <= kMinMagnitude)
             magnitude = magnitude * 10 + (text[i] - '0');
     }
@@ -48,12 +48,12 @@ bool RestValue::NonZeroFrom(std::size_t pos) {
         return m_anyNonZero && pos <= m_lastNonZero;
     const std::size_t n = m_text.size();
     std::size_t k = pos;
-    while (k < n && IsCSpace(m_text[k]))
+    while (k < n && IsAsciiSpace(m_text[k]))
         ++k;
     if (k < n && (m_text[k] == '+' || m_text[k] == '-'))
         ++k;
     m_anyNonZero = false;
-    for (; k < n && IsDecimalDigit(m_text[k]); ++k) {
+    for (; k < n && IsAsciiDigit(m_text[k]); ++k) {
         if (m_text[k] != '0') {
             m_anyNonZero = true;
             m_lastNonZero = k;

@@ -5,6 +5,8 @@
 // the walk over comma-separated items. Every rule treats a byte as unsigned:
 // bytes from 0x80 up are never letters, digits or white space.
 
+#include "platform/Ascii.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,19 +14,9 @@
 
 namespace melody {
 
-// White space of the C library's "C" locale: blank, \t, \n, \v, \f, \r.
-constexpr bool IsCSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-constexpr bool IsDecimalDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// "A" to "Z" lowered; every other byte unchanged.
-constexpr char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
+using platform::IsAsciiDigit;
+using platform::IsAsciiSpace;
+using platform::LowerAscii;
 
 // The blanks (0x20 only) at both ends removed, then every CR and every LF.
 std::string CleanSection(std::string_view section);

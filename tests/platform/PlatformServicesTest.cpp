@@ -1,3 +1,4 @@
+#include "platform/Ascii.h"
 #include "platform/BuildInfo.h"
 #include "platform/LastError.h"
 #include "platform/LocalTime.h"
@@ -92,4 +93,15 @@ TEST(MessagePresenter, InstalledPresenterGetsMessagesAndDefaultPrintsToStandardE
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "EMS Melody Converter: Conversion complete.\n");
     SetMessagePresenter(previous.show, previous.context);
+}
+
+TEST(Ascii, OnlyAsciiLettersHaveACaseAndOnlyAsciiBlanksAreWhiteSpace) {
+    EXPECT_EQ(LowerAscii("HKEY_Classes\xC9\xE9"), "hkey_classes\xC9\xE9");
+    EXPECT_TRUE(EqualsIgnoringAsciiCase("ForceRemove", "forceREMOVE"));
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("\xC9", "\xE9")); // not letters, whatever the locale
+    EXPECT_FALSE(EqualsIgnoringAsciiCase("ab", "abc"));
+    for (const char c : {' ', '\t', '\n', '\v', '\f', '\r'})
+        EXPECT_TRUE(IsAsciiSpace(c));
+    EXPECT_FALSE(IsAsciiSpace('\xA0'));
+    EXPECT_FALSE(IsAsciiDigit('\xB2'));
 }

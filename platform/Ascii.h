@@ -1,0 +1,45 @@
+#pragma once
+// The character rules of names, keys and numbers in texts: ASCII case and
+// the C library's white space, the same in every locale. The letters A to Z
+// and a to z alone have a case; every other byte, 0x80 and up included, is
+// its own lower and upper case, and no byte from 0x80 up is white space or a
+// digit, so no rule depends on the language settings of the user.
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// White space of the C library's "C" locale: blank, \t, \n, \v, \f, \r.
+constexpr bool IsAsciiSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+constexpr bool IsAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// "A" to "Z" lowered; every other byte unchanged.
+constexpr char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// The text with "A" to "Z" lowered.
+inline std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower)
+        c = LowerAscii(c);
+    return lower;
+}
+
+// True when a and b are the same but for the case of ASCII letters.
+constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+} // namespace platform
