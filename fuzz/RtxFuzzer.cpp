@@ -10,6 +10,7 @@
 
 #include "fuzz/FuzzCheck.h"
 
+#include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
 
 #include <cstdint>
@@ -25,9 +26,9 @@ public:
     ReplaceAnswer AskReplace(const std::string&) override { return ReplaceAnswer::DoNotReplace; }
 };
 
+using namespace melody::imelody;
+
 constexpr std::string_view kPath = "in/tune.txt";
-constexpr std::string_view kHeaderLines = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
-constexpr std::string_view kEndLine = "END:IMELODY\r\n";
 constexpr std::string_view kRangeMessage =
     "The melody is in a range that cannot be converted accurately in the EMS standard.";
 
@@ -68,12 +69,17 @@ bool RestIsNonZero(std::string_view item, std::size_t pos) {
     return false;
 }
 
-RtxNote SlowParse(std::string_view raw, const std::string& duration, const std::string& octave) {
+struct SlowNote {
+    std::string durationText, letterText, octaveText;
+    bool sharp = false, dotted = false, rejected = false;
+};
+
+SlowNote SlowParse(std::string_view raw, const std::string& duration, const std::string& octave) {
     std::string item(raw);
     for (char& c : item)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c + 32);
-    RtxNote note;
+    SlowNote note;
     std::size_t pos = 0;
     while (pos < item.size() && RestIsNonZero(item, pos))
         note.durationText += item[pos++];
@@ -104,7 +110,7 @@ RtxNote SlowParse(std::string_view raw, const std::string& duration, const std::
 
 void CheckParse(const CMelodyConverter& converter, std::string_view item) {
     const RtxNote got = converter.ParseRtxNote(item);
-    const RtxNote want = SlowParse(item, converter.m_strDuration, converter.m_strOctave);
+    const SlowNote want = SlowParse(item, converter.m_strDuration, converter.m_strOctave);
     FUZZ_CHECK(got.rejected == want.rejected);
     if (got.rejected)
         return; // no other field counts
@@ -127,7 +133,7 @@ void CheckHex(std::string_view text) {
     for (const char c : hex)
         FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
     FUZZ_CHECK(static_cast<std::size_t>(octet(0)) == n + 3);
-    FUZZ_CHECK(octet(1) == 0x0C);
+    FUZZ_CHECK(octet(1) == static_cast<int>(kUserDefinedSound));
     FUZZ_CHECK(static_cast<std::size_t>(octet(2)) == n + 1);
     FUZZ_CHECK(octet(3) == 0x00);
     for (std::size_t i = 0; i < n; ++i)
@@ -171,7 +177,7 @@ ExpectedBody Expected(const CMelodyConverter& settings, const std::vector<std::s
 void CheckWriter(CMelodyConverter& converter, const std::string& notes,
                  const std::vector<std::string_view>& items, int target, bool header) {
     converter.m_bIncludeHeader = header ? 1 : 0;
-    const std::size_t limit = target == 1 ? (header ? 57 : 116) : (header ? 49 : 108);
+    const std::size_t limit = BodyLimit(target, header);
     const ExpectedBody expected = Expected(converter, items, target, limit);
     std::string text;
     try {
@@ -195,15 +201,16 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
         rest.remove_prefix(kHeaderLines.size());
         rest.remove_suffix(kEndLine.size());
     }
-    if (target == 2 && converter.m_nBeat != 120) {
-        const std::string beat = "BEAT:" + std::to_string(converter.m_nBeat) + "\r\n";
+    if (target == 2 && converter.m_nBeat != kDefaultBeat) {
+        const std::string beat =
+            std::string(kBeatField) + std::to_string(converter.m_nBeat) + std::string(kLineEnd);
         FUZZ_CHECK(StartsWith(rest, beat));
         rest.remove_prefix(beat.size());
     }
-    FUZZ_CHECK(StartsWith(rest, "MELODY:"));
-    FUZZ_CHECK(EndsWith(rest, "\r\n"));
-    rest.remove_prefix(7);
-    rest.remove_suffix(2);
+    FUZZ_CHECK(StartsWith(rest, kMelodyField));
+    FUZZ_CHECK(EndsWith(rest, kLineEnd));
+    rest.remove_prefix(kMelodyField.size());
+    rest.remove_suffix(kLineEnd.size());
 
     // Below the limit; shifting the octaves down may add one "*4" in front.
     const bool shifted = target == 1 && expected.high;
@@ -212,7 +219,7 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
     if (shifted)
         CMelodyConverter::ShiftOctavesDown(body);
     FUZZ_CHECK(rest == body);
-    FUZZ_CHECK(text.size() <= CMelodyConverter::kMaxEmsText);
+    FUZZ_CHECK(text.size() <= kMaxEmsText);
     CheckHex(text);
 }
 
@@ -247,6 +254,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const int target : {1, 2})
         for (const bool header : {true, false})
             CheckWriter(converter, notes, items, target, header);
-    CheckHex(input.substr(0, CMelodyConverter::kMaxEmsText));
+    CheckHex(input.substr(0, kMaxEmsText));
     return 0;
 }

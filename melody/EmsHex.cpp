@@ -1,9 +1,11 @@
 // The EMS user-data header around an iMelody text, in hexadecimal digits:
-// header length, element identifier 0x0C (User Defined Sound), element
-// length, position 0x00, then the characters with bit 7 cleared.
+// header length, element identifier (User Defined Sound), element length,
+// position, then the characters with bit 7 cleared.
 
-#include "melody/MelodyConverter.h"
+#include "melody/ImelodyFormat.h"
+#include "melody/Melody.h"
 
+namespace melody {
 namespace {
 
 void AppendHexOctet(std::string& out, std::size_t value) {
@@ -14,13 +16,17 @@ void AppendHexOctet(std::string& out, std::size_t value) {
 
 } // namespace
 
-void CMelodyConverter::EncodeEmsHex(std::string_view imelody, std::string& hex) {
+std::string EncodeEmsHex(std::string_view imelody) {
     const std::size_t n = imelody.size();
-    hex.reserve(hex.size() + 2 * n + 8);
+    std::string hex;
+    hex.reserve(2 * n + 8);
     AppendHexOctet(hex, n + 3);
-    hex += "0C";
+    AppendHexOctet(hex, imelody::kUserDefinedSound);
     AppendHexOctet(hex, n + 1);
-    hex += "00";
+    AppendHexOctet(hex, imelody::kSoundPosition);
     for (const char c : imelody)
         AppendHexOctet(hex, static_cast<unsigned char>(c) & 0x7F);
+    return hex;
 }
+
+} // namespace melody

@@ -3,37 +3,18 @@
 // RTX octave 6 down by one; target 2 prefixes every note off the middle
 // octave and writes whole, half and dotted notes as runs of shorter notes.
 
-#include "melody/MelodyConverter.h"
-#include "melody/NoteScan.h"
-#include "melody/RtxText.h"
+#include "melody/ImelodyFormat.h"
+#include "melody/Melody.h"
+#include "melody/internal/RtxText.h"
+#include "melody/internal/Steps.h"
 
-#include <string_view>
-
-using melody::NoteScan;
-
-struct CMelodyConverter::NoteDefaults {
-    std::string_view duration;
-    std::string_view octave;
-    std::int32_t octaveValue; // decimal value of octave, worked out once per writing
-};
-
+namespace melody {
 namespace {
 
-constexpr std::string_view kHeaderLines = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
-constexpr std::string_view kEndLine = "END:IMELODY\r\n";
-constexpr std::string_view kMelodyLine = "MELODY:";
-constexpr std::string_view kLineEnd = "\r\n";
+using namespace imelody;
+
 constexpr std::string_view kLongestBeatLine = "BEAT:-2147483648\r\n";
 constexpr std::string_view kOctavePrefixAdded = "*4";
-constexpr std::string_view kRangeMessage =
-    "The melody is in a range that cannot be converted accurately in the EMS standard.";
-
-// A note is appended only while the body stays shorter than this.
-constexpr std::size_t BodyLimit(int target, bool header) {
-    if (target == 1)
-        return header ? 57 : 116;
-    return header ? 49 : 108;
-}
 
 // The longest text a writer can return: the body is below its limit, the
 // octave shift adds at most one prefix, and the beat is a 32-bit number.
@@ -41,14 +22,12 @@ constexpr std::size_t LongestText(int target, bool header) {
     const std::size_t body =
         BodyLimit(target, header) - 1 + (target == 1 ? kOctavePrefixAdded.size() : 0);
     return (header ? kHeaderLines.size() + kEndLine.size() : 0) +
-           (target == 2 ? kLongestBeatLine.size() : 0) + kMelodyLine.size() + body +
+           (target == 2 ? kLongestBeatLine.size() : 0) + kMelodyField.size() + body +
            kLineEnd.size();
 }
 
-static_assert(LongestText(1, true) <= CMelodyConverter::kMaxEmsText &&
-                  LongestText(1, false) <= CMelodyConverter::kMaxEmsText &&
-                  LongestText(2, true) <= CMelodyConverter::kMaxEmsText &&
-                  LongestText(2, false) <= CMelodyConverter::kMaxEmsText,
+static_assert(LongestText(1, true) <= kMaxEmsText && LongestText(1, false) <= kMaxEmsText &&
+                  LongestText(2, true) <= kMaxEmsText && LongestText(2, false) <= kMaxEmsText,
               "every iMelody text must fit the one-octet lengths of the EMS header");
 
 // Target 1: the iMelody duration code of an RTX duration ("" for any other).
@@ -88,16 +67,28 @@ const char* CopyCodes2(std::string_view duration, bool dotted) {
 }
 
 // The letters of the note, a lone "p" written as the rest "r".
-void AppendLetterText(std::string_view pitch, std::string& out) {
-    const std::size_t start = out.size();
-    melody::AppendLetters(pitch, out);
-    if (out.size() - start == 1 && out[start] == 'p')
-        out[start] = 'r';
+void AppendLetters(const RtxNote& note, std::string& out) {
+    if (note.letterText == "p")
+        out += 'r';
+    else
+        out += note.letterText;
+}
+
+void AppendOctavePrefix(std::int64_t octave, std::string& out) {
+    out += kOctaveMark;
+    AppendDecimal(out, octave);
+}
+
+void CountOctave(const RtxNote& note, OctavesUsed& used) {
+    if (note.octaveText == "6")
+        used.high = true;
+    if (note.octaveText == "3")
+        used.low = true;
 }
 
 // Every "*" + from in the body becomes "*" + to, left to right.
 void ReplacePrefix(std::string& body, char from, char to) {
-    const char pattern[] = {'*', from};
+    const char pattern[] = {kOctaveMark, from};
     const std::string_view find(pattern, 2);
     for (std::size_t pos = body.find(find); pos != std::string::npos;
          pos = body.find(find, pos + 2))
@@ -106,52 +97,35 @@ void ReplacePrefix(std::string& body, char from, char to) {
 
 } // namespace
 
-CMelodyConverter::NoteDefaults CMelodyConverter::Defaults() const {
-    return {m_strDuration, m_strOctave, melody::DecimalValue(m_strOctave)};
-}
-
-void CMelodyConverter::AppendNote1(std::string_view item, std::int64_t& runningOctave,
-                                   const NoteDefaults& defaults, std::string& out) {
-    const NoteScan scan = melody::ScanRtxNote(item);
-    if (scan.rejected)
+void AppendNote1(const RtxNote& note, std::int64_t& runningOctave, std::string& out,
+                 OctavesUsed& used) {
+    if (note.rejected)
         return;
-    const std::string_view octave = scan.octave.empty() ? defaults.octave : scan.octave;
-    const std::int64_t value =
-        scan.octave.empty() ? defaults.octaveValue : melody::DecimalValue(scan.octave);
-    if (value != runningOctave + 1) {
-        out += '*';
-        melody::AppendDecimal(out, value - 1);
-        runningOctave = value - 1;
+    const std::int64_t octave = note.octaveValue;
+    if (octave != runningOctave + 1) {
+        AppendOctavePrefix(octave - 1, out);
+        runningOctave = octave - 1;
     }
-    if (scan.sharp)
+    if (note.sharp)
         out += '#';
-    AppendLetterText(scan.pitch, out);
-    out += DurationCode1(scan.duration.empty() ? defaults.duration : scan.duration);
-    if (scan.dotted)
+    AppendLetters(note, out);
+    out += DurationCode1(note.durationText);
+    if (note.dotted)
         out += '.';
-    if (octave == "6")
-        m_bUsesHighOctave = true;
-    if (octave == "3")
-        m_bUsesLowOctave = true;
+    CountOctave(note, used);
 }
 
-void CMelodyConverter::AppendNote2(std::string_view item, const NoteDefaults& defaults,
-                                   std::string& out) {
-    const NoteScan scan = melody::ScanRtxNote(item);
-    if (scan.rejected)
+void AppendNote2(const RtxNote& note, std::string& out) {
+    if (note.rejected)
         return;
-    const std::int64_t value =
-        scan.octave.empty() ? defaults.octaveValue : melody::DecimalValue(scan.octave);
     std::string copy;
-    if (value - 1 != 4) {
-        copy += '*';
-        melody::AppendDecimal(copy, value - 1);
-    }
-    if (scan.sharp)
+    const std::int64_t octave = std::int64_t{note.octaveValue} - 1;
+    if (octave != kDefaultOctave)
+        AppendOctavePrefix(octave, copy);
+    if (note.sharp)
         copy += '#';
-    AppendLetterText(scan.pitch, copy);
-    const char* codes =
-        CopyCodes2(scan.duration.empty() ? defaults.duration : scan.duration, scan.dotted);
+    AppendLetters(note, copy);
+    const char* codes = CopyCodes2(note.durationText, note.dotted);
     if (codes == nullptr) {
         out += copy;
         return;
@@ -162,90 +136,69 @@ void CMelodyConverter::AppendNote2(std::string_view item, const NoteDefaults& de
     }
 }
 
-std::string CMelodyConverter::ConvertNote1(std::string_view item, std::int64_t& runningOctave) {
-    std::string out;
-    AppendNote1(item, runningOctave, Defaults(), out);
-    return out;
-}
-
-std::string CMelodyConverter::ConvertNote2(std::string_view item) const {
-    std::string out;
-    AppendNote2(item, Defaults(), out);
-    return out;
-}
-
-void CMelodyConverter::WriteImelody1(const std::string& notes, std::string& text) {
-    WriteImelody(1, notes, text);
-}
-
-void CMelodyConverter::WriteImelody2(const std::string& notes, std::string& text) {
-    WriteImelody(2, notes, text);
-}
-
-void CMelodyConverter::WriteImelody(int target, const std::string& notes, std::string& text) {
-    m_bUsesLowOctave = false;
-    m_bUsesHighOctave = false;
-    m_bTruncated = false;
-    if (m_bIncludeHeader != 0)
-        text += kHeaderLines;
-    if (target == 2 && m_nBeat != 120) {
-        text += "BEAT:";
-        melody::AppendDecimal(text, m_nBeat);
-        text += kLineEnd;
-    }
-    text += kMelodyLine;
-
-    const std::size_t limit = BodyLimit(target, m_bIncludeHeader != 0);
-    const NoteDefaults defaults = Defaults();
-    std::int64_t runningOctave = 4;
-    std::string body;
-    std::string note;
-    melody::CommaItems items(notes);
-    std::string_view item;
-    while (items.Next(item)) {
-        if (m_bTruncated) {
-            // Nothing more is appended. Target 2 notes change nothing else;
-            // target 1 notes still count for the octave flags, until both are set.
-            if (target == 2 || (m_bUsesHighOctave && m_bUsesLowOctave))
-                break;
-            const NoteScan scan = melody::ScanRtxNote(item);
-            if (scan.rejected)
-                continue;
-            const std::string_view octave = scan.octave.empty() ? defaults.octave : scan.octave;
-            m_bUsesHighOctave = m_bUsesHighOctave || octave == "6";
-            m_bUsesLowOctave = m_bUsesLowOctave || octave == "3";
-            continue;
-        }
-        note.clear();
-        if (target == 1)
-            AppendNote1(item, runningOctave, defaults, note);
-        else
-            AppendNote2(item, defaults, note);
-        if (body.size() + note.size() < limit)
-            body += note;
-        else
-            m_bTruncated = true;
-    }
-
-    if (target == 1 && m_bUsesHighOctave) {
-        if (m_bUsesLowOctave)
-            throw CEMSError(std::string(kRangeMessage));
-        ShiftOctavesDown(body);
-    }
-    text += body;
-    text += kLineEnd;
-    if (m_bIncludeHeader != 0)
-        text += kEndLine;
-}
-
-void CMelodyConverter::ShiftOctavesDown(std::string& body) {
+void ShiftOctavesDown(std::string& body) {
     // An empty body has no notes to move (and no first character to look at).
     if (body.empty())
         return;
-    if ((static_cast<unsigned char>(body[0]) & 0x7F) != '*')
+    if ((static_cast<unsigned char>(body[0]) & 0x7F) != kOctaveMark)
         body.insert(0, kOctavePrefixAdded);
     // In this order, so that a prefix lowered once is not lowered again.
     ReplacePrefix(body, '4', '3');
     ReplacePrefix(body, '5', '4');
     ReplacePrefix(body, '6', '5');
 }
+
+ImelodyText WriteImelody(const Melody& melody, int target, bool header) {
+    ImelodyText result;
+    std::string& text = result.text;
+    if (header)
+        text += kHeaderLines;
+    if (target == 2 && melody.settings.beat != kDefaultBeat) {
+        text += kBeatField;
+        AppendDecimal(text, melody.settings.beat);
+        text += kLineEnd;
+    }
+    text += kMelodyField;
+
+    const std::size_t limit = BodyLimit(target, header);
+    std::int64_t runningOctave = kDefaultOctave;
+    OctavesUsed used;
+    std::string body;
+    std::string note;
+    RtxNote rtx;
+    for (NoteWalk walk = melody.Notes(); walk.Next(rtx);) {
+        if (result.truncated) {
+            // Nothing more is appended. Target 2 notes change nothing else;
+            // target 1 notes still count for the octave flags, until both are set.
+            if (target == 2 || (used.high && used.low))
+                break;
+            if (!rtx.rejected)
+                CountOctave(rtx, used);
+            continue;
+        }
+        note.clear();
+        if (target == 1)
+            AppendNote1(rtx, runningOctave, note, used);
+        else
+            AppendNote2(rtx, note);
+        if (body.size() + note.size() < limit)
+            body += note;
+        else
+            result.truncated = true;
+    }
+    result.usesLowOctave = used.low;
+    result.usesHighOctave = used.high;
+
+    if (target == 1 && used.high) {
+        if (used.low)
+            return result; // out of range: the text stops before the body
+        ShiftOctavesDown(body);
+    }
+    text += body;
+    text += kLineEnd;
+    if (header)
+        text += kEndLine;
+    return result;
+}
+
+} // namespace melody

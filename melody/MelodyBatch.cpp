@@ -3,7 +3,7 @@
 // done, so an interrupted batch keeps the entries of what it did.
 
 #include "melody/MelodyConverter.h"
-#include "melody/RtxText.h"
+#include "melody/internal/RtxText.h"
 
 #include "platform/ByteOrderMark.h"
 #include "platform/LocalTime.h"
@@ -32,11 +32,6 @@ std::string BaseName(const std::string& path) {
 }
 
 } // namespace
-
-CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder)
-    : m_ui(ui), m_strLogFolder(std::move(logFolder)) {}
-
-CMelodyConverter::~CMelodyConverter() = default;
 
 void CMelodyConverter::ConvertMelodies(const std::string& rtxFiles, const std::string& outputDir,
                                        int includeHeader, int target1, int target2) {
@@ -112,16 +107,12 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
         const std::string imelodyPath = base + ".em" + digit;
         const std::string hexPath = base + ".hx" + digit;
 
-        std::string notes = ReadRtx(text);
+        melody::Melody melody = ReadMelody(text);
         std::string().swap(text); // the file text is no longer needed
         std::string imelody;
-        if (target == 1)
-            WriteImelody1(notes, imelody);
-        else
-            WriteImelody2(notes, imelody);
-        std::string().swap(notes);
-        std::string hex;
-        EncodeEmsHex(imelody, hex);
+        WriteMelody(melody, target, imelody);
+        melody = {};
+        const std::string hex = melody::EncodeEmsHex(imelody);
 
         if (!WriteOutputFile(imelodyPath, imelody) || !WriteOutputFile(hexPath, hex)) {
             logText += " Status: Cancelled\r\n\r\n";

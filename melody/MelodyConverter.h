@@ -6,11 +6,14 @@
 // appends each file and target's log entry to MelodyConverter.log as soon
 // as it is done.
 //
-// The object also carries the RTX settings and the flags that the reader and
-// the writers share; they are public so that every step can be driven on its
-// own (the desktop program needs only the constructor and ConvertMelodies).
+// The conversion itself is the functional core of melody/Melody.h; this
+// object carries the settings and flags that the batch keeps from file to
+// file and from step to step, and its reader and writer operations delegate
+// to the core. They are public so that every step can be driven on its own
+// (the desktop program needs only the constructor and ConvertMelodies).
 
 #include "melody/EMSError.h"
+#include "melody/Melody.h"
 #include "melody/MelodyUi.h"
 #include "melody/RtxNote.h"
 
@@ -58,21 +61,21 @@ public:
     // True when every file and target of the last batch was converted and written.
     bool AllSucceeded() const { return m_counts.failed == 0 && m_counts.cancelled == 0; }
 
-    // ---- RTX reader (RtxReader.cpp) ----
+    // ---- RTX reader and iMelody writers (MelodyConverter.cpp) ----
 
     // Splits the file text into name, settings and notes; stores the name and
     // the settings the file states and returns the cleaned note list. Throws
-    // CEMSError when the text is not in RTX form or has no notes.
+    // CEMSError when the text is not in RTX form or has no notes; a text with
+    // no notes has stored its name and settings all the same.
     std::string ReadRtx(std::string_view text);
+    // The reader's steps, in the order it takes them.
     void SetMelodyName(std::string_view section);
     void ReadDefaults(std::string_view section);
     void SetDefault(std::string_view key, std::string_view value);
     std::string CheckNotes(std::string_view section);
     // Takes one note item apart, with the default duration and octave for
-    // the parts it lacks.
+    // the parts it lacks. The note views item and those settings.
     RtxNote ParseRtxNote(std::string_view item) const;
-
-    // ---- iMelody writers and EMS encoding (ImelodyWriter.cpp, EmsHex.cpp) ----
 
     // Fill text (given empty) with the iMelody text of the note list for
     // target 1 or target 2. WriteImelody1 throws CEMSError when the melody
@@ -85,33 +88,32 @@ public:
     std::string ConvertNote2(std::string_view item) const;
     // Lowers every octave prefix of the body by one (an empty body stays empty).
     static void ShiftOctavesDown(std::string& body);
-    // Fills hex (given empty) with the EMS user-data header carrying the text
+    // Appends to hex (given empty) the EMS user-data header carrying the text
     // as one User Defined Sound element, in upper-case hexadecimal digits.
-    // The text must be at most kMaxEmsText characters (every writer's is).
     static void EncodeEmsHex(std::string_view imelody, std::string& hex);
-    static constexpr std::size_t kMaxEmsText = 252;
 
     // ---- State shared by the reader and the writers, in this order ----
-    bool m_bUsesLowOctave = false;                   // a note with octave text "3" (target 1)
-    bool m_bUsesHighOctave = false;                  // a note with octave text "6" (target 1)
-    bool m_bReplaceAll = false;                      // overwrite without asking; never cleared
-    bool m_bTruncated = false;                       // the writer dropped notes to fit the limit
-    std::string m_strOctave = "5";                   // RTX setting o
-    std::string m_strDuration = "4";                 // RTX setting d
+    bool m_bUsesLowOctave = false;  // a note with octave text "3" (target 1)
+    bool m_bUsesHighOctave = false; // a note with octave text "6" (target 1)
+    bool m_bReplaceAll = false;     // overwrite without asking; never cleared
+    bool m_bTruncated = false;      // the writer dropped notes to fit the limit
+    std::string m_strOctave = melody::RtxSettings().octave;     // RTX setting o
+    std::string m_strDuration = melody::RtxSettings().duration; // RTX setting d
     std::int32_t m_bIncludeHeader = 0;               // write the BEGIN/VERSION/FORMAT and END lines
     std::string m_strTitle = "EMS Melody Converter"; // caption of every message
     std::string m_strCurrentFile;                    // path of the file in hand
-    std::int32_t m_nBeat = 120;                      // RTX setting b
-    std::string m_strStyle = "N";                    // RTX setting s
-    std::string m_strMelodyName;                     // name section of the last file read
+    std::int32_t m_nBeat = melody::RtxSettings().beat;    // RTX setting b
+    std::string m_strStyle = melody::RtxSettings().style; // RTX setting s
+    std::string m_strMelodyName;                          // name section of the last file read
 
 private:
-    struct NoteDefaults;
-    NoteDefaults Defaults() const;
-    void AppendNote1(std::string_view item, std::int64_t& runningOctave,
-                     const NoteDefaults& defaults, std::string& out);
-    static void AppendNote2(std::string_view item, const NoteDefaults& defaults, std::string& out);
-    void WriteImelody(int target, const std::string& notes, std::string& text);
+    // The settings members as the core's value, and back.
+    melody::RtxSettings Settings() const;
+    void StoreSettings(melody::RtxSettings&& settings);
+    // ReadRtx's work, keeping the whole melody; the writers' work for a
+    // melody, which sets the flags and appends the text to text.
+    melody::Melody ReadMelody(std::string_view text);
+    void WriteMelody(const melody::Melody& melody, int target, std::string& text);
 
     // Logs and shows the failure of the file and target in hand.
     void Failed(const std::string& message, std::string& logText);

@@ -2,6 +2,7 @@
 // linear in its length.
 
 #include "FakeMelodyUi.h"
+#include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ struct BadInput : ::testing::Test {
             } catch (const CEMSError&) {
                 continue;
             }
-            ASSERT_LE(text.size(), CMelodyConverter::kMaxEmsText);
+            ASSERT_LE(text.size(), melody::imelody::kMaxEmsText);
             std::string hex;
             CMelodyConverter::EncodeEmsHex(text, hex);
             ASSERT_EQ(hex.size(), 2 * text.size() + 8);

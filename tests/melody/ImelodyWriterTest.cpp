@@ -1,4 +1,5 @@
 #include "FakeMelodyUi.h"
+#include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
 
 #include <climits>
@@ -7,8 +8,9 @@
 
 namespace {
 
-const std::string kHeader = "BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\n";
-const std::string kEnd = "END:IMELODY\r\n";
+using melody::imelody::kMaxEmsText;
+const std::string kHeader(melody::imelody::kHeaderLines);
+const std::string kEnd(melody::imelody::kEndLine);
 const std::string kRange =
     "The melody is in a range that cannot be converted accurately in the EMS standard.";
 
@@ -207,7 +209,7 @@ TEST_F(Writer, LongestTextsFitTheOneOctetLengths) {
                 std::string notes = "8";
                 notes.append(length, 'c').append("6,").append(Repeat("8c6", 70));
                 const std::string text = Write(target, notes);
-                ASSERT_LE(text.size(), CMelodyConverter::kMaxEmsText);
+                ASSERT_LE(text.size(), kMaxEmsText);
                 EXPECT_EQ(Hex(text).size(), 2 * text.size() + 8);
             }
         }

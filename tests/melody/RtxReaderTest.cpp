@@ -1,12 +1,13 @@
 #include "FakeMelodyUi.h"
 #include "melody/MelodyConverter.h"
-#include "melody/RtxText.h"
+#include "melody/internal/RtxText.h"
 
 #include <climits>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -105,6 +106,7 @@ TEST_F(Reader, ParseRtxNote) {
     EXPECT_TRUE(note.sharp);
     EXPECT_FALSE(note.dotted);
     EXPECT_EQ(note.octaveText, "6");
+    EXPECT_EQ(note.octaveValue, 6);
     EXPECT_FALSE(note.rejected);
 
     EXPECT_TRUE(converter.ParseRtxNote("8.c5").dotted);
@@ -150,7 +152,38 @@ TEST_F(Reader, ParseRtxNote) {
     converter.m_strDuration = "04";
     note = converter.ParseRtxNote("c");
     EXPECT_EQ(note.octaveText, "06");
+    EXPECT_EQ(note.octaveValue, 6);
     EXPECT_EQ(note.durationText, "04");
+}
+
+TEST(MelodyCore, AMelodyIsReadAsAValueWhoseNotesComeOutResolved) {
+    melody::RtxSettings earlier;
+    earlier.duration = "8"; // carried over from an earlier file
+    const melody::RtxReading reading = melody::ReadRtx(" Tune :o=6,b=90:16c#,x,4.p5\r\n", earlier);
+    ASSERT_EQ(reading.problem, melody::RtxProblem::None);
+    const melody::Melody& tune = reading.melody;
+    EXPECT_EQ(tune.name, "Tune");
+    EXPECT_EQ(tune.settings.octave, "6");
+    EXPECT_EQ(tune.settings.duration, "8");
+    EXPECT_EQ(tune.settings.beat, 90);
+    EXPECT_EQ(tune.settings.style, "N");
+    EXPECT_EQ(tune.notes, "16c#,x,4.p5");
+
+    std::vector<std::string> notes;
+    RtxNote note;
+    for (melody::NoteWalk walk = tune.Notes(); walk.Next(note);)
+        notes.push_back(note.rejected ? "rejected"
+                                      : std::string(note.durationText) + "|" + note.letterText +
+                                            (note.sharp ? "#" : "") + (note.dotted ? "." : "") +
+                                            "|" + std::string(note.octaveText) + "=" +
+                                            std::to_string(note.octaveValue));
+    EXPECT_EQ(notes, (std::vector<std::string>{"16|c#|6=6", "rejected", "4|p.|5=5"}));
+
+    EXPECT_EQ(melody::ReadRtx("a:b:c:d", earlier).problem, melody::RtxProblem::NotRtx);
+    const melody::RtxReading empty = melody::ReadRtx("E:d=2:  ", earlier);
+    EXPECT_EQ(empty.problem, melody::RtxProblem::NoMelody);
+    EXPECT_EQ(empty.melody.name, "E");
+    EXPECT_EQ(empty.melody.settings.duration, "2");
 }
 
 // The C library's answer, one position at a time.

@@ -1,4 +1,4 @@
-#include "melody/RtxText.h"
+#include "melody/internal/RtxText.h"
 
 #include <charconv>
 
