@@ -9,6 +9,7 @@
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureBatch.h"
+#include "logoconv/PictureFormat.h"
 #include "logoconv/PictureLog.h"
 #include "platform/TextFile.h"
 
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace logoconv;
+using namespace logoconv::picture;
 
 void CheckImage(const LogoImage& image, std::string_view text) {
     if (image.kind == LogoKind::NotAPicture) {
@@ -27,13 +29,13 @@ void CheckImage(const LogoImage& image, std::string_view text) {
         FUZZ_CHECK(image.data.empty() && image.report.empty() && image.notice.empty());
         return;
     }
-    FUZZ_CHECK(image.width == 72);
-    FUZZ_CHECK(image.height == 14 || image.height == 28);
+    FUZZ_CHECK(image.width == kWidth);
+    FUZZ_CHECK(image.height == kSmallHeight || image.height == kLargeHeight);
     FUZZ_CHECK(!image.report.empty() && image.report.back() == '\n');
     const std::size_t pictureChars = static_cast<std::size_t>(image.height) * kRowChars;
     const bool allHex = image.data.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
     FUZZ_CHECK(image.valid == (image.data.size() == pictureChars && allHex));
-    FUZZ_CHECK(image.threePart == (image.valid && image.height == 28));
+    FUZZ_CHECK(image.threePart == (image.valid && image.height == kLargeHeight));
     // The data is the text after its header, unchanged.
     FUZZ_CHECK(text.size() >= image.data.size());
     FUZZ_CHECK(text.substr(text.size() - image.data.size()) == image.data);
@@ -59,7 +61,7 @@ void CheckDrawing(const LogoImage& image) {
         return;
     }
     // height rows of exactly 72 cells, a line feed between rows.
-    const std::size_t width = 72;
+    const std::size_t width = kWidth;
     const auto rows = static_cast<std::size_t>(image.height);
     FUZZ_CHECK(drawing.size() == rows * (width + 1) - 1);
     for (std::size_t i = 0; i < drawing.size(); ++i) {
@@ -86,14 +88,16 @@ void CheckOutputForm(const LogoImage& image) {
         // Three lines of 260, 252 and 84 characters, each ending in a line feed.
         FUZZ_CHECK(form.size() == 260 + 252 + 84 + 3);
         const std::string_view text = form;
-        FUZZ_CHECK(text.substr(0, 6) == "810003" && text.substr(6, 2) == reference);
-        FUZZ_CHECK(text.substr(8, 28) == "030117020401130103127300041C");
+        FUZZ_CHECK(text.substr(0, 6) == kLine1Head && text.substr(6, 2) == reference);
+        FUZZ_CHECK(text.substr(8, 11) == kLine1Elements &&
+                   text.substr(19, 1) == kDistributionDigit);
+        FUZZ_CHECK(text.substr(20, 16) == kLine1Picture);
         FUZZ_CHECK(text[260] == '\n');
-        FUZZ_CHECK(text.substr(261, 6) == "7D0003" && text.substr(267, 2) == reference);
-        FUZZ_CHECK(text.substr(269, 20) == "0302130103127300041C");
+        FUZZ_CHECK(text.substr(261, 6) == kLine2Head && text.substr(267, 2) == reference);
+        FUZZ_CHECK(text.substr(269, 20) == kLine2Elements);
         FUZZ_CHECK(text[513] == '\n');
-        FUZZ_CHECK(text.substr(514, 6) == "290003" && text.substr(520, 2) == reference);
-        FUZZ_CHECK(text.substr(522, 20) == "0303130103121F00011C");
+        FUZZ_CHECK(text.substr(514, 6) == kLine3Head && text.substr(520, 2) == reference);
+        FUZZ_CHECK(text.substr(522, 20) == kLine3Elements);
         FUZZ_CHECK(text[598] == '\n');
         // Every picture character once, columns 0-31, 32-63 and 64-71 of each row.
         for (std::size_t r = 0; r < 28; ++r) {
@@ -117,7 +121,7 @@ void CheckOutputPath(std::string_view inputPath, std::string_view outputDir) {
     const std::string_view name = std::string_view(path).substr(outputDir.size());
     // A name directly inside the folder: no separator, never "." or "..".
     FUZZ_CHECK(name.find('/') == std::string_view::npos);
-    FUZZ_CHECK(name.size() >= 3 && name.substr(name.size() - 3) == "lgo");
+    FUZZ_CHECK(name.size() >= 3 && name.substr(name.size() - 3) == kOutputEnding);
     const std::size_t slash = inputPath.rfind('/');
     const std::string_view file =
         slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);

@@ -1,5 +1,7 @@
 #include "logoconv/EmsPictureWriter.h"
 
+#include "logoconv/PictureFormat.h"
+
 #include "platform/TextFile.h"
 #include "platform/Utf8.h"
 
@@ -9,14 +11,9 @@
 namespace logoconv {
 namespace {
 
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+using namespace picture;
 
-// Concatenated message i of 3, User Prompt Indicator and the head of a
-// variable picture 4 (or 1) octets wide and 28 pixels high.
-constexpr std::string_view kLine1Head = "03011702040";
-constexpr std::string_view kLine1Tail = "130103127300041C";
-constexpr std::string_view kLine2Tail = "0302130103127300041C";
-constexpr std::string_view kLine3Tail = "0303130103121F00011C";
+constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
 // Appends columns [first, first + count) of every row, top row first.
 void AppendColumns(std::string& out, std::string_view data, int rows, std::size_t first,
@@ -33,7 +30,7 @@ void AppendColumns(std::string& out, std::string_view data, int rows, std::size_
 // moved back to the start of a UTF-8 character the cut would split. A byte
 // of no valid sequence is a character of its own.
 std::size_t CutForExtension(std::string_view name) {
-    const std::size_t cut = name.size() - std::min<std::size_t>(3, name.size());
+    const std::size_t cut = name.size() - std::min(kOutputEnding.size(), name.size());
     for (std::size_t back = 1; back <= 3 && back <= cut; ++back) {
         const std::size_t start = cut - back;
         char32_t ignored;
@@ -53,8 +50,8 @@ std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir
         slash == std::string_view::npos ? inputPath : inputPath.substr(slash + 1);
     name = name.substr(0, CutForExtension(name));
     std::string path;
-    path.reserve(outputDir.size() + name.size() + 3);
-    path.append(outputDir).append(name).append("lgo");
+    path.reserve(outputDir.size() + name.size() + kOutputEnding.size());
+    path.append(outputDir).append(name).append(kOutputEnding);
     return path;
 }
 
@@ -76,12 +73,12 @@ std::string EmsPictureText(const LogoImage& image, std::string_view reference) {
     const int rows = image.height;
     std::string text;
     text.reserve(3 * 30 + image.data.size());
-    text.append("810003").append(reference).append(kLine1Head).append(DistributionDigit);
-    text.append(kLine1Tail);
+    text.append(kLine1Head).append(reference).append(kLine1Elements).append(kDistributionDigit);
+    text.append(kLine1Picture);
     AppendColumns(text, image.data, rows, 0, 8);
-    text.append("\n7D0003").append(reference).append(kLine2Tail);
+    text.append("\n").append(kLine2Head).append(reference).append(kLine2Elements);
     AppendColumns(text, image.data, rows, 8, 8);
-    text.append("\n290003").append(reference).append(kLine3Tail);
+    text.append("\n").append(kLine3Head).append(reference).append(kLine3Elements);
     AppendColumns(text, image.data, rows, 16, 2);
     text.append("\n");
     return text;

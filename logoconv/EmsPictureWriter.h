@@ -11,9 +11,6 @@
 
 namespace logoconv {
 
-// The distribution attributes of the Object Distribution Indicator.
-inline constexpr std::string_view DistributionDigit = "1";
-
 // The output path: the input's file name (after its last "/") with its last
 // three characters (fewer when the name is shorter) replaced by "lgo", put
 // behind the output folder, which is used as a plain prefix. With a folder

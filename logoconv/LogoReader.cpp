@@ -1,5 +1,7 @@
 #include "logoconv/LogoReader.h"
 
+#include "logoconv/PictureFormat.h"
+
 #include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
@@ -8,23 +10,14 @@
 namespace logoconv {
 namespace {
 
+using namespace picture;
+
 // The longest accepted text: an OTA bitmap header and a 72x28 picture.
-constexpr std::size_t kLongestPictureText = 8 + kLargePictureChars;
+constexpr std::size_t kLongestPictureText = kOta72x28Header.size() + kLargePictureChars;
 // A file of more bytes than this holds more than kLongestPictureText
 // characters even if it were UTF-16 with its byte-order mark and every pair
 // of its characters a CR LF read as one.
 constexpr std::size_t kReadLimit = 2 * (2 * kLongestPictureText + 1) + 2;
-
-constexpr std::string_view kOperatorLogoReport =
-    "Operator logo found: OTA BitMap width=72 height=14 colors=1\n";
-constexpr std::string_view kOta72x14Report =
-    "Ota bitmap found: OTA BitMap width=72 height=14 colors=1\n";
-constexpr std::string_view kOta72x28Report =
-    "Ota Bitmap found: OTA BitMap width=72 height=28 colors=1\n";
-constexpr std::string_view kOperatorLogoNotice =
-    "Operator logo without header found! width=72 height=14 colors=1";
-constexpr std::string_view kPictureMessageNotice =
-    "Picture Message without header found! width=72 height=28 colors=1";
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -44,11 +37,11 @@ LogoImage WithHeader(LogoKind kind, std::string_view text, std::size_t headerLen
                      std::string_view report) {
     LogoImage image;
     image.kind = kind;
-    image.width = 72;
+    image.width = kWidth;
     image.height = height;
     image.data.assign(text.substr(headerLength));
     image.valid = IsPictureData(image.data, static_cast<std::size_t>(height) * kRowChars);
-    image.threePart = image.valid && height == 28;
+    image.threePart = image.valid && height == kLargeHeight;
     image.report.assign(report);
     return image;
 }
@@ -57,10 +50,10 @@ LogoImage WithoutHeader(LogoKind kind, std::string_view text, int height, std::s
     LogoImage image;
     image.kind = kind;
     image.valid = true;
-    image.width = 72;
+    image.width = kWidth;
     image.height = height;
     image.data.assign(text);
-    image.threePart = height == 28;
+    image.threePart = height == kLargeHeight;
     image.notice.assign(notice);
     image.report.reserve(notice.size() + 1);
     image.report.append(notice).append("\n");
@@ -79,16 +72,22 @@ std::optional<std::string> ReadLogoText(const std::string& path) {
 }
 
 LogoImage RecogniseLogo(std::string_view text) {
-    if (text.size() >= 10 && text.substr(0, 2) == "30" && text.substr(8, 2) == "0A")
-        return WithHeader(LogoKind::OperatorLogoWithHeader, text, 10, 14, kOperatorLogoReport);
-    if (text.substr(0, 8) == "00480E01")
-        return WithHeader(LogoKind::OtaBitmap72x14, text, 8, 14, kOta72x14Report);
-    if (text.substr(0, 8) == "00481C01")
-        return WithHeader(LogoKind::OtaBitmap72x28, text, 8, 28, kOta72x28Report);
+    if (text.size() >= kOperatorLogoHeaderChars && text.starts_with(kOperatorLogoVersion) &&
+        text.substr(kOperatorLogoLineFeedAt, kOperatorLogoLineFeed.size()) == kOperatorLogoLineFeed)
+        return WithHeader(LogoKind::OperatorLogoWithHeader, text, kOperatorLogoHeaderChars,
+                          kSmallHeight, kOperatorLogoReport);
+    if (text.starts_with(kOta72x14Header))
+        return WithHeader(LogoKind::OtaBitmap72x14, text, kOta72x14Header.size(), kSmallHeight,
+                          kOta72x14Report);
+    if (text.starts_with(kOta72x28Header))
+        return WithHeader(LogoKind::OtaBitmap72x28, text, kOta72x28Header.size(), kLargeHeight,
+                          kOta72x28Report);
     if (IsPictureData(text, kSmallPictureChars))
-        return WithoutHeader(LogoKind::OperatorLogoNoHeader, text, 14, kOperatorLogoNotice);
+        return WithoutHeader(LogoKind::OperatorLogoNoHeader, text, kSmallHeight,
+                             kOperatorLogoNotice);
     if (IsPictureData(text, kLargePictureChars))
-        return WithoutHeader(LogoKind::PictureMessageNoHeader, text, 28, kPictureMessageNotice);
+        return WithoutHeader(LogoKind::PictureMessageNoHeader, text, kLargeHeight,
+                             kPictureMessageNotice);
     return LogoImage{};
 }
 

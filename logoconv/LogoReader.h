@@ -31,11 +31,6 @@ struct LogoImage {
     std::string notice;     // the informational message of the header-less kinds
 };
 
-// Characters per picture: 18 hexadecimal digits per 72-pixel row.
-inline constexpr std::size_t kRowChars = 18;
-inline constexpr std::size_t kSmallPictureChars = 14 * kRowChars; // 252
-inline constexpr std::size_t kLargePictureChars = 28 * kRowChars; // 504
-
 // The text of the file at path, a CR LF pair read as one "\n" and a text
 // with a byte-order mark read as that encoding (platform/ByteOrderMark.h);
 // nothing when the file cannot be opened. A file too long to be any picture
