@@ -64,8 +64,9 @@ int RunPictureCommand(const std::vector<std::string>& args) {
     const std::string logDir = parsed.values.count("--log-dir") != 0
                                    ? parsed.Folder("--log-dir", std::string())
                                    : platform::LogFolder(platform::ProgramFolder());
+    platform::PresenterMessageUi ui;
     const logoconv::PictureBatchSummary summary =
-        logoconv::ConvertPictureFiles(parsed.files, outputDir, logDir);
+        logoconv::ConvertPictureFiles(ui, parsed.files, outputDir, logDir);
     return summary.failed == 0 ? 0 : 1;
 }
 

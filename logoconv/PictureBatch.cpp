@@ -5,7 +5,6 @@
 #include "logoconv/PictureLog.h"
 #include "platform/FileIdentity.h"
 #include "platform/LocalTime.h"
-#include "platform/MessagePresenter.h"
 
 #include <algorithm>
 
@@ -20,10 +19,6 @@ constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";
 constexpr std::string_view kNoLog = "Error! Could not open the log file!";
 constexpr std::string_view kLogNotWritten = "Error! Could not write to the log file!";
 constexpr std::string_view kCompleted = "Conversion completed!";
-
-void Show(std::string_view text) {
-    platform::ShowMessage(kPictureCaption, text);
-}
 
 enum class Outcome { Converted, Failed };
 
@@ -43,11 +38,22 @@ bool IsInput(const std::string& path, const std::vector<platform::FileIdentity>&
     return file && std::binary_search(inputs.begin(), inputs.end(), *file);
 }
 
-Outcome ConvertOne(const std::string& name, std::string_view outputDir,
+// The messages of one call, all with the component's caption.
+class Messages {
+public:
+    explicit Messages(platform::IMessageUi& ui) : m_ui(ui) {}
+    void Show(std::string_view text) { m_ui.ShowMessage(std::string(text), m_caption); }
+
+private:
+    platform::IMessageUi& m_ui;
+    const std::string m_caption{kPictureCaption};
+};
+
+Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
                    const std::vector<platform::FileIdentity>& inputs, PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
-        Show(kNotFound);
+        messages.Show(kNotFound);
         log.Write(name);
         log.Write(kNotFound);
         return Outcome::Failed;
@@ -59,10 +65,10 @@ Outcome ConvertOne(const std::string& name, std::string_view outputDir,
 
     const LogoImage image = RecogniseLogo(*text);
     if (!image.notice.empty())
-        Show(image.notice);
+        messages.Show(image.notice);
     log.Write(image.report);
     if (!image.valid) {
-        Show(kNotValid);
+        messages.Show(kNotValid);
         log.Write(kNotValidLog);
         return Outcome::Failed;
     }
@@ -73,7 +79,7 @@ Outcome ConvertOne(const std::string& name, std::string_view outputDir,
     if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image)) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
-        Show(kNotWritten);
+        messages.Show(kNotWritten);
         log.Write(kNotWrittenLog);
         outcome = Outcome::Failed;
     }
@@ -97,30 +103,32 @@ std::vector<std::string> SplitInputList(std::string_view inputList) {
     }
 }
 
-PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
+PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
+                                        const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir) {
+    Messages messages(ui);
     PictureLog log;
     if (!log.Open(programDir))
-        Show(kNoLog);
+        messages.Show(kNoLog);
     const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
     for (const std::string& name : names) {
-        if (ConvertOne(name, outputDir, inputs, log) == Outcome::Converted)
+        if (ConvertOne(messages, name, outputDir, inputs, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;
         // A failed append closes the log: this is said once per call.
         if (!log.EndEntry())
-            Show(kLogNotWritten);
+            messages.Show(kLogNotWritten);
     }
     log.Close();
-    Show(kCompleted);
+    messages.Show(kCompleted);
     return summary;
 }
 
-PictureBatchSummary RunPictureBatch(std::string_view inputList, std::string_view outputDir,
-                                    std::string_view programDir) {
-    return ConvertPictureFiles(SplitInputList(inputList), outputDir, programDir);
+PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
+                                    std::string_view outputDir, std::string_view programDir) {
+    return ConvertPictureFiles(ui, SplitInputList(inputList), outputDir, programDir);
 }
 
 } // namespace logoconv

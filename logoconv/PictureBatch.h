@@ -1,16 +1,19 @@
 #pragma once
 // The picture batch: every named file is read, recognised, written as an EMS
 // picture file into the output folder and drawn into "PictureConverter.log"
-// in the program folder; every notice and failure is shown as a message with
-// the caption "ZEV Urur Orarodude", and "Conversion completed!" ends every
-// call. All working state belongs to the call, so calls from several threads
-// do not disturb each other (apart from sharing the log file).
+// in the program folder; every notice and failure is shown to the user
+// handed in as a message with the caption "ZEV Urur Orarodude", and
+// "Conversion completed!" ends every call. All working state belongs to the
+// call, so calls from several threads do not disturb each other (apart from
+// sharing the log file).
 //
 // Each file's log entry is appended whole as soon as that file is done. A
 // log that cannot be opened is said once at the start ("Error! Could not
 // open the log file!"), one whose append fails once, right after that
 // file's messages ("Error! Could not write to the log file!"); either way
 // the log takes no further entry in the call and the conversion goes on.
+
+#include "platform/MessageUi.h"
 
 #include <cstddef>
 #include <string>
@@ -29,15 +32,16 @@ struct PictureBatchSummary {
 // Converts the files of inputList, full paths joined by ",". Every "," and
 // the end of the list close one name, an empty one included. Both folders
 // are plain prefixes and normally end in "/".
-PictureBatchSummary RunPictureBatch(std::string_view inputList, std::string_view outputDir,
-                                    std::string_view programDir);
+PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
+                                    std::string_view outputDir, std::string_view programDir);
 
 // The names of a comma-joined list: an empty list is one empty name, and a
 // trailing "," adds an empty name.
 std::vector<std::string> SplitInputList(std::string_view inputList);
 
 // The batch over names already taken apart; a name may hold any character.
-PictureBatchSummary ConvertPictureFiles(const std::vector<std::string>& names,
+PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
+                                        const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir);
 
 } // namespace logoconv

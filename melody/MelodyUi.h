@@ -1,8 +1,10 @@
 #pragma once
-// What the melody conversion needs from its user: a blocking message with a
-// caption and an OK button and the blocking replace question, and, if the
-// user interface wants them, progress notices and a way to stop a batch.
-// The desktop program, the command-line tool and the tests each implement it.
+// What the melody conversion needs from its user: the messages of
+// platform::IMessageUi and the blocking replace question, and, if the user
+// interface wants them, progress notices and a way to stop a batch. The
+// desktop program, the command-line tool and the tests each implement it.
+
+#include "platform/MessageUi.h"
 
 #include <cstddef>
 #include <string>
@@ -13,11 +15,8 @@ enum class ReplaceAnswer {
     DoNotReplace, // cancel: keep the existing file
 };
 
-class IMelodyUi {
+class IMelodyUi : public platform::IMessageUi {
 public:
-    virtual ~IMelodyUi() = default;
-    // Shows text in a modal message box with the given caption and one OK button.
-    virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
     // Asks the replace question with the given prompt text.
     virtual ReplaceAnswer AskReplace(const std::string& prompt) = 0;
 

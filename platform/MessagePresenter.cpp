@@ -1,5 +1,7 @@
 #include "platform/MessagePresenter.h"
 
+#include "platform/MessageUi.h"
+
 #include <cstdio>
 #include <dlfcn.h>
 #include <string>
@@ -7,8 +9,8 @@
 // Exported from executables (see platform/CMakeLists.txt); kept local inside
 // shared modules, which find the host's copy through dlsym instead.
 extern "C" {
-__attribute__((visibility("default"))) QuillmereMessagePresenter QuillmereMessagePresenterSlot = {
-    nullptr, nullptr};
+__attribute__((visibility("default")))
+QuillmereMessagePresenter QuillmereMessagePresenterSlot = {nullptr, nullptr};
 }
 
 namespace platform {
@@ -43,6 +45,10 @@ void ShowMessage(std::string_view caption, std::string_view text) {
     line.append(caption).append(": ").append(text).append("\n");
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+}
+
+void PresenterMessageUi::ShowMessage(const std::string& text, const std::string& caption) {
+    platform::ShowMessage(caption, text);
 }
 
 } // namespace platform

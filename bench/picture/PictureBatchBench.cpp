@@ -2,7 +2,7 @@
 // that must be refused without reading it all.
 
 #include "logoconv/PictureBatch.h"
-#include "platform/MessagePresenter.h"
+#include "tests/support/RecordingUi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -46,12 +46,8 @@ std::string Picture(std::size_t rows) {
     return data;
 }
 
-void Quiet() {
-    platform::SetMessagePresenter([](void*, const char*, const char*) {});
-}
-
 void BM_TenThousandPictures(benchmark::State& state) {
-    Quiet();
+    testsupport::RecordingUi ui;
     Workspace work;
     const std::string in = work.Folder("in");
     std::string list;
@@ -61,8 +57,9 @@ void BM_TenThousandPictures(benchmark::State& state) {
         list += (i ? "," : "") + path;
     }
     for (auto _ : state) {
+        ui.Clear();
         const logoconv::PictureBatchSummary summary =
-            logoconv::RunPictureBatch(list, work.Folder("out"), work.Folder("out"));
+            logoconv::RunPictureBatch(ui, list, work.Folder("out"), work.Folder("out"));
         if (summary.converted != 10000)
             state.SkipWithError("not every picture was converted");
         fs::remove(work.Folder("out") + "PictureConverter.log");
@@ -71,13 +68,13 @@ void BM_TenThousandPictures(benchmark::State& state) {
 BENCHMARK(BM_TenThousandPictures)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_RefuseHundredMegabytes(benchmark::State& state) {
-    Quiet();
+    testsupport::RecordingUi ui;
     Workspace work;
     const std::string path = work.Folder("in") + "huge.ota";
     Write(path, "00480E01" + std::string(100u << 20, 'F'));
     for (auto _ : state) {
         const logoconv::PictureBatchSummary summary =
-            logoconv::RunPictureBatch(path, work.Folder("out"), work.Folder("out"));
+            logoconv::RunPictureBatch(ui, path, work.Folder("out"), work.Folder("out"));
         if (summary.failed != 1)
             state.SkipWithError("the huge file was not refused");
     }

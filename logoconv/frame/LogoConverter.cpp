@@ -111,7 +111,9 @@ HRESULT LogoConverter::Convert(BSTR sRTXfilePATH, BSTR sEMSFilePath, BSTR sAppfi
         const std::string outputDir = com::BstrToUtf8(sEMSFilePath);
         const std::string logDir = platform::LogFolder(com::BstrToUtf8(sAppfilePath));
         std::lock_guard lock(ConversionMutex());
-        logoconv::RunPictureBatch(inputList, outputDir, logDir);
+        // The messages go to the host's presenter: the program that loaded the module.
+        platform::PresenterMessageUi ui;
+        logoconv::RunPictureBatch(ui, inputList, outputDir, logDir);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

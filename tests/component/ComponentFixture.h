@@ -7,6 +7,7 @@
 
 #include "com/Com.h"
 #include "platform/MessagePresenter.h"
+#include "support/RecordingUi.h"
 #include "tests/com/ScopedRegistry.h"
 
 #include <gtest/gtest.h>
@@ -23,30 +24,6 @@ inline HRESULT CallExport(void* module, const char* name) {
     const auto fn = reinterpret_cast<HRESULT (*)()>(::dlsym(module, name));
     return fn != nullptr ? fn() : E_FAIL;
 }
-
-// Records every message the component shows, from any thread.
-class Messages {
-public:
-    Messages() {
-        m_previous = platform::SetMessagePresenter(
-            [](void* context, const char*, const char* text) {
-                auto* self = static_cast<Messages*>(context);
-                std::lock_guard lock(self->m_mutex);
-                self->m_texts.emplace_back(text);
-            },
-            this);
-    }
-    ~Messages() { platform::SetMessagePresenter(m_previous.show, m_previous.context); }
-    std::vector<std::string> Texts() {
-        std::lock_guard lock(m_mutex);
-        return m_texts;
-    }
-
-private:
-    QuillmereMessagePresenter m_previous;
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
-};
 
 // A sample picture in an input folder, with empty output and program folders.
 struct PictureJob {

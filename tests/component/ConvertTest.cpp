@@ -14,7 +14,7 @@ using componenttest::PictureJob;
 TEST_F(Component, ConvertWritesThePictureAndItsLog) {
     ILogoConverter* converter = Create();
     ASSERT_NE(converter, nullptr);
-    componenttest::Messages messages;
+    testsupport::RecordingPresenter messages;
     PictureJob job;
     const std::string missing = job.in / "missing.txt";
     BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt" + "," + missing);

@@ -88,7 +88,7 @@ TEST_F(Component, NamesResolveThroughTheCacheAndTheTypeInformation) {
 TEST_F(Component, InvokeRunsARealConversion) {
     ILogoConverter* converter = Create();
     ASSERT_NE(converter, nullptr);
-    componenttest::Messages messages;
+    testsupport::RecordingPresenter messages;
     PictureJob job;
     BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt");
     BSTR out = com::Utf8ToBstr(job.out.Folder());
@@ -162,7 +162,7 @@ TEST(ComponentTypeLibrary, MissingRegistrationFailsLateBindingOnly) {
     EXPECT_EQ(converter->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               TYPE_E_LIBNOTREGISTERED);
 
-    componenttest::Messages messages;
+    testsupport::RecordingPresenter messages;
     PictureJob job;
     BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt");
     BSTR out = com::Utf8ToBstr(job.out.Folder());

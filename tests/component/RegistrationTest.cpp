@@ -163,7 +163,7 @@ TEST(SystemRegistry, ServesUsersBeneathTheirOwnKeys) {
     if (info != nullptr)
         info->Release();
     {
-        componenttest::Messages messages;
+        testsupport::RecordingPresenter messages;
         componenttest::PictureJob job;
         BSTR in = com::Utf8ToBstr(job.in / "operator_logo.txt");
         BSTR out = com::Utf8ToBstr(job.out.Folder());

@@ -11,6 +11,7 @@
 #include "com/Com.h"
 #include "com/RegistryFile.h"
 #include "support/ChildProcess.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,6 @@
 
 namespace {
 
-using hardening::PictureMessages;
 using testsupport::ReadFile;
 using testsupport::Start;
 using testsupport::TempDir;
@@ -147,7 +147,7 @@ protected:
 TEST_F(Concurrency, TwoThreadsConvertAtOnceOnOneObject) {
     ILogoConverter* converter = Create();
     ASSERT_NE(converter, nullptr);
-    PictureMessages messages;
+    testsupport::RecordingPresenter messages;
     TempDir app;
     PictureJob jobs[2] = {PictureJob(0), PictureJob(1)};
     const auto run = [&](int which) {
@@ -175,7 +175,7 @@ TEST_F(Concurrency, TwoThreadsConvertAtOnceOnOneObject) {
 }
 
 TEST_F(Concurrency, TwoThreadsConvertAtOnceOnTwoObjects) {
-    PictureMessages messages;
+    testsupport::RecordingPresenter messages;
     TempDir app;
     PictureJob jobs[2] = {PictureJob(2), PictureJob(3)};
     std::atomic<int> created{0};

@@ -1,10 +1,9 @@
 #pragma once
 // Helpers of the hardening tests: log texts without their clock times, the
 // files of a folder, a user who always answers the replace question the same
-// way, and a thread-safe recorder of the picture conversion's messages.
+// way.
 
 #include "melody/MelodyUi.h"
-#include "platform/MessagePresenter.h"
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -77,46 +76,6 @@ public:
 
     std::vector<std::string> events;
     std::function<void(const std::string&)> onEvent;
-};
-
-// Records every message of the picture conversion as its text, from any
-// thread, while it lives; onMessage runs after each one is recorded.
-class PictureMessages {
-public:
-    PictureMessages() {
-        m_previous = platform::SetMessagePresenter(
-            [](void* context, const char*, const char* text) {
-                auto* self = static_cast<PictureMessages*>(context);
-                std::function<void(const std::string&)> hook;
-                {
-                    std::lock_guard lock(self->m_mutex);
-                    self->m_texts.emplace_back(text);
-                    hook = self->onMessage;
-                }
-                if (hook)
-                    hook(text);
-            },
-            this);
-    }
-    ~PictureMessages() { platform::SetMessagePresenter(m_previous.show, m_previous.context); }
-    PictureMessages(const PictureMessages&) = delete;
-    PictureMessages& operator=(const PictureMessages&) = delete;
-
-    std::vector<std::string> Texts() {
-        std::lock_guard lock(m_mutex);
-        return m_texts;
-    }
-    void Clear() {
-        std::lock_guard lock(m_mutex);
-        m_texts.clear();
-    }
-
-    std::function<void(const std::string&)> onMessage;
-
-private:
-    QuillmereMessagePresenter m_previous{};
-    std::mutex m_mutex;
-    std::vector<std::string> m_texts;
 };
 
 } // namespace hardening

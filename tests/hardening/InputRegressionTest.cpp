@@ -9,6 +9,7 @@
 #include "com/RegistryTree.h"
 #include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -120,9 +121,9 @@ TEST(UnicodeInput, FilesSavedWithAByteOrderMarkConvertLikeTheir8BitTwins) {
         converter.ConvertMelodies(std::vector<std::string>{in / "twin.txt", in / "song.txt"},
                                   out.Folder(), 1, 1, 1);
         EXPECT_TRUE(converter.AllSucceeded());
-        hardening::PictureMessages messages;
-        EXPECT_EQ(logoconv::ConvertPictureFiles({in / "twin.ota", in / "logo.ota"}, out.Folder(),
-                                                logs.Folder())
+        testsupport::RecordingUi messages;
+        EXPECT_EQ(logoconv::ConvertPictureFiles(messages, {in / "twin.ota", in / "logo.ota"},
+                                                out.Folder(), logs.Folder())
                       .converted,
                   2u);
         for (const char* twin : {"twin.em1", "twin.hx1", "twin.em2", "twin.hx2", "twin.lgo"}) {

@@ -12,6 +12,7 @@
 #include "logoconv/PictureLog.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,6 @@
 namespace {
 
 using hardening::FilesIn;
-using hardening::PictureMessages;
 using hardening::Untimed;
 using platform::faults::FileOp;
 using testsupport::ReadFile;
@@ -67,10 +67,10 @@ struct PictureScene {
         return in / (file == 'b' ? std::string("b.ota") : std::string(1, file) + ".txt");
     }
     std::string Log() const { return app / "PictureConverter.log"; }
-    void Run() const {
-        logoconv::RunPictureBatch(Input('a') + "," + Input('b') + "," + Input('c') + "," +
-                                      Input('d'),
-                                  out.Folder(), app.Folder());
+    void Run(platform::IMessageUi& ui) const {
+        logoconv::RunPictureBatch(
+            ui, Input('a') + "," + Input('b') + "," + Input('c') + "," + Input('d'), out.Folder(),
+            app.Folder());
     }
 };
 
@@ -179,9 +179,9 @@ struct Baseline {
 
 Baseline MakeBaseline() {
     PictureScene scene;
-    PictureMessages messages;
+    testsupport::RecordingUi messages;
     platform::faults::ResetCounts();
-    scene.Run();
+    scene.Run(messages);
     Baseline base;
     for (const FileOp op :
          {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Close, FileOp::Rename})
@@ -195,9 +195,10 @@ Baseline MakeBaseline() {
     return base;
 }
 
-Observed Observe(const PictureScene& scene, PictureMessages& messages, const Baseline& base) {
+Observed Observe(const PictureScene& scene, testsupport::RecordingUi& messages,
+                 const Baseline& base) {
     Observed seen;
-    seen.messages = messages.Texts();
+    seen.messages = messages.texts;
     seen.log = Untimed(platform::CrlfToLf(ReadFile(scene.Log())));
     seen.log = platform::LfToCrlf(seen.log);
     const std::string a = ReadFile(scene.out / "a.lgo");
@@ -244,8 +245,8 @@ TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
     const Baseline base = MakeBaseline();
     {
         PictureScene scene;
-        PictureMessages messages;
-        scene.Run();
+        testsupport::RecordingUi messages;
+        scene.Run(messages);
         EXPECT_EQ(Match(scene, Observe(scene, messages, base)), 0);
     }
     std::map<int, int> seenOutcomes;
@@ -260,9 +261,9 @@ TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
             SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
                          std::to_string(nth) + " of " + std::to_string(count));
             PictureScene scene;
-            PictureMessages messages;
+            testsupport::RecordingUi messages;
             platform::faults::InjectFailure(op, nth, errnum);
-            scene.Run();
+            scene.Run(messages);
             platform::faults::ClearFailures();
             const Observed seen = Observe(scene, messages, base);
             const int outcome = Match(scene, seen);
@@ -281,9 +282,9 @@ TEST_F(PictureFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
     for (std::size_t room = 0; room < total; room += 11) {
         SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
         PictureScene scene;
-        PictureMessages messages;
+        testsupport::RecordingUi messages;
         platform::faults::LimitDiskSpace(room);
-        scene.Run();
+        scene.Run(messages);
         platform::faults::ClearFailures();
         const Observed seen = Observe(scene, messages, base);
         // Once the disk is full, every later output fails too, and so does

@@ -8,6 +8,7 @@
 #include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,6 @@ namespace {
 
 using hardening::FilesIn;
 using hardening::MelodyUser;
-using hardening::PictureMessages;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -91,18 +91,18 @@ TEST(RealFaults, OutputFolderRemovedWhileThePictureBatchRuns) {
     std::filesystem::create_directory(out);
     WriteFile(in / "a.txt", Logo());
     WriteFile(in / "b.txt", Logo());
-    PictureMessages messages;
-    messages.onMessage = [&](const std::string& text) {
-        if (text == kNotice)
+    testsupport::RecordingUi messages;
+    messages.onEvent = [&](const std::string& event) {
+        if (event == "ZEV Urur Orarodude: " + kNotice)
             std::filesystem::remove_all(out);
     };
     const logoconv::PictureBatchSummary summary =
-        logoconv::RunPictureBatch(in / "a.txt" + "," + in / "b.txt", out, app.Folder());
+        logoconv::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed, 2u);
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{
-                                    kNotice, "Error! Could not write to file! ", kNotice,
-                                    "Error! Could not write to file! ", "Conversion completed!"}));
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
+                                                        kNotice, "Error! Could not write to file! ",
+                                                        "Conversion completed!"}));
     const std::string log = ReadFile(app / "PictureConverter.log");
     const std::string failure = "Error! Could not write to file!\r\n\r\n\r\n\r\n";
     std::size_t failures = 0;
@@ -129,12 +129,12 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
     EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier melody\r\n");
     EXPECT_TRUE(converter.AllSucceeded());
 
-    PictureMessages messages;
-    EXPECT_EQ(
-        logoconv::RunPictureBatch(in / "a.ota" + "," + in / "a.ota", out.Folder(), logs.Folder())
-            .converted,
-        2u);
-    EXPECT_EQ(messages.Texts(),
+    testsupport::RecordingUi messages;
+    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota" + "," + in / "a.ota", out.Folder(),
+                                        logs.Folder())
+                  .converted,
+              2u);
+    EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"Error! Could not open the log file!", kNotice, kNotice,
                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(logs / "PictureConverter.log"), "earlier picture\r\n");
@@ -166,11 +166,12 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
         EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
         EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
 
-        PictureMessages messages;
-        EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota", out.Folder(), logs.Folder()).converted,
+        testsupport::RecordingUi messages;
+        EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota", out.Folder(), logs.Folder())
+                      .converted,
                   1u);
-        EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Error! Could not open the log file!",
-                                                              kNotice, "Conversion completed!"}));
+        EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error! Could not open the log file!",
+                                                            kNotice, "Conversion completed!"}));
         EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
     }
 }
@@ -209,12 +210,13 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     EXPECT_EQ(ReadFile(out + "MelodyConverter.log"), "");
 
     // The picture log's failed append is said once, right where it happens.
-    PictureMessages messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(in / "a.ota," + in / "a.ota", out, out).failed, 2u);
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{
-                                    kNotice, "Error! Could not write to file! ",
-                                    "Error! Could not write to the log file!", kNotice,
-                                    "Error! Could not write to file! ", "Conversion completed!"}));
+    testsupport::RecordingUi messages;
+    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
+              2u);
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
+                                                        "Error! Could not write to the log file!",
+                                                        kNotice, "Error! Could not write to file! ",
+                                                        "Conversion completed!"}));
     EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
     EXPECT_EQ(ReadFile(out + "PictureConverter.log"), "");
     EXPECT_EQ(FilesIn(out), before) << "a temporary file was left behind";
@@ -235,9 +237,10 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     EXPECT_EQ(user.events.front(), kCaption + melody + " could not be found.");
     EXPECT_EQ(converter.Counts().failed, 1);
 
-    PictureMessages messages;
-    EXPECT_EQ(logoconv::ConvertPictureFiles({picture}, out.Folder(), logs.Folder()).failed, 1u);
-    EXPECT_EQ(messages.Texts(),
+    testsupport::RecordingUi messages;
+    EXPECT_EQ(
+        logoconv::ConvertPictureFiles(messages, {picture}, out.Folder(), logs.Folder()).failed, 1u);
+    EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"Error! Input file not found!", "Conversion completed!"}));
     EXPECT_TRUE(FilesIn(out.Path()).empty());
 

@@ -8,6 +8,7 @@
 
 #include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -184,23 +185,21 @@ PictureRun ConvertPictures(std::size_t count) {
     for (int i = 0; i < 14 * 18; ++i)
         picture += "0123456789ABCDEF"[(i * 7) % 16];
     Generate(in, "p", count, ".ota", picture, list);
-    std::atomic<std::size_t> messages{0};
-    hardening::PictureMessages recorder;
-    recorder.onMessage = [&](const std::string&) { ++messages; };
+    testsupport::RecordingUi ui;
     OpenCounter counter(app.Folder(), "PictureConverter.log");
     PictureRun run;
     run.listBytes = list.size();
     const long before = CurrentBytes();
     const auto start = std::chrono::steady_clock::now();
     const logoconv::PictureBatchSummary summary =
-        logoconv::RunPictureBatch(list, out.Folder(), app.Folder());
+        logoconv::RunPictureBatch(ui, list, out.Folder(), app.Folder());
     run.seconds = Seconds(std::chrono::steady_clock::now() - start);
     run.grewBy = PeakBytes() - before;
     counter.Count(run.logOpens, run.logCloses);
     run.logBytes = std::filesystem::file_size(app / "PictureConverter.log");
     EXPECT_EQ(summary.converted, count);
     EXPECT_EQ(summary.failed, 0u);
-    EXPECT_EQ(messages.load(), 1u) << "only \"Conversion completed!\"";
+    EXPECT_EQ(ui.texts, (std::vector<std::string>{"Conversion completed!"}));
     const std::string last = std::to_string(count - 1);
     EXPECT_EQ(std::filesystem::file_size(out / ("p" + last + ".lgo")), 252u);
     return run;

@@ -3,6 +3,7 @@
 #include "PictureTestSupport.h"
 #include "logoconv/LogoReader.h"
 #include "platform/FileFaults.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 
 using namespace logoconv;
 using picturetest::Box;
-using picturetest::RecordedMessages;
 using picturetest::Rows;
 using testsupport::ReadFile;
 using testsupport::WriteFile;
@@ -49,11 +49,11 @@ TEST(PictureBatch, HeaderlessLogoGivesNoticeReportOutputAndDrawing) {
     testsupport::TempDir in, out, app;
     const std::string logo = in / "logo.txt";
     WriteFile(logo, Rows(14));
-    RecordedMessages messages;
-    const PictureBatchSummary summary = RunPictureBatch(logo, out.Folder(), app.Folder());
+    testsupport::RecordingUi messages;
+    const PictureBatchSummary summary = RunPictureBatch(messages, logo, out.Folder(), app.Folder());
     EXPECT_EQ(summary.converted, 1u);
     EXPECT_EQ(summary.failed, 0u);
-    EXPECT_EQ(messages.Lines(),
+    EXPECT_EQ(messages.events,
               (std::vector<std::string>{
                   Box("Operator logo without header found! width=72 height=14 colors=1"),
                   Box("Conversion completed!")}));
@@ -69,16 +69,16 @@ TEST(PictureBatch, ListNamesFailuresAndFormsInOrder) {
     WriteFile(in / "small.ota", "00480E01" + Rows(14));
     WriteFile(in / "bad.txt", Rows(14) + "\n");
     WriteFile(app / "PictureConverter.log", "earlier\r\n");
-    RecordedMessages messages;
+    testsupport::RecordingUi messages;
     const std::string list = in / "missing.txt" + "," + in / "big.ota" + "," + in / "bad.txt" +
                              "," + in / "small.ota" + ",";
-    const PictureBatchSummary summary = RunPictureBatch(list, out.Folder(), app.Folder());
+    const PictureBatchSummary summary = RunPictureBatch(messages, list, out.Folder(), app.Folder());
     EXPECT_EQ(summary.converted, 2u);
     EXPECT_EQ(summary.failed, 3u);
-    EXPECT_EQ(messages.Lines(), (std::vector<std::string>{Box("Error! Input file not found!"),
-                                                          Box("Error! Not a valid Picture!"),
-                                                          Box("Error! Input file not found!"),
-                                                          Box("Conversion completed!")}));
+    EXPECT_EQ(messages.events, (std::vector<std::string>{Box("Error! Input file not found!"),
+                                                         Box("Error! Not a valid Picture!"),
+                                                         Box("Error! Input file not found!"),
+                                                         Box("Conversion completed!")}));
     EXPECT_EQ(ReadFile(out / "big.lgo").size(), 602u);
     EXPECT_EQ(ReadFile(out / "small.lgo"), Rows(14)); // no three-part form carried over
     EXPECT_FALSE(std::filesystem::exists(out / "bad.lgo"));
@@ -104,20 +104,22 @@ TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {
     const std::vector<std::string> expectedBoxes = {Box("Error! Could not write to file! "),
                                                     Box("Conversion completed!")};
     {
-        RecordedMessages messages;
-        EXPECT_EQ(RunPictureBatch(in / "a.ota", in / "no/such/folder/", app.Folder()).failed, 1u);
-        EXPECT_EQ(messages.Lines(), expectedBoxes);
+        testsupport::RecordingUi messages;
+        EXPECT_EQ(
+            RunPictureBatch(messages, in / "a.ota", in / "no/such/folder/", app.Folder()).failed,
+            1u);
+        EXPECT_EQ(messages.events, expectedBoxes);
         EXPECT_EQ(LogOf(app), expectedLog);
     }
     {
         // Without a log the output's write is the first one, and the disk is full.
         testsupport::TempDir noLog, out;
         std::filesystem::create_directory(noLog / "PictureConverter.log");
-        RecordedMessages messages;
+        testsupport::RecordingUi messages;
         platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
-        EXPECT_EQ(RunPictureBatch(in / "a.ota", out.Folder(), noLog.Folder()).failed, 1u);
+        EXPECT_EQ(RunPictureBatch(messages, in / "a.ota", out.Folder(), noLog.Folder()).failed, 1u);
         platform::faults::ClearFailures();
-        EXPECT_EQ(messages.Lines(),
+        EXPECT_EQ(messages.events,
                   (std::vector<std::string>{Box("Error! Could not open the log file!"),
                                             expectedBoxes[0], expectedBoxes[1]}));
         EXPECT_TRUE(std::filesystem::is_empty(out.Path()));
@@ -128,12 +130,12 @@ TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
     testsupport::TempDir in, out, app;
     WriteFile(in / "a.txt", Rows(14));
     std::filesystem::create_directory(app / "PictureConverter.log");
-    RecordedMessages messages;
+    testsupport::RecordingUi messages;
     const std::string list = in / "a.txt" + "," + in / "a.txt";
-    EXPECT_EQ(RunPictureBatch(list, out.Folder(), app.Folder()).converted, 2u);
+    EXPECT_EQ(RunPictureBatch(messages, list, out.Folder(), app.Folder()).converted, 2u);
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
-    EXPECT_EQ(messages.Lines(),
+    EXPECT_EQ(messages.events,
               (std::vector<std::string>{Box("Error! Could not open the log file!"), notice, notice,
                                         Box("Conversion completed!")}));
     EXPECT_EQ(ReadFile(out / "a.lgo"), Rows(14));
@@ -145,14 +147,14 @@ TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
     testsupport::TempDir in, app;
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         WriteFile(in / name, Rows(14));
-    RecordedMessages messages;
-    const PictureBatchSummary summary =
-        ConvertPictureFiles({in / "x.lgo", in / "a.txt", in / "a.lgo"}, in.Folder(), app.Folder());
+    testsupport::RecordingUi messages;
+    const PictureBatchSummary summary = ConvertPictureFiles(
+        messages, {in / "x.lgo", in / "a.txt", in / "a.lgo"}, in.Folder(), app.Folder());
     EXPECT_EQ(summary.failed, 3u);
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
     const std::string notWritten = Box("Error! Could not write to file! ");
-    EXPECT_EQ(messages.Lines(),
+    EXPECT_EQ(messages.events,
               (std::vector<std::string>{notice, notWritten, notice, notWritten, notice, notWritten,
                                         Box("Conversion completed!")}));
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "PictureTestSupport.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     testsupport::TempDir in, out;
     WriteFile(in / "bad.txt", "not a picture");
     WriteFile(in / "good.txt", Rows(28));
-    picturetest::RecordedMessages messages;
+    testsupport::RecordingPresenter messages;
     EXPECT_EQ(cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", out.Folder(),
                                       in / "good.txt", in / "missing.txt"}),
               1);
@@ -45,7 +46,7 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     EXPECT_EQ(
         cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", in / "no/such", in / "good.txt"}),
         0);
-    EXPECT_EQ(messages.Lines().back(), picturetest::Box("Conversion completed!"));
+    EXPECT_EQ(messages.events.back(), picturetest::Box("Conversion completed!"));
     // Without -o the output goes to the current folder.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(in.Path());
