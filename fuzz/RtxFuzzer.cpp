@@ -12,6 +12,7 @@
 
 #include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
+#include "tests/support/RecordingUi.h"
 
 #include <cstdint>
 #include <string>
@@ -19,12 +20,6 @@
 #include <vector>
 
 namespace {
-
-class SilentUi : public IMelodyUi {
-public:
-    void ShowMessage(const std::string&, const std::string&) override {}
-    ReplaceAnswer AskReplace(const std::string&) override { return ReplaceAnswer::DoNotReplace; }
-};
 
 using namespace melody::imelody;
 
@@ -152,7 +147,7 @@ struct ExpectedBody {
 
 ExpectedBody Expected(const CMelodyConverter& settings, const std::vector<std::string_view>& items,
                       int target, std::size_t limit) {
-    SilentUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter other(ui);
     other.m_strOctave = settings.m_strOctave;
     other.m_strDuration = settings.m_strDuration;
@@ -227,7 +222,7 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    SilentUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter converter(ui);
     converter.m_strCurrentFile = kPath;
 

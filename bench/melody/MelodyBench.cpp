@@ -8,6 +8,7 @@
 //                                      peak_memory.sh)
 
 #include "melody/MelodyConverter.h"
+#include "tests/support/RecordingUi.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -36,13 +37,6 @@ std::string LargeRtx(std::size_t size) {
     return text;
 }
 
-// Answers every question with Replace All and keeps the messages to itself.
-class QuietUi : public IMelodyUi {
-public:
-    void ShowMessage(const std::string&, const std::string&) override {}
-    ReplaceAnswer AskReplace(const std::string&) override { return ReplaceAnswer::ReplaceAll; }
-};
-
 struct Folder {
     Folder() {
         std::string pattern =
@@ -64,8 +58,10 @@ void ConvertFile(benchmark::State& state, const std::string& text) {
     Folder folder;
     const std::string input = folder.path + "large.txt";
     Write(input, text);
-    QuietUi ui;
+    testsupport::RecordingUi ui; // answers every question with Replace All
+    ui.whenNoAnswer = ReplaceAnswer::ReplaceAll;
     for (auto _ : state) {
+        ui.Clear();
         CMelodyConverter converter(ui, folder.path);
         converter.ConvertMelodies(input, folder.path, 1, 1, 1);
         if (!converter.AllSucceeded())

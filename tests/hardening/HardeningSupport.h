@@ -1,16 +1,12 @@
 #pragma once
 // Helpers of the hardening tests: log texts without their clock times, the
-// files of a folder, a user who always answers the replace question the same
-// way.
-
-#include "melody/MelodyUi.h"
+// files of a folder and a private memory file system.
 
 #include <sched.h>
 #include <sys/mount.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <mutex>
 #include <regex>
 #include <string>
@@ -56,26 +52,6 @@ public:
 
 private:
     std::string m_folder;
-};
-
-// Records "ASK prompt" and "CAPTION: TEXT" in order; answers every replace
-// question with Replace. onEvent runs after each event is recorded.
-class MelodyUser : public IMelodyUi {
-public:
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        events.push_back(caption + ": " + text);
-        if (onEvent)
-            onEvent(events.back());
-    }
-    ReplaceAnswer AskReplace(const std::string& prompt) override {
-        events.push_back("ASK " + prompt);
-        if (onEvent)
-            onEvent(events.back());
-        return ReplaceAnswer::Replace;
-    }
-
-    std::vector<std::string> events;
-    std::function<void(const std::string&)> onEvent;
 };
 
 } // namespace hardening

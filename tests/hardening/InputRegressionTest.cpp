@@ -116,7 +116,8 @@ TEST(UnicodeInput, FilesSavedWithAByteOrderMarkConvertLikeTheir8BitTwins) {
         testsupport::WriteFile(in / "twin.ota", picture);
         testsupport::WriteFile(in / "song.txt", Unicode(melody, encoding));
         testsupport::WriteFile(in / "logo.ota", Unicode(picture, encoding));
-        hardening::MelodyUser user;
+        testsupport::RecordingUi user;
+        user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
         converter.ConvertMelodies(std::vector<std::string>{in / "twin.txt", in / "song.txt"},
                                   out.Folder(), 1, 1, 1);

@@ -8,6 +8,7 @@
 
 #include "melody/MelodyConverter.h"
 #include "platform/FileFaults.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,6 @@
 namespace {
 
 using hardening::FilesIn;
-using hardening::MelodyUser;
 using hardening::Untimed;
 using platform::faults::FileOp;
 using testsupport::ReadFile;
@@ -53,7 +53,9 @@ struct MelodyScene {
     std::string Log() const { return logs / "MelodyConverter.log"; }
     std::string Input(char file) const { return in / (std::string(1, file) + ".txt"); }
 
-    void Run(MelodyUser& user) const {
+    // Every replace question is answered with Replace.
+    void Run(testsupport::RecordingUi& user) const {
+        user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
         converter.ConvertMelodies(Input('a') + "," + Input('b'), out.Folder(), 0, 1, 1);
     }
@@ -105,7 +107,7 @@ std::string FullLog(const MelodyScene& scene, const Baseline& base) {
 
 Baseline MakeBaseline() {
     MelodyScene scene;
-    MelodyUser user;
+    testsupport::RecordingUi user;
     platform::faults::ResetCounts();
     scene.Run(user);
     Baseline base;
@@ -229,7 +231,7 @@ TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
     {
         // The baseline itself is a clean run: all entries succeed.
         MelodyScene scene;
-        MelodyUser user;
+        testsupport::RecordingUi user;
         scene.Run(user);
         EXPECT_EQ(CheckBatch(scene, user.events, base), 0);
     }
@@ -245,7 +247,7 @@ TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
             SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
                          std::to_string(nth) + " of " + std::to_string(count));
             MelodyScene scene;
-            MelodyUser user;
+            testsupport::RecordingUi user;
             platform::faults::InjectFailure(op, nth, errnum);
             scene.Run(user);
             platform::faults::ClearFailures();
@@ -264,7 +266,7 @@ TEST_F(MelodyFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
     for (std::size_t room = 0; room < base.bytesWritten; room += 7) {
         SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
         MelodyScene scene;
-        MelodyUser user;
+        testsupport::RecordingUi user;
         platform::faults::LimitDiskSpace(room);
         scene.Run(user);
         platform::faults::ClearFailures();

@@ -25,7 +25,6 @@
 namespace {
 
 using hardening::FilesIn;
-using hardening::MelodyUser;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -52,7 +51,8 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
     WriteFile(in / "a.txt", "A::8c");
     WriteFile(in / "b.txt", "B::8d");
     WriteFile(out + "a.em1", "old");
-    MelodyUser user;
+    testsupport::RecordingUi user;
+    user.whenNoAnswer = ReplaceAnswer::Replace;
     user.onEvent = [&](const std::string& event) {
         if (event.rfind("ASK ", 0) == 0)
             std::filesystem::remove_all(out);
@@ -122,7 +122,8 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
     ::chmod((logs / "MelodyConverter.log").c_str(), 0444);
     ::chmod((logs / "PictureConverter.log").c_str(), 0444);
 
-    MelodyUser user;
+    testsupport::RecordingUi user;
+    user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(in / "a.txt", out.Folder(), 1, 1, 1);
     EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
@@ -160,7 +161,8 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
         make(logs / "MelodyConverter.log");
         make(logs / "PictureConverter.log");
 
-        MelodyUser user;
+        testsupport::RecordingUi user;
+        user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
         converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
         EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
@@ -200,7 +202,8 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     filler.Close();
     const std::vector<std::string> before = FilesIn(out);
 
-    MelodyUser user;
+    testsupport::RecordingUi user;
+    user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, out);
     converter.m_bReplaceAll = true;
     converter.ConvertMelodies(in / "a.txt", out, 0, 1, 0);
@@ -231,7 +234,8 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     const std::string melody = in / "a.txt" + std::string(1, '\0') + "x";
     const std::string picture = in / "a.ota" + std::string(1, '\0') + "x.ota";
 
-    MelodyUser user;
+    testsupport::RecordingUi user;
+    user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(std::vector<std::string>{melody}, out.Folder(), 0, 1, 0);
     EXPECT_EQ(user.events.front(), kCaption + melody + " could not be found.");

@@ -117,13 +117,6 @@ double Seconds(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double>(d).count();
 }
 
-class NullUser : public IMelodyUi {
-public:
-    void ShowMessage(const std::string& text, const std::string&) override { last = text; }
-    ReplaceAnswer AskReplace(const std::string&) override { return ReplaceAnswer::ReplaceAll; }
-    std::string last;
-};
-
 struct MelodyRun {
     double seconds = 0;
     std::size_t logBytes = 0;
@@ -136,7 +129,8 @@ MelodyRun ConvertMelodies(std::size_t count) {
     TempDir in, out, logs;
     std::string list;
     Generate(in, "m", count, ".txt", "Tune:d=4,o=5,b=125:8c,8d#6,4.p,16g5,2a", list);
-    NullUser user;
+    testsupport::RecordingUi user;
+    user.whenNoAnswer = ReplaceAnswer::ReplaceAll;
     CMelodyConverter converter(user, logs.Folder());
     OpenCounter counter(logs.Folder(), "MelodyConverter.log");
     MelodyRun run;
@@ -150,7 +144,7 @@ MelodyRun ConvertMelodies(std::size_t count) {
     run.logBytes = testsupport::ReadFile(logs / "MelodyConverter.log").size();
     EXPECT_EQ(converter.Counts().succeeded, static_cast<int>(count));
     EXPECT_TRUE(converter.AllSucceeded());
-    EXPECT_EQ(user.last, "Conversion complete.");
+    EXPECT_EQ(user.texts, (std::vector<std::string>{"Conversion complete."}));
     return run;
 }
 

@@ -1,9 +1,9 @@
 // Any byte sequence is either converted or refused with a message, in time
 // linear in its length.
 
-#include "FakeMelodyUi.h"
 #include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
+#include "support/RecordingUi.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -12,7 +12,7 @@
 namespace {
 
 struct BadInput : ::testing::Test {
-    FakeMelodyUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter converter{ui, "/nonexistent/"};
 
     // Reads the text and writes both targets; checks every text produced.

@@ -1,6 +1,6 @@
-#include "FakeMelodyUi.h"
 #include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
+#include "support/RecordingUi.h"
 
 #include <climits>
 #include <gtest/gtest.h>
@@ -22,7 +22,7 @@ std::string Repeat(const std::string& item, int times, const std::string& separa
 }
 
 struct Writer : ::testing::Test {
-    FakeMelodyUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter converter{ui, "/nonexistent/"};
 
     std::string Write(int target, const std::string& notes) {

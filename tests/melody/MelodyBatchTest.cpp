@@ -1,6 +1,6 @@
-#include "FakeMelodyUi.h"
 #include "melody/MelodyConverter.h"
 #include "platform/FileFaults.h"
+#include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
 #include <algorithm>
@@ -39,7 +39,7 @@ struct Batch : ::testing::Test {
     TempDir in;
     TempDir out;
     TempDir logs;
-    FakeMelodyUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter converter{ui, logs.Folder()};
 
     void TearDown() override { platform::faults::ClearFailures(); }
@@ -275,7 +275,7 @@ TEST_F(Batch, ALogThatCannotBeAppendedToIsReported) {
     EXPECT_TRUE(converter.AllSucceeded()); // the log does not count
 
     // A log folder that does not exist.
-    FakeMelodyUi other;
+    testsupport::RecordingUi other;
     CMelodyConverter elsewhere(other, logs / "missing");
     elsewhere.m_bReplaceAll = true;
     elsewhere.ConvertMelodies(song, out.Folder(), 0, 1, 0);

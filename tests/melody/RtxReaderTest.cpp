@@ -1,6 +1,6 @@
-#include "FakeMelodyUi.h"
 #include "melody/MelodyConverter.h"
 #include "melody/internal/RtxText.h"
+#include "support/RecordingUi.h"
 
 #include <climits>
 #include <cstdlib>
@@ -12,7 +12,7 @@
 namespace {
 
 struct Reader : ::testing::Test {
-    FakeMelodyUi ui;
+    testsupport::RecordingUi ui;
     CMelodyConverter converter{ui, "/nonexistent/"};
 
     // The message of the error ReadRtx throws, or "" when it returns.
