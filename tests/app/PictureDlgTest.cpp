@@ -2,15 +2,14 @@
 #include "DesktopFakes.h"
 #include "app/DialogControls.h"
 #include "app/Resources.h"
+#include "support/ScopedRegistry.h"
 #include "support/TempDir.h"
-#include "tests/com/ScopedRegistry.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <dlfcn.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -24,19 +23,6 @@ namespace {
 
 constexpr char kRenameNotice[] =
     "The EMS converted file will retain the same name as the RTX file with an .ems extension.";
-
-// Registers the built component module in the current registry, as the
-// registration tool does: load it and call its DllRegisterServer.
-bool RegisterPellumo() {
-    void* module = ::dlopen(PELLUMO_MODULE, RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr)
-        return false;
-    using RegisterFn = std::int32_t (*)();
-    auto reg = reinterpret_cast<RegisterFn>(::dlsym(module, "DllRegisterServer"));
-    const bool registered = reg != nullptr && reg() >= 0;
-    ::dlclose(module);
-    return registered;
-}
 
 class PictureDlgTest : public ::testing::Test {
 protected:
@@ -148,7 +134,7 @@ TEST_F(PictureDlgTest, UnregisteredComponentGivesTheInternalError) {
 }
 
 TEST_F(PictureDlgTest, ConvertCreatesTheRegisteredComponentAndWritesThePictures) {
-    ASSERT_TRUE(RegisterPellumo());
+    ASSERT_TRUE(testsupport::RegisterModule(PELLUMO_MODULE));
     std::filesystem::create_directory(work / "in");
     std::filesystem::create_directory(work / "out");
     std::filesystem::copy_file(SAMPLES_DIR "/pictures/ota_bitmap_72x14.ota", work / "in/logo.ota");

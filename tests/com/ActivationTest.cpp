@@ -3,7 +3,7 @@
 #include "com/Activation.h"
 #include "com/RegistryFile.h"
 
-#include "tests/com/ScopedRegistry.h"
+#include "support/ScopedRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "com/RegistryFile.h"
 #include "com/RegistryTree.h"
 
-#include "tests/com/ScopedRegistry.h"
+#include "support/ScopedRegistry.h"
 
 #include "platform/FileFaults.h"
 #include "platform/ProgramPath.h"

@@ -5,7 +5,7 @@
 #include "com/Bstr.h"
 #include "com/RegistryFile.h"
 
-#include "tests/com/ScopedRegistry.h"
+#include "support/ScopedRegistry.h"
 
 #include <gtest/gtest.h>
 

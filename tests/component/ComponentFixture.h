@@ -8,7 +8,7 @@
 #include "com/Com.h"
 #include "platform/MessagePresenter.h"
 #include "support/RecordingUi.h"
-#include "tests/com/ScopedRegistry.h"
+#include "support/ScopedRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,7 @@
 
 namespace componenttest {
 
-inline HRESULT CallExport(void* module, const char* name) {
-    const auto fn = reinterpret_cast<HRESULT (*)()>(::dlsym(module, name));
-    return fn != nullptr ? fn() : E_FAIL;
-}
+using testsupport::CallExport;
 
 // A sample picture in an input folder, with empty output and program folders.
 struct PictureJob {

@@ -7,9 +7,9 @@
 
 #include "com/ModuleResources.h"
 
-using componenttest::CallExport;
 using componenttest::Component;
 using componenttest::PictureJob;
+using testsupport::CallExport;
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <chrono>
 #include <thread>
 
-using componenttest::CallExport;
 using componenttest::Component;
+using testsupport::CallExport;
 
 namespace {
 

@@ -8,8 +8,8 @@
 
 #include <cstdlib>
 
-using componenttest::CallExport;
 using componenttest::Component;
+using testsupport::CallExport;
 
 namespace {
 

@@ -4,14 +4,13 @@
 // processes changing the registry at the same time. Run under
 // ThreadSanitizer too; every conversion must complete and nothing be lost.
 
-#include "HardeningSupport.h"
-
 #include "logoconv/frame/ILogoConverter.h"
 
 #include "com/Com.h"
 #include "com/RegistryFile.h"
 #include "support/ChildProcess.h"
 #include "support/RecordingUi.h"
+#include "support/ScopedRegistry.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -33,17 +32,6 @@ using testsupport::Wait;
 using testsupport::WriteFile;
 
 constexpr int kRounds = 4;
-
-// QUILLMERE_REGISTRY pointing at a fresh file for the test's lifetime.
-class TemporaryRegistry {
-public:
-    TemporaryRegistry() { ::setenv("QUILLMERE_REGISTRY", Path().c_str(), 1); }
-    ~TemporaryRegistry() { ::unsetenv("QUILLMERE_REGISTRY"); }
-    std::string Path() const { return m_dir / "registry.reg"; }
-
-private:
-    TempDir m_dir;
-};
 
 // Pictures in an input folder of their own, converted into an output folder
 // of their own; several jobs may share one program folder (and so one log).
@@ -141,7 +129,7 @@ protected:
         return converter;
     }
 
-    TemporaryRegistry m_registry;
+    testsupport::ScopedRegistry m_registry;
 };
 
 TEST_F(Concurrency, TwoThreadsConvertAtOnceOnOneObject) {

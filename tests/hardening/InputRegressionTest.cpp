@@ -3,8 +3,6 @@
 // deep keys with many values. And RTX and picture files saved as "Unicode"
 // by a desktop editor, which converted into nothing.
 
-#include "HardeningSupport.h"
-
 #include "com/Registrar.h"
 #include "com/RegistryTree.h"
 #include "logoconv/PictureBatch.h"

@@ -4,8 +4,6 @@
 // the same as the messages, and every output file is either as it was or
 // completely new, never half-written, never replaced without being asked.
 
-#include "HardeningSupport.h"
-
 #include "melody/MelodyConverter.h"
 #include "platform/FileFaults.h"
 #include "support/RecordingUi.h"
@@ -20,11 +18,11 @@
 
 namespace {
 
-using hardening::FilesIn;
-using hardening::Untimed;
 using platform::faults::FileOp;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::Untimed;
 using testsupport::WriteFile;
 
 const std::string kCaption = "EMS Melody Converter: ";

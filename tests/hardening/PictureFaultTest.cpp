@@ -5,13 +5,12 @@
 // are old or completely new, the log holds whole entries only, and a log
 // that fails is said once.
 
-#include "HardeningSupport.h"
-
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureBatch.h"
 #include "logoconv/PictureLog.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -24,11 +23,12 @@
 
 namespace {
 
-using hardening::FilesIn;
-using hardening::Untimed;
 using platform::faults::FileOp;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
+using testsupport::Rows;
 using testsupport::TempDir;
+using testsupport::Untimed;
 using testsupport::WriteFile;
 
 const std::string kNotice = "Operator logo without header found! width=72 height=14 colors=1";
@@ -39,15 +39,6 @@ const std::string kNoLog = "Error! Could not open the log file!";
 const std::string kLogNotWritten = "Error! Could not write to the log file!";
 const std::string kCompleted = "Conversion completed!";
 const std::string kEarlierLog = "earlier\r\n";
-
-std::string Rows(int rows) {
-    static const char kDigits[] = "0123456789abcdefABCDEF";
-    std::string data;
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < 18; ++c)
-            data += kDigits[(r * 5 + c * 3) % 22];
-    return data;
-}
 
 // A header-less 72x14 logo whose output exists, a 72x28 bitmap, a file that
 // is no picture and a missing file, with a log that already has a line.

@@ -3,9 +3,8 @@
 // and eight at a time sharing both logs. Nothing finished is lost, no
 // temporary file stays behind an interruption, and every log entry is whole.
 
-#include "HardeningSupport.h"
-
 #include "support/ChildProcess.h"
+#include "support/ScopedRegistry.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,12 +26,12 @@
 
 namespace {
 
-using hardening::FilesIn;
-using hardening::Untimed;
+using testsupport::FilesIn;
 using testsupport::kClosed;
 using testsupport::ReadFile;
 using testsupport::Start;
 using testsupport::TempDir;
+using testsupport::Untimed;
 using testsupport::Wait;
 using testsupport::WriteFile;
 
@@ -275,9 +274,8 @@ TEST(Processes, StandardStreamsClosedAtStartAreOpenedOnDevNullBeforeAnythingElse
     const std::string question = in / "answers";
     ASSERT_EQ(::mkfifo(question.c_str(), 0600), 0);
     const int answers = ::open(question.c_str(), O_RDWR);
-    TempDir registry;
-    ::setenv("QUILLMERE_REGISTRY", (registry / "registry.reg").c_str(), 1);
-    const int lock = ::open((registry / "registry.reg.lock").c_str(), O_RDWR | O_CREAT, 0600);
+    const testsupport::ScopedRegistry registry;
+    const int lock = ::open((registry.Path() + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(::flock(lock, LOCK_EX), 0);
     struct Held {
         std::vector<std::string> argv;
@@ -306,7 +304,6 @@ TEST(Processes, StandardStreamsClosedAtStartAreOpenedOnDevNullBeforeAnythingElse
     }
     ::close(lock);
     ::close(answers);
-    ::unsetenv("QUILLMERE_REGISTRY");
 }
 
 } // namespace

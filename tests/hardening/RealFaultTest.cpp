@@ -3,7 +3,7 @@
 // small file system that fills up, and names holding a zero byte. Both
 // batches go on, tell the user, and never leave a half-written file.
 
-#include "HardeningSupport.h"
+#include "PrivateMount.h"
 
 #include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"
@@ -24,7 +24,7 @@
 
 namespace {
 
-using hardening::FilesIn;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -70,7 +70,7 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
                                kCaption + Written(out + "b.em2"),
                                kComplete,
                            }));
-    const std::string log = hardening::Untimed(ReadFile(logs / "MelodyConverter.log"));
+    const std::string log = testsupport::Untimed(ReadFile(logs / "MelodyConverter.log"));
     std::string expected;
     for (const char* entry :
          {"a.txt Status: Failed - The file: OUTa.em1", "a.txt Status: Failed - The file: OUTa.em2",

@@ -4,7 +4,7 @@
 // made), and takes time linear in the number of files (a tenth of the files
 // takes about a tenth of the time).
 
-#include "HardeningSupport.h"
+#include "PrivateMount.h"
 
 #include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"

@@ -1,7 +1,7 @@
 #include "logoconv/EmsPictureWriter.h"
 
-#include "PictureTestSupport.h"
 #include "platform/FileFaults.h"
+#include "support/Pictures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 #include <sstream>
 
 using namespace logoconv;
-using picturetest::Rows;
+using testsupport::Rows;
 
 TEST(EmsPictureWriter, OutputPathStaysInTheOutputFolder) {
     EXPECT_EQ(OutputPathFor("/in/logo.ota", "/out/"), "/out/logo.lgo");

@@ -1,9 +1,9 @@
 #include "logoconv/LogoReader.h"
 
-#include "PictureTestSupport.h"
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/PictureLog.h"
 #include "platform/TextFile.h"
+#include "support/Pictures.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <random>
 
 using namespace logoconv;
-using picturetest::Rows;
+using testsupport::Rows;
 
 namespace {
 

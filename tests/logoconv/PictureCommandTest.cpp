@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "PictureTestSupport.h"
+#include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -8,8 +8,8 @@
 
 #include <filesystem>
 
-using picturetest::Rows;
 using testsupport::ReadFile;
+using testsupport::Rows;
 using testsupport::WriteFile;
 
 TEST(PictureCommand, EachFileIsOneNameAndMessagesGoToStandardError) {
@@ -46,7 +46,7 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     EXPECT_EQ(
         cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", in / "no/such", in / "good.txt"}),
         0);
-    EXPECT_EQ(messages.events.back(), picturetest::Box("Conversion completed!"));
+    EXPECT_EQ(messages.events.back(), testsupport::Box("Conversion completed!"));
     // Without -o the output goes to the current folder.
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(in.Path());

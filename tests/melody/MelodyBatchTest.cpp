@@ -3,17 +3,17 @@
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
 
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::Untimed;
 using testsupport::WriteFile;
 
 namespace {
@@ -23,13 +23,6 @@ const std::string kComplete = kCaption + "Conversion complete.";
 const std::string kSuccess = "Status: Success\r\n\r\n";
 const std::string kTruncated = "Status: Success\r\nThe melody was truncated to accomodate the "
                                "maximum limit of 128 bytes.\r\n\r\n";
-
-// The log with every time line written as "<time>".
-std::string Untimed(const std::string& log) {
-    static const std::regex time(
-        "[A-Z][a-z]{2} [A-Z][a-z]{2} \\d\\d \\d\\d:\\d\\d:\\d\\d \\d{4}\n");
-    return std::regex_replace(log, time, "<time>");
-}
 
 void MakeReadOnly(const std::string& path) {
     ::chmod(path.c_str(), 0444);
@@ -54,20 +47,13 @@ struct Batch : ::testing::Test {
     std::string Log() { return Untimed(ReadFile(logs / "MelodyConverter.log")); }
     std::string Output(const std::string& name) { return ReadFile(out / name); }
     bool Exists(const std::string& name) { return std::filesystem::exists(out / name); }
-    std::vector<std::string> FilesIn(const TempDir& dir) {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 };
 
 TEST_F(Batch, EveryFileForTheChosenTargetsInListOrder) {
     const std::string a = Rtx("a.txt", "A:d=4,o=5,b=100:8c,8d");
     const std::string b = Rtx("b.rtx", "B::8e");
     Run(a + "," + b, 0, 0, 1);
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.em2", "a.hx2", "b.em2", "b.hx2"}));
+    EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"a.em2", "a.hx2", "b.em2", "b.hx2"}));
     EXPECT_EQ(Output("a.em2"), "BEAT:100\r\nMELODY:c3d3\r\n");
     EXPECT_EQ(Output("b.em2"), "BEAT:100\r\nMELODY:e3\r\n"); // the beat carries over
     EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + b + kSuccess);
@@ -90,7 +76,7 @@ TEST_F(Batch, OutputNamesAndHeaderOption) {
     const std::string song = Rtx("my.dir/song", "S:d=4:8c");
     const std::string mix = Rtx("bells.mix.txt", "S:d=4:8c");
     Run(song + "," + mix, 1, 1, 0);
-    EXPECT_EQ(FilesIn(out),
+    EXPECT_EQ(FilesIn(out.Path()),
               (std::vector<std::string>{"bells.mix.em1", "bells.mix.hx1", "song.em1", "song.hx1"}));
     const std::string text = Output("song.em1");
     EXPECT_EQ(text,
@@ -124,7 +110,7 @@ TEST_F(Batch, MissingAndEmptyPathsFailAsInvalidFiles) {
                          " is not a valid RTX formatted file.\r\n\r\n"
                          "<time>Converting: " +
                          failed + " is not a valid RTX formatted file.\r\n\r\n");
-    EXPECT_TRUE(FilesIn(out).empty());
+    EXPECT_TRUE(FilesIn(out.Path()).empty());
     EXPECT_EQ(converter.Counts().failed, 4);
     EXPECT_FALSE(converter.AllSucceeded());
 
@@ -157,8 +143,9 @@ TEST_F(Batch, ReaderAndWriterFailuresAreLoggedAndShown) {
                          " does not have any melody to convert.\r\n\r\n" + //
                          "<time>Converting: " + fine + kSuccess + "<time>Converting: " + fine +
                          kSuccess);
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"fine.em1", "fine.em2", "fine.hx1",
-                                                      "fine.hx2", "range.em2", "range.hx2"}));
+    EXPECT_EQ(FilesIn(out.Path()),
+              (std::vector<std::string>{"fine.em1", "fine.em2", "fine.hx1", "fine.hx2", "range.em2",
+                                        "range.hx2"}));
 }
 
 TEST_F(Batch, TruncatedMelodyIsLoggedAsSuch) {
@@ -247,7 +234,7 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx"); // not attempted after the failure
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"song.em1", "song.hx1"}));
+    EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"song.em1", "song.hx1"}));
     EXPECT_EQ(ui.events.front(),
               kCaption + "The file: " + out / "song.em1" + " could not be written.");
 
@@ -256,7 +243,7 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
     EXPECT_EQ(Output("song.hx1"), "old hx");
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"song.em1", "song.hx1"}));
+    EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"song.em1", "song.hx1"}));
     EXPECT_FALSE(converter.AllSucceeded());
 }
 
@@ -287,7 +274,7 @@ TEST_F(Batch, ALogThatCannotBeAppendedToIsReported) {
 TEST_F(Batch, PathsGivenOneByOneKeepTheirCommas) {
     const std::string odd = Rtx("a,b.txt", "S::8c");
     converter.ConvertMelodies(std::vector<std::string>{odd}, out.Folder(), 0, 1, 0);
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a,b.em1", "a,b.hx1"}));
+    EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"a,b.em1", "a,b.hx1"}));
     EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
 }
 
@@ -298,8 +285,8 @@ TEST_F(Batch, StopEndsTheBatchAfterTheFileInHand) {
     ui.stopAfter = 2;
     Run(a + "," + b + "," + c, 0, 1, 1);
     EXPECT_EQ(ui.started, (std::vector<std::string>{"1/3", "2/3"}));
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "b.em1",
-                                                      "b.em2", "b.hx1", "b.hx2"}));
+    EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2",
+                                                             "b.em1", "b.em2", "b.hx1", "b.hx2"}));
     EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + a + kSuccess +
                          "<time>Converting: " + b + kSuccess + "<time>Converting: " + b + kSuccess);
     EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));

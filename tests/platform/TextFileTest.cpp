@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 using namespace platform;
+using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -25,13 +26,6 @@ protected:
     void TearDown() override { faults::ClearFailures(); }
     TempDir dir;
 };
-
-std::size_t EntriesIn(const std::filesystem::path& folder) {
-    std::size_t n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -76,7 +70,7 @@ TEST_F(TextFileTest, ReplacingWritesNewFilesAndReplacesOldOnesLeavingNoTemporari
     EXPECT_EQ(ReadFile(dir / "out.em1"), "first");
     ASSERT_TRUE(WriteFileReplacing(dir / "out.em1", "second, longer"));
     EXPECT_EQ(ReadFile(dir / "out.em1"), "second, longer");
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 1u);
 
     // Every name the file system takes can be written, new or replaced: the
     // temporary name stays short whatever the name is.
@@ -89,7 +83,7 @@ TEST_F(TextFileTest, ReplacingWritesNewFilesAndReplacesOldOnesLeavingNoTemporari
         EXPECT_EQ(ReadFile(dir / name), "again");
         std::filesystem::remove(dir / name);
     }
-    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+    EXPECT_EQ(FilesIn(dir.Path()).size(), 1u);
 }
 
 TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
@@ -141,7 +135,7 @@ TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
         EXPECT_EQ(result.error, ENOSPC);
         EXPECT_EQ(result.path, target);
         EXPECT_EQ(ReadFile(target), "old content");
-        EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "a temporary file was left behind";
+        EXPECT_EQ(FilesIn(dir.Path()).size(), 1u) << "a temporary file was left behind";
         faults::ClearFailures();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -28,5 +29,9 @@ private:
 std::string ReadFile(const std::string& path);
 // Creates or replaces a file with the given bytes.
 void WriteFile(const std::string& path, const std::string& content);
+// Names of the entries of a folder, sorted (none when it cannot be read).
+std::vector<std::string> FilesIn(const std::filesystem::path& folder);
+// The text with every clock time line of a log ("Wed Jan 02 02:03:55 1980\n") as "<time>".
+std::string Untimed(const std::string& text);
 
 } // namespace testsupport

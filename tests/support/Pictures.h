@@ -1,10 +1,10 @@
 #pragma once
-// Helpers shared by the picture tests: picture texts and message lines.
+// Picture texts and message lines for the tests of the picture conversion.
 
 #include <string>
 #include <vector>
 
-namespace picturetest {
+namespace testsupport {
 
 // Hexadecimal picture data of the given number of rows whose characters
 // differ by row and column, so a misplaced character is noticed.
@@ -17,8 +17,9 @@ inline std::string Rows(int rows) {
     return data;
 }
 
+// A message of the picture conversion as a recording user records it.
 inline std::string Box(const std::string& text) {
     return "ZEV Urur Orarodude: " + text;
 }
 
-} // namespace picturetest
+} // namespace testsupport
