@@ -1,26 +1,5 @@
 #pragma once
-// Registration scripts in the usual text form:
-//
-//   HKCR
-//   {
-//       NoRemove CLSID
-//       {
-//           ForceRemove {72D7EBB1-14E9-42BB-A0A5-33E4CE02164C} = s 'LogoConverter Class'
-//           {
-//               InprocServer32 = s '%MODULE%'
-//               {
-//                   val ThreadingModel = s 'both'
-//               }
-//           }
-//       }
-//   }
-//
-// A key is a word or a quoted 'name', optionally preceded by a flag and
-// followed by "= s 'default value'" and by a braced block of named values
-// ("val Name = s 'text'") and subkeys. Quotes inside a quoted text are
-// doubled. %NAME% is replaced by the value of variable NAME, and %% by "%";
-// the replacement happens inside the text it stands in, so a replaced text
-// may hold quotes or braces of its own.
+// Applying a registration script (com/RegistrationScript.h) to a registry.
 //
 // Registering creates every key and sets every value; a ForceRemove key is
 // deleted whole first, a Delete key is deleted and nothing else happens.
@@ -29,24 +8,25 @@
 // key is never removed, but its subkeys are unregistered.
 
 #include "com/HResult.h"
+#include "com/RegistrationScript.h"
 #include "com/RegistryTree.h"
 
-#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace com {
 
-using ScriptVariables = std::map<std::string, std::string>;
+// Applies the keys of a script to tree, all or nothing: E_INVALIDARG, with a
+// description in error, for a value the registry cannot hold (tree untouched).
+HRESULT ApplyScriptKeys(RegistryTree& tree, const std::vector<ScriptKey>& keys, bool registering,
+                        std::string* error = nullptr);
 
-// Applies script to tree. E_INVALIDARG, with a description in error, for a
-// malformed script (tree untouched) or a value the registry cannot hold.
+// Parses script and applies it to tree. E_INVALIDARG, with a description in
+// error, for a malformed script or a value the registry cannot hold (tree
+// untouched either way).
 HRESULT ApplyRegistrationScript(RegistryTree& tree, std::string_view script,
                                 const ScriptVariables& variables, bool registering,
                                 std::string* error = nullptr);
-
-// Applies script to the registry file as one locked step (com/RegistryFile.h).
-HRESULT UpdateRegistryFromScript(std::string_view script, const ScriptVariables& variables,
-                                 bool registering);
 
 } // namespace com

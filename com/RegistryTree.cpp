@@ -7,9 +7,6 @@
 namespace com {
 namespace {
 
-constexpr std::string_view kRoot = "HKEY_CLASSES_ROOT";
-constexpr std::string_view kHeader = "REGEDIT4";
-
 // Keys and value names are found by their lower-case form.
 std::string Lower(std::string_view text) {
     return platform::LowerAscii(text);
@@ -19,10 +16,6 @@ bool HasLineBreakOrZero(std::string_view text) {
     return text.find_first_of(std::string_view("\n\r\0", 3)) != std::string_view::npos;
 }
 
-// Keys nest at most this deep, as in the registry this one stands in for; it
-// also bounds the work and memory one key line of a registry file can cost.
-constexpr std::size_t kMaxDepth = 512;
-
 bool IsValidPath(std::string_view path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
         path.find("\\\\") != std::string_view::npos)
@@ -31,40 +24,10 @@ bool IsValidPath(std::string_view path) {
     for (char c : path) {
         if (static_cast<unsigned char>(c) < 0x20)
             return false;
-        if (c == '\\' && ++depth > kMaxDepth)
+        if (c == '\\' && ++depth > kMaxKeyDepth)
             return false;
     }
     return true;
-}
-
-std::string Quote(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
-// Reads a quoted text starting at text[pos] == '"'; pos ends after the closing quote.
-std::optional<std::string> Unquote(std::string_view text, std::size_t& pos) {
-    std::string out;
-    for (++pos; pos < text.size(); ++pos) {
-        char c = text[pos];
-        if (c == '"') {
-            ++pos;
-            return out;
-        }
-        if (c == '\\') {
-            if (++pos == text.size())
-                return std::nullopt;
-            c = text[pos];
-        }
-        out += c;
-    }
-    return std::nullopt;
 }
 
 } // namespace
@@ -154,117 +117,6 @@ std::vector<std::string> RegistryTree::SubKeyNames(std::string_view path) const 
             names.emplace_back(rest);
     }
     return names;
-}
-
-std::string RegistryTree::ToText() const {
-    std::string out(kHeader);
-    out += "\n";
-    for (const auto& [lower, key] : m_keys) {
-        out.append("\n[").append(kRoot).append("\\").append(key.path).append("]\n");
-        for (const auto& [lowerName, value] : key.values) {
-            out += value.name.empty() ? std::string("@") : Quote(value.name);
-            out += '=';
-            out += value.isString ? Quote(value.data) : value.data;
-            out += '\n';
-        }
-    }
-    return out;
-}
-
-std::optional<RegistryTree> RegistryTree::FromText(std::string_view text, std::string* error) {
-    RegistryTree tree;
-    std::string current; // path of the section being read; empty before the first
-    bool headerAllowed = true;
-    int lineNumber = 0;
-    const auto fail = [&](const char* what) -> std::optional<RegistryTree> {
-        if (error != nullptr)
-            *error = "line " + std::to_string(lineNumber) + ": " + what;
-        return std::nullopt;
-    };
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto takeLine = [&] {
-            std::size_t end = text.find('\n', pos);
-            if (end == std::string_view::npos)
-                end = text.size();
-            std::string line(text.substr(pos, end - pos));
-            pos = end + 1;
-            ++lineNumber;
-            while (!line.empty() &&
-                   (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-                line.pop_back();
-            return line;
-        };
-        std::string line = takeLine();
-        // A raw value may go on over several lines, each but the last ending in
-        // "\". A "\" on the last line of the text continues nothing and goes.
-        while (!line.empty() && line.back() == '\\') {
-            line.pop_back();
-            if (pos < text.size()) {
-                const std::string next = takeLine();
-                line += next.substr(std::min(next.size(), next.find_first_not_of(" \t")));
-            }
-            while (!line.empty() && (line.back() == ' ' || line.back() == '\t'))
-                line.pop_back();
-        }
-        const std::size_t start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line[start] == ';')
-            continue;
-        const std::string_view content = std::string_view(line).substr(start);
-        if (content.front() == '[') {
-            headerAllowed = false;
-            if (content.back() != ']')
-                return fail("a key line must end with ']'");
-            const std::string_view name = content.substr(1, content.size() - 2);
-            if (Lower(name.substr(0, kRoot.size())) != Lower(kRoot))
-                return fail("only keys under HKEY_CLASSES_ROOT are kept");
-            if (name.size() == kRoot.size()) {
-                current.clear();
-                continue;
-            }
-            if (name[kRoot.size()] != '\\')
-                return fail("only keys under HKEY_CLASSES_ROOT are kept");
-            current = std::string(name.substr(kRoot.size() + 1));
-            if (!tree.CreateKey(current))
-                return fail("malformed key name");
-            continue;
-        }
-        if (content.front() == '@' || content.front() == '"') {
-            headerAllowed = false;
-            if (current.empty())
-                return fail("a value outside of any key");
-            std::string name;
-            std::size_t at = 1;
-            if (content.front() == '"') {
-                at = 0;
-                const std::optional<std::string> quoted = Unquote(content, at);
-                if (!quoted)
-                    return fail("unterminated value name");
-                name = *quoted;
-            }
-            if (at >= content.size() || content[at] != '=')
-                return fail("expected '=' after the value name");
-            ++at;
-            bool ok;
-            if (at < content.size() && content[at] == '"') {
-                const std::optional<std::string> data = Unquote(content, at);
-                if (!data || at != content.size())
-                    return fail("malformed string value");
-                ok = tree.SetRawValue(current, name, true, *data);
-            } else {
-                ok = tree.SetRawValue(current, name, false, content.substr(at));
-            }
-            if (!ok)
-                return fail("malformed value");
-            continue;
-        }
-        if (!headerAllowed)
-            return fail("unexpected text");
-        headerAllowed = false;
-    }
-    return tree;
 }
 
 } // namespace com

@@ -22,6 +22,11 @@
 
 namespace com {
 
+// Keys nest at most this deep (parts of a path, levels of a script), as in
+// the registry this one stands in for; the bound also limits the work and
+// memory that one line of a registry file or a script can cost.
+inline constexpr std::size_t kMaxKeyDepth = 512;
+
 class RegistryTree {
 public:
     bool KeyExists(std::string_view path) const;
@@ -45,6 +50,8 @@ public:
                                                 std::string* error = nullptr);
 
 private:
+    class TextReader; // RegistryText.cpp
+
     struct Value {
         std::string name;
         bool isString = true;

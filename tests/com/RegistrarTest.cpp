@@ -103,3 +103,25 @@ TEST(Registrar, MalformedScriptsLeaveTheTreeUntouched) {
     EXPECT_EQ(Apply(tree, true, "/a\nb.so"), E_INVALIDARG);
     EXPECT_EQ(tree.ToText(), before);
 }
+
+TEST(Registrar, TheScriptIsReadIntoAKeyTreeBeforeAnythingIsApplied) {
+    using Flag = com::ScriptKey::Flag;
+    const auto keys = com::ParseRegistrationScript(kScript, {{"MODULE", "/m/lib.so"}});
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(keys->size(), 2u);
+    EXPECT_EQ((*keys)[0].flag, Flag::Plain);
+    EXPECT_EQ((*keys)[0].name, "App.Thing.1");
+    EXPECT_EQ((*keys)[0].defaultValue, "Thing Class");
+    EXPECT_EQ((*keys)[1].flag, Flag::NoRemove);
+    ASSERT_EQ((*keys)[1].subkeys.size(), 1u);
+    const com::ScriptKey& forced = (*keys)[1].subkeys[0];
+    EXPECT_EQ(forced.flag, Flag::ForceRemove);
+    ASSERT_EQ(forced.subkeys.size(), 1u);
+    EXPECT_EQ(forced.subkeys[0].defaultValue, "/m/lib.so");
+    EXPECT_EQ(forced.subkeys[0].values,
+              (std::vector<std::pair<std::string, std::string>>{{"ThreadingModel", "both"}}));
+
+    std::string error;
+    EXPECT_FALSE(com::ParseRegistrationScript("hkcr { A = S '%NOPE%' }", {}, &error));
+    EXPECT_EQ(error, "unknown variable %NOPE%");
+}

@@ -3,6 +3,7 @@
 // so that two of these running at once race for the registry file.
 
 #include "com/Registrar.h"
+#include "com/RegistryFile.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,9 @@ int main(int argc, char** argv) {
         const std::string script = "HKCR\n{\n    NoRemove Writers\n    {\n        " + prefix + "_" +
                                    std::to_string(i) + " = s 'written by " + prefix +
                                    "'\n    }\n}\n";
-        const HRESULT hr = com::UpdateRegistryFromScript(script, {}, true);
+        const HRESULT hr = com::EditRegistry([&](com::RegistryTree& tree) {
+            return com::ApplyRegistrationScript(tree, script, {}, true);
+        });
         if (hr != S_OK) {
             std::fprintf(stderr, "registry_writer: change %d failed with 0x%08X\n", i,
                          static_cast<unsigned>(hr));
