@@ -3,6 +3,7 @@
 #include "com/Bstr.h"
 
 #include "com/ModuleResources.h"
+#include "com/ObjectBase.h"
 #include "com/TypeLib.h"
 #include "com/VtableCall.h"
 #include "platform/Ascii.h"
@@ -43,14 +44,14 @@ public:
 
     ULONG AddRef() override {
         ++g_servedReferences;
-        return ++m_refs;
+        return m_refs.AddRef();
     }
     ULONG Release() override {
         const ULONG left = DropRef();
         --g_servedReferences; // last: nothing of this object is used afterwards
         return left;
     }
-    void AddInternalRef() { ++m_refs; }
+    void AddInternalRef() { m_refs.AddRef(); }
     void ReleaseInternalRef() { DropRef(); }
 
 protected:
@@ -58,13 +59,13 @@ protected:
 
 private:
     ULONG DropRef() {
-        const ULONG left = --m_refs;
+        const ULONG left = m_refs.Release();
         if (left == 0)
             DeleteThis();
         return left;
     }
 
-    std::atomic<ULONG> m_refs{1};
+    RefCount m_refs{1};
 };
 
 class TypeLibObject;
@@ -106,15 +107,7 @@ public:
     TypeInfoObject(TypeLibObject* lib, Data data, std::size_t index);
 
     HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ITypeInfo) {
-            *object = static_cast<ITypeInfo*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return QueryInterfaceFrom({{IID_IUnknown, this}, {IID_ITypeInfo, this}}, riid, object);
     }
 
     HRESULT GetTypeAttr(TYPEATTR** attr) override {
@@ -306,15 +299,7 @@ public:
     explicit TypeLibObject(Data data) : m_data(std::move(data)) {}
 
     HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_ITypeLib) {
-            *object = static_cast<ITypeLib*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return QueryInterfaceFrom({{IID_IUnknown, this}, {IID_ITypeLib, this}}, riid, object);
     }
 
     UINT GetTypeInfoCount() override { return static_cast<UINT>(m_data->types.size()); }

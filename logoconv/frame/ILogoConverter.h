@@ -4,12 +4,14 @@
 // ILogoConverter. The interface's table holds, in this order, the three
 // IUnknown slots, the four IDispatch slots and Convert.
 
+#include "logoconv/frame/PellumoIdentity.h"
+
 #include "com/Dispatch.h"
 #include "com/Guid.h"
 
-inline constexpr CLSID CLSID_LogoConverter = MakeGuid("{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}");
-inline constexpr IID IID_ILogoConverter = MakeGuid("{5BA4DE79-080E-421B-8AF1-260A249D605F}");
-inline constexpr GUID LIBID_PELLUMOLib = MakeGuid("{78165FE8-B27C-486C-B90F-D12678536855}");
+inline constexpr CLSID CLSID_LogoConverter = MakeGuid(PELLUMO_CLSID);
+inline constexpr IID IID_ILogoConverter = MakeGuid(PELLUMO_IID);
+inline constexpr GUID LIBID_PELLUMOLib = MakeGuid(PELLUMO_LIBID);
 
 class ILogoConverter : public IDispatch {
 public:

@@ -36,28 +36,21 @@ HRESULT LogoConverter::Create(IUnknown* outer, REFIID riid, void** object) {
 }
 
 HRESULT LogoConverter::Inner::QueryInterface(REFIID riid, void** object) {
-    if (object == nullptr)
-        return E_POINTER;
-    IUnknown* found = nullptr;
-    if (riid == IID_IUnknown)
-        found = this;
-    else if (riid == IID_IDispatch || riid == IID_ILogoConverter)
-        found = static_cast<ILogoConverter*>(&m_owner);
-    else if (riid == IID_ISupportErrorInfo)
-        found = static_cast<ISupportErrorInfo*>(&m_owner);
-    *object = found;
-    if (found == nullptr)
-        return E_NOINTERFACE;
-    found->AddRef();
-    return S_OK;
+    ILogoConverter* primary = &m_owner;
+    ISupportErrorInfo* errorInfo = &m_owner;
+    return com::QueryInterfaceFrom({{IID_IUnknown, this},
+                                    {IID_IDispatch, primary},
+                                    {IID_ILogoConverter, primary},
+                                    {IID_ISupportErrorInfo, errorInfo}},
+                                   riid, object);
 }
 
 ULONG LogoConverter::Inner::AddRef() {
-    return ++m_owner.m_refs;
+    return m_owner.m_refs.AddRef();
 }
 
 ULONG LogoConverter::Inner::Release() {
-    const ULONG left = --m_owner.m_refs;
+    const ULONG left = m_owner.m_refs.Release();
     if (left == 0)
         delete &m_owner;
     return left;

@@ -8,9 +8,7 @@
 
 #include "logoconv/frame/ILogoConverter.h"
 
-#include "com/Unknown.h"
-
-#include <atomic>
+#include "com/ObjectBase.h"
 
 namespace pellumo {
 
@@ -55,7 +53,7 @@ private:
 
     Inner m_inner{*this};
     IUnknown* m_controlling; // the outer object's IUnknown, or m_inner
-    std::atomic<ULONG> m_refs{0};
+    com::RefCount m_refs;
 };
 
 } // namespace pellumo

@@ -3,7 +3,7 @@
 #include "logoconv/frame/LogoConverter.h"
 #include "logoconv/frame/PellumoModule.h"
 
-#include <atomic>
+#include "com/ObjectBase.h"
 
 namespace pellumo {
 namespace {
@@ -11,26 +11,19 @@ namespace {
 class Factory final : public IClassFactory {
 public:
     HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *object = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        return com::QueryInterfaceFrom({{IID_IUnknown, this}, {IID_IClassFactory, this}}, riid,
+                                       object);
     }
 
     ULONG AddRef() override {
-        const ULONG count = ++m_refs;
+        const ULONG count = m_refs.AddRef();
         if (count == 1)
             LockModule();
         return count;
     }
 
     ULONG Release() override {
-        const ULONG count = --m_refs;
+        const ULONG count = m_refs.Release();
         if (count == 0)
             UnlockModule();
         return count;
@@ -49,7 +42,7 @@ public:
     }
 
 private:
-    std::atomic<ULONG> m_refs{0};
+    com::RefCount m_refs;
 };
 
 } // namespace

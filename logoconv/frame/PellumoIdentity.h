@@ -1,56 +1,72 @@
 #pragma once
-// Who the module is: names, descriptions and version data, and the
-// registration script that records the class in the registry.
+// Who the component is, each value written once here: the identifiers of
+// its class, its interface and its type library, its ProgIDs, names and
+// version. The registration script below, the type library and version data
+// the module carries (PellumoResources.cpp) and the identifiers its clients
+// use (ILogoConverter.h) are all put together from these texts when the
+// module is compiled, which is why they are macros.
+
+#define PELLUMO_CLSID "{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}" // class LogoConverter
+#define PELLUMO_IID "{5BA4DE79-080E-421B-8AF1-260A249D605F}"   // interface ILogoConverter
+#define PELLUMO_LIBID "{78165FE8-B27C-486C-B90F-D12678536855}" // type library PELLUMOLib
+#define PELLUMO_PROGID "Pellumo.LogoConverter.1"
+#define PELLUMO_VERSION_INDEPENDENT_PROGID "Pellumo.LogoConverter"
+#define PELLUMO_CLASS_DESCRIPTION "LogoConverter Class" // string 101
+#define PELLUMO_PROJECT_NAME "Pellumo"                  // string 100; the internal name
+#define PELLUMO_MODULE_DESCRIPTION "Pellumo Module"     // file description and product name
+#define PELLUMO_ORIGINAL_FILENAME "Pellumo.DLL"
+
+// The type library's version and locale (US English, in hexadecimal digits).
+#define PELLUMO_TYPELIB_MAJOR 1
+#define PELLUMO_TYPELIB_MINOR 0
+#define PELLUMO_LOCALE "409"
+
+// The file and product version 1.0.0.1, its parts joined by sep.
+#define PELLUMO_VERSION(sep) "1" sep "0" sep "0" sep "1"
+
+#define PELLUMO_TEXT_(x) #x
+#define PELLUMO_TEXT(x) PELLUMO_TEXT_(x)
+#define PELLUMO_TYPELIB_VERSION                                                                    \
+    PELLUMO_TEXT(PELLUMO_TYPELIB_MAJOR) "." PELLUMO_TEXT(PELLUMO_TYPELIB_MINOR)
 
 #include <string_view>
 
 namespace pellumo {
 
-inline constexpr std::string_view kProjectName = "Pellumo";                  // string 100
-inline constexpr std::string_view kClassDescription = "LogoConverter Class"; // string 101
-inline constexpr std::string_view kProgId = "Pellumo.LogoConverter.1";
-inline constexpr std::string_view kVersionIndependentProgId = "Pellumo.LogoConverter";
-
-// Version data; the same texts travel in the module as resource VERSION 1.
-#define PELLUMO_VERSION_TEXT "1, 0, 0, 1"
-#define PELLUMO_MODULE_DESCRIPTION "Pellumo Module"
-inline constexpr unsigned kVersionNumber[4] = {1, 0, 0, 1}; // file and product version
-inline constexpr std::string_view kFileVersion = PELLUMO_VERSION_TEXT;
-inline constexpr std::string_view kProductVersion = PELLUMO_VERSION_TEXT;
+// The version data's texts.
+inline constexpr std::string_view kFileVersion = PELLUMO_VERSION(", ");
+inline constexpr std::string_view kProductVersion = PELLUMO_VERSION(", ");
 inline constexpr std::string_view kFileDescription = PELLUMO_MODULE_DESCRIPTION;
 inline constexpr std::string_view kProductName = PELLUMO_MODULE_DESCRIPTION;
-inline constexpr std::string_view kInternalName = "Pellumo";
-inline constexpr std::string_view kOriginalFilename = "Pellumo.DLL";
-inline constexpr std::string_view kCompanyName = "";
-inline constexpr unsigned kLanguage = 0x0409; // US English
-inline constexpr unsigned kCodePage = 1200;   // Unicode
+inline constexpr std::string_view kInternalName = PELLUMO_PROJECT_NAME;
+inline constexpr std::string_view kOriginalFilename = PELLUMO_ORIGINAL_FILENAME;
 
 // Registering writes every key below; unregistering removes both ProgID keys
 // and the class key, and never the CLSID key itself. An existing class key is
 // deleted whole before it is written. %MODULE% is the module's full path.
-inline constexpr std::string_view kRegistrationScript = R"(HKCR
-{
-    Pellumo.LogoConverter.1 = s 'LogoConverter Class'
-    {
-        CLSID = s '{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}'
-    }
-    Pellumo.LogoConverter = s 'LogoConverter Class'
-    {
-        CLSID = s '{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}'
-    }
-    NoRemove CLSID
-    {
-        ForceRemove {72D7EBB1-14E9-42BB-A0A5-33E4CE02164C} = s 'LogoConverter Class'
-        {
-            ProgID = s 'Pellumo.LogoConverter.1'
-            VersionIndependentProgID = s 'Pellumo.LogoConverter'
-            InprocServer32 = s '%MODULE%'
-            {
-                val ThreadingModel = s 'both'
-            }
-        }
-    }
-}
-)";
+inline constexpr std::string_view kRegistrationScript = //
+    "HKCR\n"
+    "{\n"
+    "    " PELLUMO_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "    {\n"
+    "        CLSID = s '" PELLUMO_CLSID "'\n"
+    "    }\n"
+    "    " PELLUMO_VERSION_INDEPENDENT_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "    {\n"
+    "        CLSID = s '" PELLUMO_CLSID "'\n"
+    "    }\n"
+    "    NoRemove CLSID\n"
+    "    {\n"
+    "        ForceRemove " PELLUMO_CLSID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "        {\n"
+    "            ProgID = s '" PELLUMO_PROGID "'\n"
+    "            VersionIndependentProgID = s '" PELLUMO_VERSION_INDEPENDENT_PROGID "'\n"
+    "            InprocServer32 = s '%MODULE%'\n"
+    "            {\n"
+    "                val ThreadingModel = s 'both'\n"
+    "            }\n"
+    "        }\n"
+    "    }\n"
+    "}\n";
 
 } // namespace pellumo

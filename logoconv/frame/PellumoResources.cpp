@@ -1,5 +1,5 @@
 // The data the module carries for readers outside it: its type library and
-// its version data (see com/ModuleResources.h).
+// its version data (see com/ModuleResources.h), from the identity's texts.
 
 #include "logoconv/frame/PellumoIdentity.h"
 
@@ -9,26 +9,30 @@ namespace {
 
 QUILLMERE_MODULE_RESOURCE(
     kTypeLibrary, "TYPELIB", 1,
-    "library PELLUMOLib {78165FE8-B27C-486C-B90F-D12678536855} 1.0 409 \"Pellumo 1.0 Type "
-    "Library\"\n"
+    "library PELLUMOLib " PELLUMO_LIBID " " PELLUMO_TYPELIB_VERSION " " PELLUMO_LOCALE
+    " \"" PELLUMO_PROJECT_NAME " " PELLUMO_TYPELIB_VERSION " Type Library\"\n"
     "importlib stdole2.tlb\n"
-    "interface ILogoConverter {5BA4DE79-080E-421B-8AF1-260A249D605F} IDispatch "
-    "dual,oleautomation \"ILogoConverter Interface\"\n"
+    "interface ILogoConverter " PELLUMO_IID " IDispatch dual,oleautomation \"ILogoConverter "
+    "Interface\"\n"
     "method Convert 1 \"method Convert\" BSTR sRTXfilePATH BSTR sEMSFilePath BSTR sAppfilePath\n"
-    "coclass LogoConverter {72D7EBB1-14E9-42BB-A0A5-33E4CE02164C} creatable \"LogoConverter "
-    "Class\" ILogoConverter\n");
+    "coclass LogoConverter " PELLUMO_CLSID " creatable \"" PELLUMO_CLASS_DESCRIPTION
+    "\" ILogoConverter\n");
 
-QUILLMERE_MODULE_RESOURCE(kVersionData, "VERSION", 1,
-                          "FileVersionNumber=1.0.0.1\n"
-                          "ProductVersionNumber=1.0.0.1\n"
-                          "Translation=0409 04B0\n"
-                          "CompanyName=\n"
-                          "FileDescription=" PELLUMO_MODULE_DESCRIPTION "\n"
-                          "FileVersion=" PELLUMO_VERSION_TEXT "\n"
-                          "InternalName=Pellumo\n"
-                          "OriginalFilename=Pellumo.DLL\n"
-                          "ProductName=" PELLUMO_MODULE_DESCRIPTION "\n"
-                          "ProductVersion=" PELLUMO_VERSION_TEXT "\n"
-                          "OLESelfRegister=\n");
+QUILLMERE_MODULE_RESOURCE(
+    kVersionData, "VERSION", 1,
+    "FileVersionNumber=" PELLUMO_VERSION(
+        ".") "\n"
+             "ProductVersionNumber=" PELLUMO_VERSION(
+                 ".") "\n"
+                      "Translation=0" PELLUMO_LOCALE " 04B0\n"
+                      "CompanyName=\n"
+                      "FileDescription=" PELLUMO_MODULE_DESCRIPTION "\n"
+                      "FileVersion=" PELLUMO_VERSION(
+                          ", ") "\n"
+                                "InternalName=" PELLUMO_PROJECT_NAME "\n"
+                                "OriginalFilename=" PELLUMO_ORIGINAL_FILENAME "\n"
+                                "ProductName=" PELLUMO_MODULE_DESCRIPTION "\n"
+                                "ProductVersion=" PELLUMO_VERSION(", ") "\n"
+                                                                        "OLESelfRegister=\n");
 
 } // namespace

@@ -21,7 +21,8 @@ HRESULT TypeInfoCache::Load(LCID lcid) {
     if (m_info.load(std::memory_order_relaxed) != nullptr)
         return S_OK;
     ITypeLib* lib = nullptr;
-    HRESULT hr = LoadRegTypeLib(LIBID_PELLUMOLib, 1, 0, lcid, &lib);
+    HRESULT hr =
+        LoadRegTypeLib(LIBID_PELLUMOLib, PELLUMO_TYPELIB_MAJOR, PELLUMO_TYPELIB_MINOR, lcid, &lib);
     if (FAILED(hr))
         return hr;
     ITypeInfo* info = nullptr;
