@@ -44,9 +44,14 @@ QLineEdit* PathField(int id, QWidget* parent) {
     return field;
 }
 
-QPushButton* DialogButton(const char* text, int id, QWidget* parent) {
+QPushButton* DialogButton(const char* text, int id, QWidget* parent, std::function<void()> onClick,
+                          EnterKey enter) {
     auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    button->setAutoDefault(true);
+    button->setAutoDefault(enter != EnterKey::Never);
+    button->setDefault(enter == EnterKey::Default);
+    if (onClick)
+        QObject::connect(button, &QPushButton::clicked, parent,
+                         [onClick = std::move(onClick)] { onClick(); });
     return button;
 }
 
@@ -90,9 +95,8 @@ void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts) {
     auto* picture = new QLabel(dialog);
     picture->setPixmap(Picture(pictureId));
     picture->setAlignment(Qt::AlignTop);
-    auto* ok = Tag(new QPushButton(QStringLiteral("OK"), dialog), IDOK);
-    ok->setDefault(true);
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QPushButton* ok = DialogButton(
+        "OK", IDOK, dialog, [dialog] { dialog->accept(); }, EnterKey::Default);
 
     auto* layout = new QGridLayout(dialog);
     layout->setHorizontalSpacing(16);
@@ -100,16 +104,6 @@ void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts) {
     layout->addLayout(texts, 0, 1);
     layout->addWidget(ok, 0, 2, Qt::AlignTop);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-}
-
-std::string JoinInputList(const std::vector<std::string>& paths) {
-    std::string list;
-    for (const std::string& path : paths) {
-        if (!list.empty())
-            list += ',';
-        list += path;
-    }
-    return list;
 }
 
 } // namespace app

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -41,9 +42,17 @@ QLabel* WrappedText(const char* text, QWidget* parent);
 // thousands of paths is never cut.
 QLineEdit* PathField(int id, QWidget* parent);
 
-// A push button numbered id. Enter presses it while it has the focus;
-// elsewhere Enter presses the dialog's default button, if it has one.
-QPushButton* DialogButton(const char* text, int id, QWidget* parent);
+// What Enter does to a push button.
+enum class EnterKey {
+    WhenFocused, // presses it while it has the focus (elsewhere: the default button)
+    Default,     // presses it also while no other button has the focus
+    Never,       // never presses it: the dialog gives Enter a meaning of its own
+};
+
+// A push button numbered id that calls onClick (when given) each time it is pressed.
+QPushButton* DialogButton(const char* text, int id, QWidget* parent,
+                          std::function<void()> onClick = {},
+                          EnterKey enter = EnterKey::WhenFocused);
 
 // Tab visits the widgets in the order given.
 void ChainTabOrder(std::initializer_list<QWidget*> widgets);
@@ -63,8 +72,5 @@ bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int o
 // Lays out an information box: the picture numbered pictureId, the texts
 // beside it and an OK button (the default) that accepts the dialog.
 void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts);
-
-// The chosen paths joined by "," into one input list.
-std::string JoinInputList(const std::vector<std::string>& paths);
 
 } // namespace app

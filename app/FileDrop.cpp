@@ -2,6 +2,8 @@
 
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
+#include "app/PathRules.h"
+#include "platform/InputList.h"
 
 #include <QDialog>
 #include <QDropEvent>
@@ -78,25 +80,20 @@ DropResult InterpretDrop(const QList<QUrl>& urls, DropZone zone, bool add,
                          const std::string& currentList) {
     if (urls.isEmpty())
         return {};
-    std::string list;
+    std::vector<std::string> paths;
+    if (add && !currentList.empty())
+        paths.push_back(currentList);
     for (const QUrl& url : urls) {
         if (!OnThisComputer(url))
             return {DropResult::Refused,
                     "Only files on this computer can be converted. This is not one of them:\n" +
                         url.toDisplayString().toStdString()};
-        if (!list.empty())
-            list += ',';
-        list += url.toLocalFile().toStdString();
+        paths.push_back(url.toLocalFile().toStdString());
     }
     if (urls.size() == 1 && zone != DropZone::InputField &&
-        QFileInfo(urls.front().toLocalFile()).isDir()) {
-        if (list.back() != '/')
-            list += '/';
-        return {DropResult::OutputFolder, list};
-    }
-    if (add && !currentList.empty())
-        list = currentList + "," + list;
-    return {DropResult::InputList, list};
+        QFileInfo(urls.front().toLocalFile()).isDir())
+        return {DropResult::OutputFolder, WithFolderSlash(paths.back())};
+    return {DropResult::InputList, platform::JoinInputList(paths)};
 }
 
 void AcceptFileDrops(QDialog* dialog, QLineEdit* inputField, QLineEdit* outputField) {

@@ -42,10 +42,10 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     auto* banner = new QLabel(content);
     banner->setPixmap(Picture(IDB_BANNER));
     banner->setFixedSize(400, 80);
-    auto* melodies = DialogButton("Melodies", IDC_MELODIES, content);
-    auto* pictures = DialogButton("Pictures", IDC_PICTURES, content);
-    auto* about = DialogButton("About...", IDC_ABOUT, content);
-    auto* close = DialogButton("Close", IDC_CLOSE, content);
+    auto* melodies = DialogButton("Melodies", IDC_MELODIES, content, [this] { OnMelodies(); });
+    auto* pictures = DialogButton("Pictures", IDC_PICTURES, content, [this] { OnPictures(); });
+    auto* about = DialogButton("About...", IDC_ABOUT, content, [this] { OnAbout(); });
+    auto* close = DialogButton("Close", IDC_CLOSE, content, [this] { OnClose(); });
 
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(banner, 0, Qt::AlignHCenter);
@@ -66,11 +66,6 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     auto* centre = new QGridLayout(this);
     centre->setContentsMargins(0, 0, 0, 0);
     centre->addWidget(content, 0, 0, Qt::AlignCenter);
-
-    connect(melodies, &QPushButton::clicked, this, [this] { OnMelodies(); });
-    connect(pictures, &QPushButton::clicked, this, [this] { OnPictures(); });
-    connect(about, &QPushButton::clicked, this, [this] { OnAbout(); });
-    connect(close, &QPushButton::clicked, this, [this] { OnClose(); });
 
     OnInitDialog();
 }
@@ -156,43 +151,34 @@ void CMainDlg::PlaceBeside(QDialog* dlg) const {
                           screen()->availableGeometry(), open));
 }
 
-template <typename Dlg> void CMainDlg::OpenConverter(Dlg* dlg, int templateId) {
-    if (dlg->CreateModeless(this, templateId)) {
+template <typename Dlg>
+void CMainDlg::OpenConverter(Dlg* (CMainDlg::*make)(), const char* whenNotMade) {
+    try {
+        Dlg* dlg = (this->*make)();
+        if (dlg == nullptr) {
+            ShowMessageBox(this, whenNotMade, kAppName);
+            return;
+        }
+        if (!dlg->CreateModeless(this, Dlg::IDD)) {
+            delete dlg;
+            ShowMessageBox(this, "Dialog failed to be created.", kAppName);
+            return;
+        }
         PlaceBeside(dlg);
         dlg->show();
         dlg->setEnabled(true);
-    } else {
-        delete dlg;
-        ShowMessageBox(this, "Dialog failed to be created.", kAppName);
+    } catch (...) {
+        char text[255];
+        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
     }
 }
 
 void CMainDlg::OnMelodies() {
-    try {
-        CMelodyDlg* dlg = NewMelodyDlg();
-        if (dlg == nullptr) {
-            ShowMessageBox(this, "Dialog failed to be created.", kAppName);
-            return;
-        }
-        OpenConverter(dlg, CMelodyDlg::IDD);
-    } catch (...) {
-        char text[255];
-        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
-    }
+    OpenConverter(&CMainDlg::NewMelodyDlg, "Dialog failed to be created.");
 }
 
 void CMainDlg::OnPictures() {
-    try {
-        CPictureDlg* dlg = NewPictureDlg();
-        if (dlg == nullptr) {
-            ShowMessageBox(this, "pdlg is a NULL pointer.", kAppName);
-            return;
-        }
-        OpenConverter(dlg, CPictureDlg::IDD);
-    } catch (...) {
-        char text[255];
-        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
-    }
+    OpenConverter(&CMainDlg::NewPictureDlg, "pdlg is a NULL pointer.");
 }
 
 void CMainDlg::OnAbout() {

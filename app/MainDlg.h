@@ -45,8 +45,9 @@ private:
     void OnInitDialog();
     // Moves a new converter dialog beside this one (or cascades it).
     void PlaceBeside(QDialog* dlg) const;
-    // Creates, shows and enables a new converter dialog owned by this one.
-    template <typename Dlg> void OpenConverter(Dlg* dlg, int templateId);
+    // Makes a new converter dialog with make, then creates, shows and enables
+    // it, owned by this one; whenNotMade is said when make gives none.
+    template <typename Dlg> void OpenConverter(Dlg* (CMainDlg::*make)(), const char* whenNotMade);
 
     QMenu* m_systemMenu = nullptr;
 };

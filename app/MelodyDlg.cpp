@@ -1,9 +1,9 @@
 #include "app/MelodyDlg.h"
 
 #include "app/AppNames.h"
+#include "app/ConverterForm.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
-#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
 #include "app/MelodyBatchRun.h"
 #include "app/PathRules.h"
@@ -13,7 +13,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,8 +24,15 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Melody Converter"));
 
-    m_editRtxFiles = PathField(IDC_MELODY_RTX_FILES, this);
-    m_editOutputDir = PathField(IDC_MELODY_OUTPUT_DIR, this);
+    m_form = new CConverterForm(
+        this,
+        "Please select the SmartMessaging file you wish to convert by specifying a valid file "
+        "path or browsing to the appropriate file. NOTE: The file must have a \".txt\" or "
+        "\".rtx\" extension.",
+        "RTX file/s location:",
+        {IDC_MELODY_INTRO, IDC_MELODY_RTX_FILES, IDC_MELODY_BROWSE_INPUT, IDC_MELODY_OUTPUT_DIR,
+         IDC_MELODY_BROWSE_OUTPUT},
+        [this] { OnBrowseInput(); }, [this] { OnBrowseOutput(); });
     m_checkHeader = Tag(new QCheckBox(QStringLiteral("Include header information."), this),
                         IDC_MELODY_CHECK_HEADER);
     m_checkTarget1 = Tag(new QCheckBox(QStringLiteral("(1) Corvane Arden 3, Corvane Arden 5, "
@@ -37,32 +43,14 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         Tag(new QCheckBox(QStringLiteral("(2) Corvane Tamsin 7, Corvane Tamsin 9, Corvane Velo 40"),
                           this),
             IDC_MELODY_TARGET2);
-    auto* browseInput = DialogButton("Browse", IDC_MELODY_BROWSE_INPUT, this);
-    auto* browseOutput = DialogButton("Browse", IDC_MELODY_BROWSE_OUTPUT, this);
-    m_convert = DialogButton("Convert", IDC_MELODY_CONVERT, this);
-    auto* cancel = DialogButton("Cancel", IDCANCEL, this);
-    auto* help = DialogButton("Help", IDC_MELODY_HELP, this);
+    // Enter in a field converts.
+    m_convert = DialogButton(
+        "Convert", IDC_MELODY_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
+    auto* cancel = DialogButton("Cancel", IDCANCEL, this, [this] { reject(); });
+    auto* help = DialogButton("Help", IDC_MELODY_HELP, this, [this] { OnHelp(); });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(
-        Tag(WrappedText("Please select the SmartMessaging file you wish to convert by "
-                        "specifying a valid file path or browsing to the appropriate "
-                        "file. NOTE: The file must have a \".txt\" or \".rtx\" "
-                        "extension.",
-                        this),
-            IDC_MELODY_INTRO));
-    auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("RTX file/s location:"), this), 0, 0, 1, 2);
-    fields->addWidget(m_editRtxFiles, 1, 0);
-    fields->addWidget(browseInput, 1, 1);
-    fields->addWidget(WrappedText("Please select the windows directory you wish to save the "
-                                  "converted files to by specifying a valid windows file path.",
-                                  this),
-                      2, 0, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("EMS output directory:"), this), 3, 0, 1, 2);
-    fields->addWidget(m_editOutputDir, 4, 0);
-    fields->addWidget(browseOutput, 4, 1);
-    layout->addLayout(fields);
+    layout->addWidget(m_form);
     layout->addWidget(m_checkHeader);
     layout->addWidget(WrappedText("Please select at least one target IMelody format (based on "
                                   "Corvane phones) for the EMS output.",
@@ -71,24 +59,14 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     layout->addWidget(m_checkTarget2);
     layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({m_convert, cancel, help}));
-    m_convert->setDefault(true); // Enter in a field converts
-    ChainTabOrder({m_editRtxFiles, browseInput, m_editOutputDir, browseOutput, m_checkHeader,
-                   m_checkTarget1, m_checkTarget2, m_convert, cancel, help});
-    // Wide fields give the dialog its width, so the texts wrap to fit it.
-    m_editRtxFiles->setMinimumWidth(420);
-    m_editOutputDir->setMinimumWidth(420);
-
+    ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
+                   m_form->OutputBrowse(), m_checkHeader, m_checkTarget1, m_checkTarget2, m_convert,
+                   cancel, help});
     GrowOnlyInWidth(this);
-    AcceptFileDrops(this, m_editRtxFiles, m_editOutputDir);
 
-    connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
-    connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
     connect(m_checkHeader, &QCheckBox::clicked, this, [this] { OnCheckHeader(); });
     connect(m_checkTarget1, &QCheckBox::clicked, this, [this] { OnCheckTarget1(); });
     connect(m_checkTarget2, &QCheckBox::clicked, this, [this] { OnCheckTarget2(); });
-    connect(m_convert, &QPushButton::clicked, this, [this] { OnConvert(); });
-    connect(help, &QPushButton::clicked, this, [this] { OnHelp(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool CMelodyDlg::CreateModeless(QWidget* owner, int templateId) {
@@ -105,15 +83,13 @@ void CMelodyDlg::OnInitDialog() {
 
 void CMelodyDlg::UpdateData(bool save) {
     if (save) {
-        m_strRtxFiles = m_editRtxFiles->text().toStdString();
-        m_strOutputDir = m_editOutputDir->text().toStdString();
+        m_form->Store(m_strRtxFiles, m_strOutputDir);
         m_bIncludeHeader = m_checkHeader->isChecked() ? 1 : 0;
         m_bTarget1 = m_checkTarget1->isChecked() ? 1 : 0;
         m_bTarget2 = m_checkTarget2->isChecked() ? 1 : 0;
         return;
     }
-    m_editRtxFiles->setText(QString::fromStdString(m_strRtxFiles));
-    m_editOutputDir->setText(QString::fromStdString(m_strOutputDir));
+    m_form->Show(m_strRtxFiles, m_strOutputDir);
     m_checkHeader->setChecked(m_bIncludeHeader != 0);
     m_checkTarget1->setChecked(m_bTarget1 != 0);
     m_checkTarget2->setChecked(m_bTarget2 != 0);
@@ -121,17 +97,17 @@ void CMelodyDlg::UpdateData(bool save) {
 
 void CMelodyDlg::OnBrowseInput() {
     UpdateData(true);
-    const auto chosen = FileChooser().ChooseFilesToOpen(this);
+    const std::optional<std::string> chosen = m_form->ChooseInputList();
     if (!chosen)
         return;
-    m_strRtxFiles = JoinInputList(*chosen);
+    m_strRtxFiles = *chosen;
     UpdateData(false);
 }
 
 void CMelodyDlg::OnBrowseOutput() {
     UpdateData(true);
     const std::string proposed = ProposedSaveName(m_strRtxFiles);
-    const auto chosen = FileChooser().ChooseFileToSave(this, proposed, "Text Files", "*.txt");
+    const std::optional<std::string> chosen = m_form->ChooseOutputPath(proposed);
     if (!chosen)
         return;
     m_strOutputDir = SplitFolderPart(*chosen);
@@ -141,8 +117,7 @@ void CMelodyDlg::OnBrowseOutput() {
 void CMelodyDlg::OnCheckBox(int& flag) {
     // The box has already turned; store the texts typed so far, flip the
     // stored flag and show the stored values again.
-    m_strRtxFiles = m_editRtxFiles->text().toStdString();
-    m_strOutputDir = m_editOutputDir->text().toStdString();
+    m_form->Store(m_strRtxFiles, m_strOutputDir);
     flag = flag != 0 ? 0 : 1;
     UpdateData(false);
 }

@@ -10,9 +10,9 @@
 #include <QDialog>
 #include <string>
 
+class CConverterForm;
 class CMelodyBatchRun;
 class QCheckBox;
-class QLineEdit;
 class QPushButton;
 
 class CMelodyDlg : public QDialog {
@@ -62,8 +62,7 @@ private:
     bool m_bCloseAfterBatch = false;
     QPushButton* m_convert;
 
-    QLineEdit* m_editRtxFiles;
-    QLineEdit* m_editOutputDir;
+    CConverterForm* m_form; // the input list (m_strRtxFiles) and the output folder
     QCheckBox* m_checkHeader;
     QCheckBox* m_checkTarget1;
     QCheckBox* m_checkTarget2;

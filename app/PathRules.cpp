@@ -1,5 +1,6 @@
 #include "app/PathRules.h"
 
+#include "platform/InputList.h"
 #include "platform/ProgramPath.h"
 
 namespace app {
@@ -9,26 +10,17 @@ std::string SplitFolderPart(std::string_view path) {
 }
 
 std::string InputFolderOf(std::string_view fileList) {
-    return SplitFolderPart(fileList.substr(0, fileList.find(',')));
+    return SplitFolderPart(platform::SplitInputList(fileList).front());
 }
 
 std::string ProposedSaveName(std::string_view fileList) {
-    const std::string folder = InputFolderOf(fileList);
-    std::string proposed;
-    proposed.reserve(fileList.size());
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = fileList.find(',', start);
-        std::string_view item = fileList.substr(start, comma - start);
-        if (!folder.empty() && item.starts_with(folder))
-            item.remove_prefix(folder.size());
-        proposed.append(item);
-        if (comma == std::string_view::npos)
-            break;
-        proposed += ',';
-        start = comma + 1;
-    }
-    return proposed;
+    std::vector<std::string> names = platform::SplitInputList(fileList);
+    const std::string folder = SplitFolderPart(names.front());
+    if (!folder.empty())
+        for (std::string& name : names)
+            if (name.starts_with(folder))
+                name.erase(0, folder.size());
+    return platform::JoinInputList(names);
 }
 
 std::string WithFolderSlash(std::string folder) {

@@ -1,6 +1,6 @@
 #pragma once
 // The path rules of the converter dialogs. "/" is the only separator; file
-// lists are full paths joined by "," with no spaces.
+// lists are input lists (platform/InputList.h).
 
 #include <string>
 #include <string_view>

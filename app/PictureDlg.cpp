@@ -1,18 +1,16 @@
 #include "app/PictureDlg.h"
 
 #include "app/AppNames.h"
+#include "app/ConverterForm.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
-#include "app/FileDrop.h"
 #include "app/HelpOpener.h"
 #include "app/LogoConverterClient.h"
 #include "app/PathRules.h"
 #include "app/Resources.h"
 #include "platform/ProgramPath.h"
 
-#include <QGridLayout>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,49 +40,28 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Corvane EMS Picture Converter"));
 
-    m_editLogoFiles = PathField(IDC_PICTURE_LOGO_FILES, this);
-    m_editOutputDir = PathField(IDC_PICTURE_OUTPUT_DIR, this);
-    auto* browseInput = DialogButton("Browse", IDC_PICTURE_BROWSE_INPUT, this);
-    auto* browseOutput = DialogButton("Browse", IDC_PICTURE_BROWSE_OUTPUT, this);
-    auto* convert = DialogButton("Convert", IDC_PICTURE_CONVERT, this);
-    auto* cancel = DialogButton("Cancel", IDC_PICTURE_CANCEL, this);
-    auto* help = DialogButton("Help", IDC_PICTURE_HELP, this);
+    m_form = new CConverterForm(
+        this,
+        "Please select the SmartMessaging logo file you wish to convert by specifying a valid "
+        "file path or browsing to the appropriate file. NOTE: The file must have a \".txt\" or "
+        "\".ota\" extension.",
+        "Smart Messaging File/s:",
+        {0, IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
+         IDC_PICTURE_BROWSE_OUTPUT},
+        [this] { OnBrowseInput(); }, [this] { OnBrowseOutput(); });
+    // Enter in a field converts.
+    auto* convert = DialogButton(
+        "Convert", IDC_PICTURE_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
+    auto* cancel = DialogButton("Cancel", IDC_PICTURE_CANCEL, this, [this] { reject(); });
+    auto* help = DialogButton("Help", IDC_PICTURE_HELP, this, [this] { OnHelp(); });
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(WrappedText("Please select the SmartMessaging logo file you wish to convert "
-                                  "by specifying a valid file path or browsing to the appropriate "
-                                  "file. NOTE: The file must have a \".txt\" or \".ota\" "
-                                  "extension.",
-                                  this));
-    auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Smart Messaging File/s:"), this), 0, 0, 1, 2);
-    fields->addWidget(m_editLogoFiles, 1, 0);
-    fields->addWidget(browseInput, 1, 1);
-    fields->addWidget(WrappedText("Please select the windows directory you wish to save the "
-                                  "converted files to by specifying a valid windows file path.",
-                                  this),
-                      2, 0, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("EMS output directory:"), this), 3, 0, 1, 2);
-    fields->addWidget(m_editOutputDir, 4, 0);
-    fields->addWidget(browseOutput, 4, 1);
-    layout->addLayout(fields);
+    layout->addWidget(m_form);
     layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({convert, cancel, help}));
-    convert->setDefault(true); // Enter in a field converts
-    ChainTabOrder(
-        {m_editLogoFiles, browseInput, m_editOutputDir, browseOutput, convert, cancel, help});
-    // Wide fields give the dialog its width, so the texts wrap to fit it.
-    m_editLogoFiles->setMinimumWidth(420);
-    m_editOutputDir->setMinimumWidth(420);
-
+    ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
+                   m_form->OutputBrowse(), convert, cancel, help});
     GrowOnlyInWidth(this);
-    AcceptFileDrops(this, m_editLogoFiles, m_editOutputDir);
-
-    connect(browseInput, &QPushButton::clicked, this, [this] { OnBrowseInput(); });
-    connect(browseOutput, &QPushButton::clicked, this, [this] { OnBrowseOutput(); });
-    connect(convert, &QPushButton::clicked, this, [this] { OnConvert(); });
-    connect(help, &QPushButton::clicked, this, [this] { OnHelp(); });
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool CPictureDlg::CreateModeless(QWidget* owner, int templateId) {
@@ -101,27 +78,25 @@ void CPictureDlg::OnInitDialog() {
 
 void CPictureDlg::UpdateData(bool save) {
     if (save) {
-        m_strLogoFiles = m_editLogoFiles->text().toStdString();
-        m_strOutputDir = m_editOutputDir->text().toStdString();
+        m_form->Store(m_strLogoFiles, m_strOutputDir);
         return;
     }
-    m_editLogoFiles->setText(QString::fromStdString(m_strLogoFiles));
-    m_editOutputDir->setText(QString::fromStdString(m_strOutputDir));
+    m_form->Show(m_strLogoFiles, m_strOutputDir);
 }
 
 void CPictureDlg::OnBrowseInput() {
     UpdateData(true);
-    const auto chosen = FileChooser().ChooseFilesToOpen(this);
+    const std::optional<std::string> chosen = m_form->ChooseInputList();
     if (!chosen)
         return;
-    m_strLogoFiles = JoinInputList(*chosen);
+    m_strLogoFiles = *chosen;
     UpdateData(false);
 }
 
 void CPictureDlg::OnBrowseOutput() {
     UpdateData(true);
     const std::string proposed = ProposedSaveName(m_strLogoFiles);
-    const auto chosen = FileChooser().ChooseFileToSave(this, proposed, "Text Files", "*.txt");
+    const std::optional<std::string> chosen = m_form->ChooseOutputPath(proposed);
     if (!chosen)
         return;
     if (platform::FileNamePart(*chosen) != proposed)

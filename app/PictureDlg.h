@@ -8,7 +8,7 @@
 #include <QDialog>
 #include <string>
 
-class QLineEdit;
+class CConverterForm;
 
 class CPictureDlg : public QDialog {
 public:
@@ -36,6 +36,5 @@ public:
 private:
     void OnInitDialog();
 
-    QLineEdit* m_editLogoFiles;
-    QLineEdit* m_editOutputDir;
+    CConverterForm* m_form; // the input list (m_strLogoFiles) and the output folder
 };

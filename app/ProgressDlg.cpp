@@ -27,8 +27,8 @@ CProgressDlg::CProgressDlg(QWidget* owner, std::function<void()> onStop)
     m_name->setFixedWidth(kNameWidth);
     m_bar = new QProgressBar(this);
     m_bar->setTextVisible(false);
-    m_stop = DialogButton("Stop", IDC_PROGRESS_STOP, this);
-    m_stop->setDefault(true);
+    m_stop = DialogButton(
+        "Stop", IDC_PROGRESS_STOP, this, [this] { OnStop(); }, EnterKey::Default);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_count);
@@ -36,7 +36,6 @@ CProgressDlg::CProgressDlg(QWidget* owner, std::function<void()> onStop)
     layout->addWidget(m_bar);
     layout->addLayout(ButtonRow({m_stop}));
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    connect(m_stop, &QPushButton::clicked, this, [this] { OnStop(); });
 }
 
 void CProgressDlg::SetProgress(std::size_t number, std::size_t count, const std::string& path) {

@@ -5,7 +5,6 @@
 #include "app/WrapAnywhereLabel.h"
 
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -16,14 +15,6 @@
 using namespace app;
 
 namespace {
-
-QPushButton* PlainButton(const char* text, int id, QWidget* parent) {
-    auto* button = Tag(new QPushButton(QString::fromUtf8(text), parent), id);
-    // None of the answers is the default: Enter presses only the focused one.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 // The path in the melody converter's prompt; the whole text if it has
 // another form.
@@ -43,22 +34,18 @@ CReplaceDlg::CReplaceDlg(QWidget* parent) : QDialog(parent) {
     // A long path wraps wherever it must, so the whole file name shows.
     m_message = Tag(new CWrapAnywhereLabel(QStringLiteral("Label1"), 480, this), IDC_REPLACE_TEXT);
     m_message->setMinimumWidth(360);
-    m_replace = PlainButton("Replace", IDC_REPLACE, this);
-    m_replaceAll = PlainButton("Replace All", IDC_REPLACE_ALL, this);
-    m_cancel = PlainButton("Cancel", IDCANCEL, this);
+    // None of the answers is the default: Enter presses only the focused one
+    // (keyPressEvent).
+    m_replace = DialogButton(
+        "Replace", IDC_REPLACE, this, [this] { OnReplace(); }, EnterKey::Never);
+    m_replaceAll = DialogButton(
+        "Replace All", IDC_REPLACE_ALL, this, [this] { OnReplaceAll(); }, EnterKey::Never);
+    m_cancel = DialogButton(
+        "Cancel", IDCANCEL, this, [this] { reject(); }, EnterKey::Never);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(m_replace);
-    buttons->addWidget(m_replaceAll);
-    buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_message);
-    layout->addLayout(buttons);
-
-    connect(m_replace, &QPushButton::clicked, this, [this] { OnReplace(); });
-    connect(m_replaceAll, &QPushButton::clicked, this, [this] { OnReplaceAll(); });
-    connect(m_cancel, &QPushButton::clicked, this, &CReplaceDlg::reject);
+    layout->addLayout(ButtonRow({m_replace, m_replaceAll, m_cancel}));
 }
 
 int CReplaceDlg::DoModal() {

@@ -11,6 +11,7 @@
 #include "logoconv/PictureBatch.h"
 #include "logoconv/PictureFormat.h"
 #include "logoconv/PictureLog.h"
+#include "platform/InputList.h"
 #include "platform/TextFile.h"
 
 #include <algorithm>
@@ -149,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const std::string_view folder : {"out/", "/", "a/b/../c/"})
         CheckOutputPath(raw, folder);
-    for (const std::string& name : SplitInputList(raw))
+    for (const std::string& name : platform::SplitInputList(raw))
         CheckOutputPath(name, "out/");
     return 0;
 }

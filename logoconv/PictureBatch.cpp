@@ -4,6 +4,7 @@
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
 #include "platform/FileIdentity.h"
+#include "platform/InputList.h"
 #include "platform/LocalTime.h"
 
 #include <algorithm>
@@ -89,20 +90,6 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
 
 } // namespace
 
-std::vector<std::string> SplitInputList(std::string_view inputList) {
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (;;) {
-        const auto comma = inputList.find(',', start);
-        if (comma == std::string_view::npos) {
-            names.emplace_back(inputList.substr(start));
-            return names;
-        }
-        names.emplace_back(inputList.substr(start, comma - start));
-        start = comma + 1;
-    }
-}
-
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir) {
@@ -128,7 +115,7 @@ PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
 
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
                                     std::string_view outputDir, std::string_view programDir) {
-    return ConvertPictureFiles(ui, SplitInputList(inputList), outputDir, programDir);
+    return ConvertPictureFiles(ui, platform::SplitInputList(inputList), outputDir, programDir);
 }
 
 } // namespace logoconv

@@ -29,15 +29,11 @@ struct PictureBatchSummary {
     std::size_t failed = 0; // not found, not a valid picture, or not written
 };
 
-// Converts the files of inputList, full paths joined by ",". Every "," and
-// the end of the list close one name, an empty one included. Both folders
-// are plain prefixes and normally end in "/".
+// Converts the files of inputList, full paths joined by "," (cut as
+// platform/InputList.h says). Both folders are plain prefixes and normally
+// end in "/".
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
                                     std::string_view outputDir, std::string_view programDir);
-
-// The names of a comma-joined list: an empty list is one empty name, and a
-// trailing "," adds an empty name.
-std::vector<std::string> SplitInputList(std::string_view inputList);
 
 // The batch over names already taken apart; a name may hold any character.
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,

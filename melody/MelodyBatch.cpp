@@ -3,9 +3,9 @@
 // done, so an interrupted batch keeps the entries of what it did.
 
 #include "melody/MelodyConverter.h"
-#include "melody/internal/RtxText.h"
 
 #include "platform/ByteOrderMark.h"
+#include "platform/InputList.h"
 #include "platform/LocalTime.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
@@ -35,12 +35,7 @@ std::string BaseName(const std::string& path) {
 
 void CMelodyConverter::ConvertMelodies(const std::string& rtxFiles, const std::string& outputDir,
                                        int includeHeader, int target1, int target2) {
-    std::vector<std::string> paths;
-    melody::CommaItems items(rtxFiles);
-    std::string_view path;
-    while (items.Next(path))
-        paths.emplace_back(path);
-    ConvertMelodies(paths, outputDir, includeHeader, target1, target2);
+    ConvertMelodies(platform::SplitInputList(rtxFiles), outputDir, includeHeader, target1, target2);
 }
 
 void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,

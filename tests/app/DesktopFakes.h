@@ -4,10 +4,16 @@
 // that answers the next modal dialog.
 
 #include "app/DesktopSeams.h"
+#include "app/DialogControls.h"
+#include "support/TempDir.h"
 
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QUrl>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -90,5 +96,31 @@ Qt::DropAction DropUrls(QWidget* target, const QList<QUrl>& urls,
 
 // Runs deferred deletions, so that a dialog closed with WA_DeleteOnClose is gone.
 void FlushDeferredDeletes();
+
+// A converter dialog of its own for each test, made with the fakes in place
+// and the program folder a fresh one, and closed (and so deleted) afterwards.
+template <typename Dlg> class ConverterDlgTest : public ::testing::Test {
+protected:
+    ConverterDlgTest() : dlg(new Dlg) {
+        dlg->m_strProgramFolder = program.Folder();
+        EXPECT_TRUE(dlg->CreateModeless(nullptr));
+    }
+    ~ConverterDlgTest() override {
+        if (dlg)
+            dlg->close();
+        FlushDeferredDeletes();
+    }
+
+    QLineEdit* Edit(int id) const { return app::Control<QLineEdit>(dlg, id); }
+    void Press(int id) const { app::Control<QPushButton>(dlg, id)->click(); }
+    // What the user types changes the control, not the stored value.
+    void Type(int id, const std::string& text) const {
+        Edit(id)->setText(QString::fromStdString(text));
+    }
+
+    DesktopFakes fakes;
+    testsupport::TempDir program;
+    QPointer<Dlg> dlg;
+};
 
 } // namespace apptest

@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 using namespace app;
-using apptest::DesktopFakes;
 using apptest::ModalAnswerer;
 using testsupport::ReadFile;
 using testsupport::TempDir;
@@ -31,29 +30,9 @@ int Occurrences(const std::string& text, const std::string& what) {
     return count;
 }
 
-class MelodyDlgTest : public ::testing::Test {
+class MelodyDlgTest : public apptest::ConverterDlgTest<CMelodyDlg> {
 protected:
-    MelodyDlgTest() : dlg(new CMelodyDlg) {
-        dlg->m_strProgramFolder = program.Folder();
-        EXPECT_TRUE(dlg->CreateModeless(nullptr));
-    }
-    ~MelodyDlgTest() override {
-        if (dlg)
-            dlg->close();
-        apptest::FlushDeferredDeletes();
-    }
-
-    QLineEdit* Edit(int id) const { return Control<QLineEdit>(dlg, id); }
     QCheckBox* Check(int id) const { return Control<QCheckBox>(dlg, id); }
-    void Press(int id) const { Control<QPushButton>(dlg, id)->click(); }
-    // What the user types changes the control, not the stored value.
-    void Type(int id, const std::string& text) const {
-        Edit(id)->setText(QString::fromStdString(text));
-    }
-
-    DesktopFakes fakes;
-    TempDir program;
-    QPointer<CMelodyDlg> dlg;
 };
 
 } // namespace

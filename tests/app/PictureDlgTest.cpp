@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 using namespace app;
-using apptest::DesktopFakes;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
@@ -24,29 +23,10 @@ namespace {
 constexpr char kRenameNotice[] =
     "The EMS converted file will retain the same name as the RTX file with an .ems extension.";
 
-class PictureDlgTest : public ::testing::Test {
+class PictureDlgTest : public apptest::ConverterDlgTest<CPictureDlg> {
 protected:
-    PictureDlgTest() : dlg(new CPictureDlg) {
-        dlg->m_strProgramFolder = program.Folder();
-        EXPECT_TRUE(dlg->CreateModeless(nullptr));
-    }
-    ~PictureDlgTest() override {
-        if (dlg)
-            dlg->close();
-        apptest::FlushDeferredDeletes();
-    }
-
-    QLineEdit* Edit(int id) const { return Control<QLineEdit>(dlg, id); }
-    void Press(int id) const { Control<QPushButton>(dlg, id)->click(); }
-    void Type(int id, const std::string& text) const {
-        Edit(id)->setText(QString::fromStdString(text));
-    }
-
-    DesktopFakes fakes;
-    TempDir program;
     TempDir work;
     testsupport::ScopedRegistry registry;
-    QPointer<CPictureDlg> dlg;
 };
 
 } // namespace

@@ -85,9 +85,6 @@ TEST(PictureBatch, ListNamesFailuresAndFormsInOrder) {
                               "Converting : " + in / "small.ota" + " : <time>" +
                               "Ota bitmap found: OTA BitMap width=72 height=14 colors=1\n" +
                               Drawing(14) + "\n\n\n" + "Error! Input file not found!");
-
-    EXPECT_EQ(SplitInputList(""), std::vector<std::string>{""});
-    EXPECT_EQ(SplitInputList("a, b,"), (std::vector<std::string>{"a", " b", ""}));
 }
 
 TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {

@@ -1,5 +1,6 @@
 #include "platform/Ascii.h"
 #include "platform/BuildInfo.h"
+#include "platform/InputList.h"
 #include "platform/LastError.h"
 #include "platform/LocalTime.h"
 #include "platform/LogFolder.h"
@@ -47,6 +48,14 @@ TEST(ProgramPath, PathPartsUseOnlyTheSlash) {
     EXPECT_EQ(WithTrailingSlash("/out"), "/out/");
     EXPECT_EQ(WithTrailingSlash("/out/"), "/out/");
     EXPECT_EQ(WithTrailingSlash(""), "");
+}
+
+TEST(InputList, EveryCommaCutsAndEmptyPiecesAreNames) {
+    EXPECT_EQ(SplitInputList(""), std::vector<std::string>{""});
+    EXPECT_EQ(SplitInputList("/in/a.txt"), std::vector<std::string>{"/in/a.txt"});
+    EXPECT_EQ(SplitInputList("a, b,"), (std::vector<std::string>{"a", " b", ""}));
+    EXPECT_EQ(JoinInputList({"a", " b", ""}), "a, b,");
+    EXPECT_EQ(JoinInputList({}), "");
 }
 
 TEST(LogFolder, ProgramFolderWhenWritableOtherwiseTheUsersStateFolder) {
