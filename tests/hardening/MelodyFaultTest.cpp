@@ -4,6 +4,8 @@
 // the same as the messages, and every output file is either as it was or
 // completely new, never half-written, never replaced without being asked.
 
+#include "FileOpFaults.h"
+
 #include "melody/MelodyConverter.h"
 #include "platform/FileFaults.h"
 #include "support/RecordingUi.h"
@@ -18,7 +20,6 @@
 
 namespace {
 
-using platform::faults::FileOp;
 using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
@@ -63,7 +64,7 @@ struct MelodyScene {
 struct Baseline {
     std::map<std::string, std::string> outputs;
     std::vector<std::string> tails; // of the four log entries, after "Converting: " and the path
-    int counts[5] = {};
+    hardening::FileOpCounts counts;
     std::size_t bytesWritten = 0; // outputs and log together
 };
 
@@ -106,12 +107,8 @@ std::string FullLog(const MelodyScene& scene, const Baseline& base) {
 Baseline MakeBaseline() {
     MelodyScene scene;
     testsupport::RecordingUi user;
-    platform::faults::ResetCounts();
-    scene.Run(user);
     Baseline base;
-    for (const FileOp op :
-         {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Close, FileOp::Rename})
-        base.counts[static_cast<int>(op)] = platform::faults::Count(op);
+    base.counts = hardening::CountFileOps([&] { scene.Run(user); });
     for (const std::string& name : kOutputs)
         base.outputs[name] = ReadFile(scene.out / name);
     base.bytesWritten = ReadFile(scene.Log()).size() - kEarlierLog.size();
@@ -233,26 +230,13 @@ TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
         scene.Run(user);
         EXPECT_EQ(CheckBatch(scene, user.events, base), 0);
     }
-    int runs = 0;
-    for (const auto& [op, errnum] : {std::pair{FileOp::Open, EMFILE},
-                                     {FileOp::Read, EIO},
-                                     {FileOp::Write, ENOSPC},
-                                     {FileOp::Close, EIO},
-                                     {FileOp::Rename, EXDEV}}) {
-        const int count = base.counts[static_cast<int>(op)];
-        EXPECT_GT(count, 0);
-        for (int nth = 1; nth <= count; ++nth) {
-            SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
-                         std::to_string(nth) + " of " + std::to_string(count));
-            MelodyScene scene;
-            testsupport::RecordingUi user;
-            platform::faults::InjectFailure(op, nth, errnum);
-            scene.Run(user);
-            platform::faults::ClearFailures();
-            EXPECT_EQ(CheckBatch(scene, user.events, base), 1) << "each failure shows once";
-            ++runs;
-        }
-    }
+    const int runs = hardening::FailEachFileOp(base.counts, [&] {
+        MelodyScene scene;
+        testsupport::RecordingUi user;
+        scene.Run(user);
+        platform::faults::ClearFailures();
+        EXPECT_EQ(CheckBatch(scene, user.events, base), 1) << "each failure shows once";
+    });
     EXPECT_GE(runs, 20);
 }
 

@@ -5,6 +5,8 @@
 // are old or completely new, the log holds whole entries only, and a log
 // that fails is said once.
 
+#include "FileOpFaults.h"
+
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureBatch.h"
 #include "logoconv/PictureLog.h"
@@ -23,7 +25,6 @@
 
 namespace {
 
-using platform::faults::FileOp;
 using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::Rows;
@@ -165,18 +166,14 @@ struct Observed {
 // The new outputs of a run without faults.
 struct Baseline {
     std::string a, b; // b without its references
-    int counts[5] = {};
+    hardening::FileOpCounts counts;
 };
 
 Baseline MakeBaseline() {
     PictureScene scene;
     testsupport::RecordingUi messages;
-    platform::faults::ResetCounts();
-    scene.Run(messages);
     Baseline base;
-    for (const FileOp op :
-         {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Close, FileOp::Rename})
-        base.counts[static_cast<int>(op)] = platform::faults::Count(op);
+    base.counts = hardening::CountFileOps([&] { scene.Run(messages); });
     base.a = ReadFile(scene.out / "a.lgo");
     bool same = false;
     base.b = WithoutReference(ReadFile(scene.out / "b.lgo"), same);
@@ -241,27 +238,16 @@ TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
         EXPECT_EQ(Match(scene, Observe(scene, messages, base)), 0);
     }
     std::map<int, int> seenOutcomes;
-    for (const auto& [op, errnum] : {std::pair{FileOp::Open, EMFILE},
-                                     {FileOp::Read, EIO},
-                                     {FileOp::Write, ENOSPC},
-                                     {FileOp::Close, EIO},
-                                     {FileOp::Rename, EXDEV}}) {
-        const int count = base.counts[static_cast<int>(op)];
-        EXPECT_GT(count, 0);
-        for (int nth = 1; nth <= count; ++nth) {
-            SCOPED_TRACE("operation " + std::to_string(static_cast<int>(op)) + ", call " +
-                         std::to_string(nth) + " of " + std::to_string(count));
-            PictureScene scene;
-            testsupport::RecordingUi messages;
-            platform::faults::InjectFailure(op, nth, errnum);
-            scene.Run(messages);
-            platform::faults::ClearFailures();
-            const Observed seen = Observe(scene, messages, base);
-            const int outcome = Match(scene, seen);
-            EXPECT_NE(outcome, -1) << "log:\n" << seen.log;
-            ++seenOutcomes[outcome];
-        }
-    }
+    hardening::FailEachFileOp(base.counts, [&] {
+        PictureScene scene;
+        testsupport::RecordingUi messages;
+        scene.Run(messages);
+        platform::faults::ClearFailures();
+        const Observed seen = Observe(scene, messages, base);
+        const int outcome = Match(scene, seen);
+        EXPECT_NE(outcome, -1) << "log:\n" << seen.log;
+        ++seenOutcomes[outcome];
+    });
     // Every kind of single failure came up, a failed append of each entry included.
     for (int outcome = 1; outcome <= 10; ++outcome)
         EXPECT_GT(seenOutcomes[outcome], 0) << "outcome " << outcome;
