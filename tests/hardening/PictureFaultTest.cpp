@@ -9,6 +9,7 @@
 
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureBatch.h"
+#include "logoconv/PictureFormat.h"
 #include "logoconv/PictureLog.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
@@ -32,7 +33,7 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kNotice = "Operator logo without header found! width=72 height=14 colors=1";
+const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
 const std::string kNotFound = "Error! Input file not found!";
 const std::string kNotValid = "Error! Not a valid Picture!";
 const std::string kNotWritten = "Error! Could not write to file! ";

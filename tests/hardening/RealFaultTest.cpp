@@ -6,6 +6,7 @@
 #include "PrivateMount.h"
 
 #include "logoconv/PictureBatch.h"
+#include "logoconv/PictureFormat.h"
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
 #include "support/RecordingUi.h"
@@ -33,7 +34,7 @@ const std::string kCaption = "EMS Melody Converter: ";
 const std::string kComplete = kCaption + "Conversion complete.";
 const std::string kLogFailed =
     kCaption + "Could not create the log entry, make sure the log file is not read only.";
-const std::string kNotice = "Operator logo without header found! width=72 height=14 colors=1";
+const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
 
 std::string Logo() {
     return std::string(252, 'A');

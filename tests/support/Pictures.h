@@ -1,6 +1,8 @@
 #pragma once
 // Picture texts and message lines for the tests of the picture conversion.
 
+#include "logoconv/PictureFormat.h"
+
 #include <string>
 #include <vector>
 
@@ -12,8 +14,8 @@ inline std::string Rows(int rows) {
     static const char kDigits[] = "0123456789abcdefABCDEF";
     std::string data;
     for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < 18; ++c)
-            data += kDigits[(r * 7 + c) % 22];
+        for (std::size_t c = 0; c < logoconv::picture::kRowChars; ++c)
+            data += kDigits[(static_cast<std::size_t>(r) * 7 + c) % 22];
     return data;
 }
 
