@@ -6,6 +6,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/PduOption.h"
 #include "melody/MelodyConverter.h"
 #include "platform/Ascii.h"
 #include "platform/MessagePresenter.h"
@@ -21,7 +22,8 @@ namespace {
 
 const char kMelodyUsage[] =
     "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header]\n"
-    "                      [--replace ask|all|never] [--log-dir DIR] FILE...\n"
+    "                      [--replace ask|all|never] [--log-dir DIR] [--pdu NUMBER]\n"
+    "                      FILE...\n"
     "\n"
     "Converts RTX ringtones (name:settings:notes) into iMelody files and ready-made\n"
     "EMS user-data headers in hexadecimal digits. For FILE dir/song.txt and target 1\n"
@@ -41,11 +43,21 @@ const char kMelodyUsage[] =
     "                     default: ask when standard input is a terminal, else never\n"
     "  --log-dir DIR      folder of MelodyConverter.log (default: the program's folder,\n"
     "                     or ~/.local/state/quillmere/ when that is not writable)\n"
+    "  --pdu NUMBER       also write DIR/song.1.pdu (target 2: song.2.pdu): the EMS\n"
+    "                     header as an SMS to NUMBER, ready to send (see below)\n"
     "  -h, --help         show this help\n"
     "\n"
     "Every message of the conversion is written to standard error as one line\n"
     "\"CAPTION: TEXT\", ending with \"EMS Melody Converter: Conversion complete.\".\n"
     "Each file and target adds an entry to MelodyConverter.log.\n"
+    "\n"
+    "With --pdu, NUMBER is 1 to 20 digits, with a leading \"+\" for an international\n"
+    "number. A PDU file is asked about and written like the other outputs. It holds\n"
+    "one line per SMS: the PDU in upper-case hexadecimal digits as AT+CMGS takes it\n"
+    "in PDU mode (AT+CMGF=0), starting with 00 for the handset's own service centre.\n"
+    "For each PDU file written, standard output gets the line\n"
+    "  PATH: AT+CMGS=LENGTH\n"
+    "with the length to give AT+CMGS for the PDU: its octets without the leading 00.\n"
     "\n"
     "An RTX file over 64 MB is refused. With --replace ask, the end of the input\n"
     "(or ten questions in a row without an answer) keeps the file.\n"
@@ -160,7 +172,8 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
                                         {"--target", true},
                                         {"--no-header", false},
                                         {"--replace", true},
-                                        {"--log-dir", true}},
+                                        {"--log-dir", true},
+                                        kPduOption},
                                        parsed))
         return UsageError(*problem);
     if (parsed.help) {
@@ -186,12 +199,18 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
         return UsageError("--replace must be ask, all or never, not '" + replace + "'");
     if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
+    std::optional<sms::Address> pduTo;
+    if (const auto problem = ReadPduOption(parsed, pduTo))
+        return UsageError(*problem);
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
     TerminalMelodyUi ui(mode);
     CMelodyConverter converter(ui, parsed.Folder("--log-dir", std::string()));
+    if (pduTo)
+        converter.WritePdusTo(*pduTo);
     converter.ConvertMelodies(parsed.files, outputDir, parsed.Has("--no-header") ? 0 : 1,
                               target != "2" ? 1 : 0, target != "1" ? 1 : 0);
+    std::fputs(CmgsLines(converter.PduFiles()).c_str(), stdout);
     return converter.AllSucceeded() ? 0 : 1;
 }
 

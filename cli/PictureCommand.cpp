@@ -5,6 +5,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
+#include "cli/PduOption.h"
 #include "logoconv/PictureBatch.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
@@ -16,7 +17,7 @@ namespace cli {
 namespace {
 
 const char kPictureUsage[] =
-    "Usage: emsconv picture [-o DIR] [--log-dir DIR] FILE...\n"
+    "Usage: emsconv picture [-o DIR] [--log-dir DIR] [--pdu NUMBER] FILE...\n"
     "\n"
     "Converts Smart Messaging pictures in hexadecimal text (operator logos and OTA\n"
     "bitmaps of 72x14 or 72x28 pixels, with or without their header) into EMS\n"
@@ -29,11 +30,24 @@ const char kPictureUsage[] =
     "  -o DIR         output folder (default: the current folder)\n"
     "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder,\n"
     "                 or ~/.local/state/quillmere/ when that is not writable)\n"
+    "  --pdu NUMBER   also write DIR/logo.pdu (\"pdu\" in place of \"lgo\"): the picture\n"
+    "                 as SMS to NUMBER, ready to send (see below)\n"
     "  -h, --help     show this help\n"
     "\n"
     "Every message of the conversion is written to standard error as one line\n"
     "\"CAPTION: TEXT\", ending with \"ZEV Urur Orarodude: Conversion completed!\".\n"
     "Each file adds an entry, with a drawing of the picture, to PictureConverter.log.\n"
+    "\n"
+    "With --pdu, NUMBER is 1 to 20 digits, with a leading \"+\" for an international\n"
+    "number. A PDU file is written like the .lgo file beside it and holds one line\n"
+    "per SMS: one for a 72x14 picture (sent as one variable picture), three for a\n"
+    "72x28 picture (the three lines of its .lgo file). Each line is the PDU in\n"
+    "upper-case hexadecimal digits as AT+CMGS takes it in PDU mode (AT+CMGF=0),\n"
+    "starting with 00 for the handset's own service centre. For each PDU file\n"
+    "written, standard output gets the line\n"
+    "  PATH: AT+CMGS=LENGTH ...\n"
+    "with the length to give AT+CMGS for each of its lines, in order: the octets\n"
+    "of the PDU without its leading 00.\n"
     "\n"
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
     "picture or not written; 2 usage error; 130, 143 or 129 ended by SIGINT,\n"
@@ -49,7 +63,8 @@ int UsageError(const std::string& problem) {
 
 int RunPictureCommand(const std::vector<std::string>& args) {
     ParsedArgs parsed;
-    if (const auto problem = ParseArgs(args, {{"-o", true}, {"--log-dir", true}}, parsed))
+    if (const auto problem =
+            ParseArgs(args, {{"-o", true}, {"--log-dir", true}, kPduOption}, parsed))
         return UsageError(*problem);
     if (parsed.help) {
         std::fputs(kPictureUsage, stdout);
@@ -59,6 +74,9 @@ int RunPictureCommand(const std::vector<std::string>& args) {
         return UsageError("no FILE given");
     if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
+    std::optional<sms::Address> pduTo;
+    if (const auto problem = ReadPduOption(parsed, pduTo))
+        return UsageError(*problem);
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
     const std::string logDir = parsed.values.count("--log-dir") != 0
@@ -66,7 +84,8 @@ int RunPictureCommand(const std::vector<std::string>& args) {
                                    : platform::LogFolder(platform::ProgramFolder());
     platform::PresenterMessageUi ui;
     const logoconv::PictureBatchSummary summary =
-        logoconv::ConvertPictureFiles(ui, parsed.files, outputDir, logDir);
+        logoconv::ConvertPictureFiles(ui, parsed.files, outputDir, logDir, pduTo);
+    std::fputs(CmgsLines(summary.pduFiles).c_str(), stdout);
     return summary.failed == 0 ? 0 : 1;
 }
 

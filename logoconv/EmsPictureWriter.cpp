@@ -84,11 +84,13 @@ std::string EmsPictureText(const LogoImage& image, std::string_view reference) {
     return text;
 }
 
+bool WriteEmsPicture(const std::string& outputPath, std::string_view text) {
+    return platform::WriteFileReplacing(outputPath, platform::LfToCrlf(text)).ok();
+}
+
 bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image) {
     const std::string reference = image.threePart ? MakeReference() : std::string();
-    return platform::WriteFileReplacing(outputPath,
-                                        platform::LfToCrlf(EmsPictureText(image, reference)))
-        .ok();
+    return WriteEmsPicture(outputPath, EmsPictureText(image, reference));
 }
 
 } // namespace logoconv

@@ -29,8 +29,11 @@ std::string MakeReference();
 // the bare data, or the three header lines with the given reference.
 std::string EmsPictureText(const LogoImage& image, std::string_view reference);
 
-// Writes the output file of a valid image, replacing any file of that name
-// only once every byte is written. False when it cannot be written.
+// Writes the text of an output file (EmsPictureText), each line feed as
+// CR LF, replacing any file of that name only once every byte is written.
+// False when it cannot be written.
+bool WriteEmsPicture(const std::string& outputPath, std::string_view text);
+// The same for a valid image, with a fresh reference.
 bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image);
 
 } // namespace logoconv

@@ -3,9 +3,11 @@
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
+#include "logoconv/PicturePdu.h"
 #include "platform/FileIdentity.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
+#include "platform/TextFile.h"
 
 #include <algorithm>
 
@@ -39,6 +41,27 @@ bool IsInput(const std::string& path, const std::vector<platform::FileIdentity>&
     return file && std::binary_search(inputs.begin(), inputs.end(), *file);
 }
 
+// The PDU files of a call: written when a number was given, and listed.
+struct PduFiles {
+    const std::optional<sms::Address>& to;
+    std::vector<sms::PduFile>& written;
+};
+
+// Writes the PDU file of an output file holding text, unless it would
+// replace an input. True when written, or when no number was given.
+bool WritePduFile(PduFiles& pdus, const std::string& outputPath, std::string_view text,
+                  bool threePart, const std::vector<platform::FileIdentity>& inputs) {
+    if (!pdus.to)
+        return true;
+    const std::string path = PduPathFor(outputPath);
+    const std::optional<sms::PduText> built =
+        sms::BuildPdus(*pdus.to, PictureUserData(text, threePart));
+    if (!built || IsInput(path, inputs) || !platform::WriteFileReplacing(path, built->text))
+        return false;
+    pdus.written.push_back({path, built->lengths});
+    return true;
+}
+
 // The messages of one call, all with the component's caption.
 class Messages {
 public:
@@ -51,7 +74,8 @@ private:
 };
 
 Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
-                   const std::vector<platform::FileIdentity>& inputs, PictureLog& log) {
+                   const std::vector<platform::FileIdentity>& inputs, PduFiles& pdus,
+                   PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
         messages.Show(kNotFound);
@@ -77,7 +101,10 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
     // An output that would replace an input of this call is not written.
     Outcome outcome = Outcome::Converted;
     const std::string outputPath = OutputPathFor(name, outputDir);
-    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image)) {
+    const std::string emsText =
+        EmsPictureText(image, image.threePart ? MakeReference() : std::string());
+    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, emsText) &&
+        WritePduFile(pdus, outputPath, emsText, image.threePart, inputs)) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         messages.Show(kNotWritten);
@@ -92,15 +119,17 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
 
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir) {
+                                        std::string_view outputDir, std::string_view programDir,
+                                        const std::optional<sms::Address>& pduTo) {
     Messages messages(ui);
     PictureLog log;
     if (!log.Open(programDir))
         messages.Show(kNoLog);
     const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
+    PduFiles pdus{pduTo, summary.pduFiles};
     for (const std::string& name : names) {
-        if (ConvertOne(messages, name, outputDir, inputs, log) == Outcome::Converted)
+        if (ConvertOne(messages, name, outputDir, inputs, pdus, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;

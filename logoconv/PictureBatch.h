@@ -14,8 +14,10 @@
 // the log takes no further entry in the call and the conversion goes on.
 
 #include "platform/MessageUi.h"
+#include "sms/SubmitPdu.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +28,8 @@ inline constexpr std::string_view kPictureCaption = "ZEV Urur Orarodude";
 
 struct PictureBatchSummary {
     std::size_t converted = 0;
-    std::size_t failed = 0; // not found, not a valid picture, or not written
+    std::size_t failed = 0;             // not found, not a valid picture, or not written
+    std::vector<sms::PduFile> pduFiles; // the PDU files written, in order
 };
 
 // Converts the files of inputList, full paths joined by "," (cut as
@@ -36,8 +39,12 @@ PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view i
                                     std::string_view outputDir, std::string_view programDir);
 
 // The batch over names already taken apart; a name may hold any character.
+// With pduTo, every output file gets its PDU file too (PicturePdu.h), the
+// short messages that carry it addressed to pduTo; a picture whose PDU file
+// cannot be written fails as one whose output file cannot.
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir);
+                                        std::string_view outputDir, std::string_view programDir,
+                                        const std::optional<sms::Address>& pduTo = std::nullopt);
 
 } // namespace logoconv

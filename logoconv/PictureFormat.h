@@ -59,4 +59,9 @@ inline constexpr std::string_view kLine2Elements = "0302130103127300041C";
 inline constexpr std::string_view kLine3Head = "290003";
 inline constexpr std::string_view kLine3Elements = "0303130103121F00011C";
 
+// A 72x14 picture fits one short message: its user data is a header of one
+// variable picture (header length 131; element length 129, position 0,
+// 9 octets = 72 pixels wide, 14 high) followed by the bare picture data.
+inline constexpr std::string_view kSmallPictureHead = "83128100090E";
+
 } // namespace logoconv::picture

@@ -43,6 +43,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
                                        int target2) {
     m_bIncludeHeader = includeHeader;
     m_counts = {};
+    m_pduFiles.clear();
     const std::string logPath =
         (m_strLogFolder.empty() ? platform::LogFolder(platform::ProgramFolder())
                                 : platform::WithTrailingSlash(m_strLogFolder)) +
@@ -101,6 +102,7 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
         const char digit = target == 1 ? '1' : '2';
         const std::string imelodyPath = base + ".em" + digit;
         const std::string hexPath = base + ".hx" + digit;
+        const std::string pduPath = base + '.' + digit + '.' + std::string(sms::kPduFileEnding);
 
         melody::Melody melody = ReadMelody(text);
         std::string().swap(text); // the file text is no longer needed
@@ -109,7 +111,8 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
         melody = {};
         const std::string hex = melody::EncodeEmsHex(imelody);
 
-        if (!WriteOutputFile(imelodyPath, imelody) || !WriteOutputFile(hexPath, hex)) {
+        if (!WriteOutputFile(imelodyPath, imelody) || !WriteOutputFile(hexPath, hex) ||
+            !WritePduFile(pduPath, hex)) {
             logText += " Status: Cancelled\r\n\r\n";
             ++m_counts.cancelled;
             return;

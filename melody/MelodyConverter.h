@@ -16,8 +16,10 @@
 #include "melody/Melody.h"
 #include "melody/MelodyUi.h"
 #include "melody/RtxNote.h"
+#include "sms/SubmitPdu.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +62,16 @@ public:
     const MelodyBatchCounts& Counts() const { return m_counts; }
     // True when every file and target of the last batch was converted and written.
     bool AllSucceeded() const { return m_counts.failed == 0 && m_counts.cancelled == 0; }
+
+    // ---- PDU files (MelodyPdu.cpp) ----
+
+    // From now on every file and target written gets a third output beside
+    // its EMS header, NAME.1.pdu or NAME.2.pdu: the header as a short message
+    // to `to`, ready to send (sms/SubmitPdu.h). It is written, asked about
+    // and reported like the other two.
+    void WritePdusTo(const sms::Address& to) { m_pduTo = to; }
+    // The PDU files the last batch wrote, in order.
+    const std::vector<sms::PduFile>& PduFiles() const { return m_pduFiles; }
 
     // ---- RTX reader and iMelody writers (MelodyConverter.cpp) ----
 
@@ -122,8 +134,13 @@ private:
     // False when the user cancelled at the replace question; throws CEMSError
     // when the file could not be written.
     bool WriteOutputFile(const std::string& path, const std::string& content);
+    // Writes the PDU file of the EMS header hex, when a number was given;
+    // false when the user cancelled at the replace question.
+    bool WritePduFile(const std::string& path, const std::string& hex);
 
     IMelodyUi& m_ui;
     std::string m_strLogFolder;
     MelodyBatchCounts m_counts;
+    std::optional<sms::Address> m_pduTo;
+    std::vector<sms::PduFile> m_pduFiles;
 };

@@ -4,23 +4,25 @@
 #
 #   app/             app, melody, com, logoconv/frame (the component's
 #                    client header), platform; Qt
-#   cli/             cli, melody, logoconv, platform
+#   cli/             cli, melody, logoconv, sms, platform
 #   logoconv/frame/  logoconv, com, platform
-#   logoconv/        logoconv, platform
-#   melody/          melody, platform
+#   logoconv/        logoconv, sms, platform
+#   melody/          melody, sms, platform
 #   com/             com, platform
 #   platform/        platform
+#   sms/             sms
 
 set(allowed_app "app/;melody/;com/;logoconv/frame/;platform/")
-set(allowed_cli "cli/;melody/;logoconv/;platform/")
+set(allowed_cli "cli/;melody/;logoconv/;sms/;platform/")
 set(allowed_frame "logoconv/;com/;platform/")
-set(allowed_logoconv "logoconv/;platform/")
-set(allowed_melody "melody/;platform/")
+set(allowed_logoconv "logoconv/;sms/;platform/")
+set(allowed_melody "melody/;sms/;platform/")
 set(allowed_com "com/;platform/")
 set(allowed_platform "platform/")
+set(allowed_sms "sms/")
 
 set(problems "")
-foreach(layer app cli frame logoconv melody com platform)
+foreach(layer app cli frame logoconv melody com platform sms)
     if(layer STREQUAL "frame")
         set(folder logoconv/frame)
     else()
@@ -36,7 +38,7 @@ foreach(layer app cli frame logoconv melody com platform)
             if(line MATCHES "^#include <Q" AND NOT layer STREQUAL "app")
                 string(APPEND problems "${file}: Qt outside app/: ${line}\n")
             endif()
-            if(NOT line MATCHES "^#include \"(app|cli|com|logoconv|melody|platform|tests)/")
+            if(NOT line MATCHES "^#include \"(app|cli|com|logoconv|melody|platform|sms|tests)/")
                 continue()
             endif()
             set(ok FALSE)

@@ -5,6 +5,7 @@
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
 #include "support/RecordingUi.h"
+#include "support/SubmitPdus.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -151,4 +152,45 @@ TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
                                         Box("Conversion completed!")}));
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         EXPECT_EQ(ReadFile(in / name), Rows(14)) << name;
+}
+
+TEST(PictureBatch, PduFilesCarryEveryLineOfTheOutputAndNeverReplaceAnInput) {
+    // keep.pdu converts to keep.lgo, but its PDU file would be itself.
+    testsupport::TempDir in, app;
+    WriteFile(in / "big.ota", "00481C01" + Rows(28));
+    WriteFile(in / "small.txt", Rows(14));
+    WriteFile(in / "keep.pdu", Rows(14));
+    testsupport::RecordingUi messages;
+    const PictureBatchSummary summary =
+        ConvertPictureFiles(messages, {in / "big.ota", in / "small.txt", in / "keep.pdu"},
+                            in.Folder(), app.Folder(), sms::ParseNumber("012"));
+    EXPECT_EQ(summary.converted, 2u);
+    EXPECT_EQ(summary.failed, 1u);
+    const std::string notice =
+        Box("Operator logo without header found! width=72 height=14 colors=1");
+    EXPECT_EQ(messages.events,
+              (std::vector<std::string>{notice, notice, Box("Error! Could not write to file! "),
+                                        Box("Conversion completed!")}));
+    EXPECT_EQ(ReadFile(in / "keep.pdu"), Rows(14));
+    ASSERT_EQ(summary.pduFiles.size(), 2u);
+    EXPECT_EQ(summary.pduFiles[0].path, in / "big.pdu");
+    EXPECT_EQ(summary.pduFiles[1].path, in / "small.pdu");
+
+    // 72x28: each output line is the whole user data of one message, its
+    // header and nothing after it.
+    const std::vector<std::string> lines = testsupport::PduLines(ReadFile(in / "big.lgo"));
+    const std::vector<std::string> big = testsupport::PduLines(ReadFile(in / "big.pdu"));
+    ASSERT_EQ(lines.size(), 3u);
+    ASSERT_EQ(big.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(std::stoul(lines[i].substr(0, 2), nullptr, 16) + 1, lines[i].size() / 2);
+        EXPECT_EQ(testsupport::ExpectSubmitPdu(big[i], "012", lines[i]),
+                  summary.pduFiles[0].lengths.at(i));
+    }
+    EXPECT_EQ(summary.pduFiles[0].lengths, (std::vector<std::size_t>{139, 135, 51}));
+    // 72x14: one message, one variable picture 9 octets wide and 14 rows high.
+    const std::vector<std::string> small = testsupport::PduLines(ReadFile(in / "small.pdu"));
+    ASSERT_EQ(small.size(), 1u);
+    EXPECT_EQ(testsupport::ExpectSubmitPdu(small[0], "012", "83128100090E" + Rows(14)), 141u);
+    EXPECT_EQ(summary.pduFiles[1].lengths, std::vector<std::size_t>{141});
 }

@@ -2,6 +2,7 @@
 
 #include "support/Pictures.h"
 #include "support/RecordingUi.h"
+#include "support/SubmitPdus.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -54,13 +55,27 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     std::filesystem::current_path(previous);
     EXPECT_EQ(ReadFile(in / "good.lgo").size(), 602u);
 
+    // The AT+CMGS length of every line of every PDU file written.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(cli::RunPictureCommand({"--pdu=+4912345", "-o", out.Folder(), "--log-dir",
+                                      out.Folder(), in / "good.txt", in / "bad.txt"}),
+              1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              out / "good.pdu" + ": AT+CMGS=141 AT+CMGS=137 AT+CMGS=53\n");
+
     testing::internal::CaptureStderr();
     EXPECT_EQ(cli::RunPictureCommand({}), 2);
     EXPECT_EQ(cli::RunPictureCommand({"--bogus", in / "good.txt"}), 2);
     EXPECT_EQ(cli::RunPictureCommand({in / "good.txt", "-o"}), 2);
     EXPECT_EQ(cli::RunPictureCommand({"--log-dir", "", in / "good.txt"}), 2);
     EXPECT_EQ(cli::RunPictureCommand({"--log-dir=", in / "good.txt"}), 2);
-    testing::internal::GetCapturedStderr();
+    for (const std::string& bad : testsupport::kBadNumbers)
+        EXPECT_EQ(cli::RunPictureCommand({"-o", out.Folder(), "--pdu", bad, in / "good.txt"}), 2)
+            << bad;
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(
+                  "emsconv picture: --pdu needs a number of 1 to 20 digits, with an optional "
+                  "leading \"+\", not '1+2'\n\nUsage: emsconv picture"),
+              std::string::npos);
     testing::internal::CaptureStdout();
     EXPECT_EQ(cli::RunPictureCommand({"--help"}), 0);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("emsconv picture"), std::string::npos);

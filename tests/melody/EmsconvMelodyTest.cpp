@@ -1,6 +1,7 @@
 // emsconv melody end to end: the built program run as a child process.
 
 #include "support/ChildProcess.h"
+#include "support/SubmitPdus.h"
 #include "support/TempDir.h"
 
 #include "platform/BuildInfo.h"
@@ -80,7 +81,7 @@ TEST_F(Emsconv, ConvertsWithTheDefaultsAndTheOptions) {
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(ReadFile(out / "song.em1"), "MELODY:c3d3\r\n");
     EXPECT_EQ(ReadFile(out / "song.hx1"), "100C0E004D454C4F44593A633364330D0A");
-    EXPECT_FALSE(std::filesystem::exists(out / "song.em2"));
+    EXPECT_EQ(testsupport::FilesIn(out.Path()), (std::vector<std::string>{"song.em1", "song.hx1"}));
     EXPECT_NE(
         ReadFile(work / "MelodyConverter.log").find("Converting: " + song + "Status: Success\r\n"),
         std::string::npos);
@@ -202,15 +203,47 @@ TEST_F(Emsconv, ReplaceModes) {
     EXPECT_EQ(result.err, kComplete);
 }
 
+TEST_F(Emsconv, PduFilesBesideTheHeaders) {
+    const std::string song = Rtx("song.txt", "Song:b=90:8c,8d6,4.e,2p");
+    const std::string bad = Rtx("bad.txt", "Bad::8c");
+    std::filesystem::create_directory(out / "bad.2.pdu");
+    Result result = Melody(With({"--target", "both", "--pdu", "+4912345", song, bad}));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "EMS Melody Converter: The file: " + out / "bad.2.pdu" +
+                              " could not be written.\n" + kComplete);
+    // One SMS for each header written; its AT+CMGS length on standard output.
+    std::string lengths;
+    for (const auto& [name, digit] : std::vector<std::pair<std::string, std::string>>{
+             {"song", "1"}, {"song", "2"}, {"bad", "1"}}) {
+        const std::string path = out / (name + "." + digit + ".pdu");
+        const std::vector<std::string> lines = testsupport::PduLines(ReadFile(path));
+        ASSERT_EQ(lines.size(), 1u) << path;
+        const std::string hex = ReadFile(out / (name + ".hx" + digit));
+        lengths += path + ": AT+CMGS=" +
+                   std::to_string(testsupport::ExpectSubmitPdu(lines[0], "+4912345", hex)) + "\n";
+    }
+    EXPECT_EQ(result.out, lengths);
+
+    // The replace question covers the PDU file as well.
+    result = Melody(With({"--replace", "ask", "--pdu", "012", song}), "r\nr\nc\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("The file: " + out / "song.1.pdu" + " already exists"),
+              std::string::npos);
+    EXPECT_EQ(result.out, "");
+    EXPECT_NE(ReadFile(out / "song.1.pdu").find("0791942143F5"), std::string::npos);
+}
+
 TEST_F(Emsconv, UsageErrorsAndHelp) {
     const std::string song = Rtx("song.txt", "S::8c");
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{},
-                                               {"--target", "3", song},
-                                               {"--replace", "sometimes", song},
-                                               {"--bogus", song},
-                                               {"--log-dir", "", song},
-                                               {song, "-o"}}) {
+    std::vector<std::vector<std::string>> usageErrors = {{},
+                                                         {"--target", "3", song},
+                                                         {"--replace", "sometimes", song},
+                                                         {"--bogus", song},
+                                                         {"--log-dir", "", song},
+                                                         {song, "-o"}};
+    for (const std::string& bad : testsupport::kBadNumbers)
+        usageErrors.push_back({"--pdu", bad, song});
+    for (const std::vector<std::string>& args : usageErrors) {
         const Result result = Melody(args);
         EXPECT_EQ(result.status, 2) << ::testing::PrintToString(args);
         EXPECT_NE(result.err.find("Usage: emsconv melody"), std::string::npos);

@@ -1,7 +1,9 @@
 #include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
+#include "sms/SubmitPdu.h"
 #include "support/RecordingUi.h"
 
+#include <algorithm>
 #include <climits>
 #include <gtest/gtest.h>
 #include <string>
@@ -199,21 +201,28 @@ TEST_F(Writer, EncodeEmsHex) {
     EXPECT_EQ(Hex(std::string(252, 'a')).substr(0, 8), "FF0CFD00");
 }
 
-TEST_F(Writer, LongestTextsFitTheOneOctetLengths) {
-    // Every note as long as the body allows, an octave shift, the longest beat.
+TEST_F(Writer, LongestTextsFitTheOneOctetLengthsAndOneSms) {
+    // Every note as long as the body allows, an octave shift (with or without
+    // the octave put in front), the longest beat: the header is the user
+    // data of one short message.
+    std::size_t longest = 0;
     for (const int header : {0, 1}) {
         converter.m_bIncludeHeader = header;
         converter.m_nBeat = INT32_MIN;
         for (const int target : {1, 2}) {
-            for (int length = 1; length < 130; ++length) {
-                std::string notes = "8";
-                notes.append(length, 'c').append("6,").append(Repeat("8c6", 70));
-                const std::string text = Write(target, notes);
-                ASSERT_LE(text.size(), kMaxEmsText);
-                EXPECT_EQ(Hex(text).size(), 2 * text.size() + 8);
+            for (const char* first : {"6,", "5,"}) {
+                for (int length = 1; length < 130; ++length) {
+                    std::string notes = "8";
+                    notes.append(length, 'c').append(first).append(Repeat("8c6", 70));
+                    const std::string text = Write(target, notes);
+                    ASSERT_LE(text.size(), kMaxEmsText);
+                    EXPECT_EQ(Hex(text).size(), 2 * text.size() + 8);
+                    longest = std::max(longest, Hex(text).size() / 2);
+                }
             }
         }
     }
+    EXPECT_LE(longest, sms::kMaxUserDataOctets);
 }
 
 } // namespace

@@ -1,0 +1,20 @@
+#pragma once
+// The short messages that carry an EMS picture file, and the file of their
+// PDUs beside it.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace logoconv {
+
+// The user data of the short messages that carry the text of an output file
+// (EmsPictureText): each of the three lines of a 72x28 picture as it
+// stands; a 72x14 picture's bare data behind the header of one variable
+// picture, as a single message.
+std::vector<std::string> PictureUserData(std::string_view emsText, bool threePart);
+
+// The PDU file beside an output file: its path with "pdu" in place of "lgo".
+std::string PduPathFor(std::string_view outputPath);
+
+} // namespace logoconv
