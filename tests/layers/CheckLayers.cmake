@@ -3,24 +3,27 @@
 #   cmake -DROOT=<source folder> -P CheckLayers.cmake
 #
 #   app/             app, melody, com, logoconv/frame (the component's
-#                    client header), platform; Qt
+#                    client header), logoconv (the picture reader, for the
+#                    preview), platform; Qt
 #   cli/             cli, melody, logoconv, platform
 #   logoconv/frame/  logoconv, com, platform
-#   logoconv/        logoconv, platform
+#   logoconv/        logoconv, imaging, platform
 #   melody/          melody, platform
 #   com/             com, platform
+#   imaging/         imaging (and libpng)
 #   platform/        platform
 
-set(allowed_app "app/;melody/;com/;logoconv/frame/;platform/")
+set(allowed_app "app/;melody/;com/;logoconv/;platform/")
 set(allowed_cli "cli/;melody/;logoconv/;platform/")
 set(allowed_frame "logoconv/;com/;platform/")
-set(allowed_logoconv "logoconv/;platform/")
+set(allowed_logoconv "logoconv/;imaging/;platform/")
 set(allowed_melody "melody/;platform/")
 set(allowed_com "com/;platform/")
+set(allowed_imaging "imaging/")
 set(allowed_platform "platform/")
 
 set(problems "")
-foreach(layer app cli frame logoconv melody com platform)
+foreach(layer app cli frame logoconv melody com imaging platform)
     if(layer STREQUAL "frame")
         set(folder logoconv/frame)
     else()
@@ -36,7 +39,7 @@ foreach(layer app cli frame logoconv melody com platform)
             if(line MATCHES "^#include <Q" AND NOT layer STREQUAL "app")
                 string(APPEND problems "${file}: Qt outside app/: ${line}\n")
             endif()
-            if(NOT line MATCHES "^#include \"(app|cli|com|logoconv|melody|platform|tests)/")
+            if(NOT line MATCHES "^#include \"(app|cli|com|imaging|logoconv|melody|platform|tests)/")
                 continue()
             endif()
             set(ok FALSE)
