@@ -3,9 +3,11 @@
 #include "logoconv/EmsPictureWriter.h"
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
+#include "logoconv/PicturePng.h"
 #include "platform/FileIdentity.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
+#include "platform/TextFile.h"
 
 #include <algorithm>
 
@@ -50,8 +52,18 @@ private:
     const std::string m_caption{kPictureCaption};
 };
 
+// The PNG image of the picture beside its EMS picture file, unless that
+// would replace an input of this call.
+bool WritePng(const std::string& outputPath, const LogoImage& image,
+              const std::vector<platform::FileIdentity>& inputs) {
+    const std::string path = PngPathFor(outputPath);
+    const std::string png = PictureAsPng(image);
+    return !png.empty() && !IsInput(path, inputs) && platform::WriteFileReplacing(path, png).ok();
+}
+
 Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
-                   const std::vector<platform::FileIdentity>& inputs, PictureLog& log) {
+                   const PictureOutputs& outputs, const std::vector<platform::FileIdentity>& inputs,
+                   PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
         messages.Show(kNotFound);
@@ -77,7 +89,8 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
     // An output that would replace an input of this call is not written.
     Outcome outcome = Outcome::Converted;
     const std::string outputPath = OutputPathFor(name, outputDir);
-    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image)) {
+    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, image) &&
+        (!outputs.png || WritePng(outputPath, image, inputs))) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         messages.Show(kNotWritten);
@@ -92,7 +105,8 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
 
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir) {
+                                        std::string_view outputDir, std::string_view programDir,
+                                        const PictureOutputs& outputs) {
     Messages messages(ui);
     PictureLog log;
     if (!log.Open(programDir))
@@ -100,7 +114,7 @@ PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
     const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
     for (const std::string& name : names) {
-        if (ConvertOne(messages, name, outputDir, inputs, log) == Outcome::Converted)
+        if (ConvertOne(messages, name, outputDir, outputs, inputs, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;

@@ -12,6 +12,11 @@
 // open the log file!"), one whose append fails once, right after that
 // file's messages ("Error! Could not write to the log file!"); either way
 // the log takes no further entry in the call and the conversion goes on.
+//
+// Asked for, the picture is also written as a PNG image beside its EMS
+// picture file. A file is converted when both are written; when the PNG
+// cannot be, the file fails as an output that cannot be written does (the
+// message, the log line and no drawing), its EMS picture file written.
 
 #include "platform/MessageUi.h"
 
@@ -23,6 +28,11 @@
 namespace logoconv {
 
 inline constexpr std::string_view kPictureCaption = "ZEV Urur Orarodude";
+
+// What is written for a picture besides its EMS picture file.
+struct PictureOutputs {
+    bool png = false; // the picture as a PNG image (logoconv/PicturePng.h)
+};
 
 struct PictureBatchSummary {
     std::size_t converted = 0;
@@ -38,6 +48,7 @@ PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view i
 // The batch over names already taken apart; a name may hold any character.
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir);
+                                        std::string_view outputDir, std::string_view programDir,
+                                        const PictureOutputs& outputs = {});
 
 } // namespace logoconv
