@@ -6,6 +6,12 @@
 // appends each file and target's log entry to MelodyConverter.log as soon
 // as it is done.
 //
+// Asked for (SetWaveOutput), it also writes the melody of each target as it
+// sounds, NAME.1.wav or NAME.2.wav (melody/ImelodySound.h), after the other
+// two files and with the same replace question. Its log entry is the same
+// as without it; only a WAV that cannot be written (or one kept at the
+// replace question) fails (or cancels) the file and target as the others do.
+//
 // The conversion itself is the functional core of melody/Melody.h; this
 // object carries the settings and flags that the batch keeps from file to
 // file and from step to step, and its reader and writer operations delegate
@@ -18,6 +24,7 @@
 #include "melody/RtxNote.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,6 +67,16 @@ public:
     const MelodyBatchCounts& Counts() const { return m_counts; }
     // True when every file and target of the last batch was converted and written.
     bool AllSucceeded() const { return m_counts.failed == 0 && m_counts.cancelled == 0; }
+
+    // Whether later batches write NAME.1.wav and NAME.2.wav too (not at first).
+    void SetWaveOutput(bool on) { m_bWriteWave = on; }
+
+    // The iMelody text that converting rtxFile for target (1 or 2) would
+    // write, for listening to: nothing is written or logged. When the file
+    // does not convert, the user is shown the batch's messages (without
+    // "Conversion complete.") and the result is nothing.
+    std::optional<std::string> ConvertForListening(const std::string& rtxFile, int target,
+                                                   int includeHeader);
 
     // ---- RTX reader and iMelody writers (MelodyConverter.cpp) ----
 
@@ -115,6 +132,10 @@ private:
     melody::Melody ReadMelody(std::string_view text);
     void WriteMelody(const melody::Melody& melody, int target, std::string& text);
 
+    // Reads rtxFile and writes its iMelody text for target, as the batch
+    // does; throws CEMSError (shown first when the file is not found).
+    std::string ImelodyOfFile(const std::string& rtxFile, int target);
+
     // Logs and shows the failure of the file and target in hand.
     void Failed(const std::string& message, std::string& logText);
 
@@ -126,4 +147,5 @@ private:
     IMelodyUi& m_ui;
     std::string m_strLogFolder;
     MelodyBatchCounts m_counts;
+    bool m_bWriteWave = false;
 };
