@@ -14,8 +14,8 @@
 namespace logoconv {
 namespace {
 
-constexpr std::string_view kNotFound = "Error! Input file not found!";
-constexpr std::string_view kNotValid = "Error! Not a valid Picture!";
+constexpr std::string_view kNotFound = kNotFoundMessage;
+constexpr std::string_view kNotValid = kNotValidMessage;
 constexpr std::string_view kNotValidLog = "Error! Not a valid Picture! \n";
 constexpr std::string_view kNotWritten = "Error! Could not write to file! ";
 constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";

@@ -28,6 +28,9 @@
 namespace logoconv {
 
 inline constexpr std::string_view kPictureCaption = "ZEV Urur Orarodude";
+// The messages of a file that cannot be read, and of one that is no picture.
+inline constexpr std::string_view kNotFoundMessage = "Error! Input file not found!";
+inline constexpr std::string_view kNotValidMessage = "Error! Not a valid Picture!";
 
 // What is written for a picture besides its EMS picture file.
 struct PictureOutputs {
