@@ -38,13 +38,13 @@ CPicturePreview::CPicturePreview(QWidget* parent) : QWidget(parent) {
     using namespace logoconv::picture;
     m_picture = Tag(new QLabel(this), IDC_PICTURE_PREVIEW);
     m_picture->setFixedSize(kWidth * kScale, kLargeHeight * kScale);
-    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_text = Tag(new QLabel(this), IDC_PICTURE_PREVIEW_TEXT);
     m_text->setTextFormat(Qt::PlainText);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_picture);
     layout->addWidget(m_text);
+    layout->addWidget(m_picture);
 }
 
 void CPicturePreview::ShowFirstOf(const std::string& inputList) {

@@ -1,9 +1,9 @@
 #pragma once
 // The picture dialog's preview of the first listed file, read by the same
-// reader as the conversion: the picture scaled up four times, each pixel a
-// crisp square, with the reader's report line beneath; or the reader's
-// error text when the file is not found or is no picture; or nothing for an
-// empty list.
+// reader as the conversion: the reader's report line above the picture
+// scaled up four times, each pixel a crisp square; or the reader's error
+// text when the file is not found or is no picture; or nothing for an empty
+// list. The space for a 72x28 picture is kept, so the dialog keeps its size.
 
 #include <QWidget>
 #include <string>
