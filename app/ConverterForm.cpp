@@ -64,8 +64,9 @@ void CConverterForm::Show(const std::string& inputList, const std::string& outpu
     m_outputField->setText(QString::fromStdString(outputFolder));
 }
 
-std::optional<std::string> CConverterForm::ChooseInputList() {
-    const auto chosen = FileChooser().ChooseFilesToOpen(window());
+std::optional<std::string>
+CConverterForm::ChooseInputList(const std::vector<std::string>& filters) {
+    const auto chosen = FileChooser().ChooseFilesToOpen(window(), filters);
     if (!chosen)
         return std::nullopt;
     return platform::JoinInputList(*chosen);

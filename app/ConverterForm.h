@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QDialog;
 class QLineEdit;
@@ -33,8 +34,9 @@ public:
     void Store(std::string& inputList, std::string& outputFolder) const;
     void Show(const std::string& inputList, const std::string& outputFolder);
 
-    // The Open chooser's paths as an input list; nothing when it was cancelled.
-    std::optional<std::string> ChooseInputList();
+    // The Open chooser's paths as an input list; nothing when it was
+    // cancelled. filters: the file types it offers (IFileChooser), none for all.
+    std::optional<std::string> ChooseInputList(const std::vector<std::string>& filters = {});
     // The Save As chooser, proposing the name, with the one filter "Text
     // Files" (*.txt): the chosen full path, or nothing when it was cancelled.
     std::optional<std::string> ChooseOutputPath(const std::string& proposedName);

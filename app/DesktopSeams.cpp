@@ -9,6 +9,7 @@ namespace {
 IMessageBox* g_messageBoxes = nullptr;
 IFileChooser* g_fileChooser = nullptr;
 IUrlOpener* g_urlOpener = nullptr;
+IAudioOutput* g_audioOutput = nullptr;
 
 template <typename T> T* Replace(T*& slot, T* replacement) {
     T* previous = slot;
@@ -31,6 +32,9 @@ IFileChooser& FileChooser() {
 IUrlOpener& UrlOpener() {
     return g_urlOpener != nullptr ? *g_urlOpener : QtUrlOpener();
 }
+IAudioOutput& AudioOutput() {
+    return g_audioOutput != nullptr ? *g_audioOutput : QtAudioOutput();
+}
 
 IMessageBox* SetMessageBoxes(IMessageBox* boxes) {
     return Replace(g_messageBoxes, boxes);
@@ -40,6 +44,9 @@ IFileChooser* SetFileChooser(IFileChooser* chooser) {
 }
 IUrlOpener* SetUrlOpener(IUrlOpener* opener) {
     return Replace(g_urlOpener, opener);
+}
+IAudioOutput* SetAudioOutput(IAudioOutput* output) {
+    return Replace(g_audioOutput, output);
 }
 
 void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption) {

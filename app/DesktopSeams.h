@@ -1,9 +1,12 @@
 #pragma once
-// The desktop services the dialogs use: message boxes, file choosers and the
-// opening of a document with the desktop's default handler. Each is an
-// interface with one process-wide current implementation, Qt's by default;
-// the tests put their own in place so that no real modal window opens.
+// The desktop services the dialogs use: message boxes, file choosers, the
+// opening of a document with the desktop's default handler and the sound
+// output. Each is an interface with one process-wide current implementation,
+// Qt's by default; the tests put their own in place so that no real modal
+// window opens and no sound plays.
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,9 +26,12 @@ public:
 class IFileChooser {
 public:
     virtual ~IFileChooser() = default;
-    // The Open chooser with multiple selection and no filter: the chosen full
-    // paths in the chooser's order, or nothing when it was cancelled.
-    virtual std::optional<std::vector<std::string>> ChooseFilesToOpen(QWidget* owner) = 0;
+    // The Open chooser with multiple selection: the chosen full paths in the
+    // chooser's order, or nothing when it was cancelled. filters: the file
+    // types offered, "Name (*.a *.b)", the first chosen at the start; none
+    // shows every file.
+    virtual std::optional<std::vector<std::string>>
+    ChooseFilesToOpen(QWidget* owner, const std::vector<std::string>& filters) = 0;
     // The Save As chooser with a proposed name and one filter (display name
     // and pattern): the chosen full path, or nothing when it was cancelled.
     // It asks no overwrite question and adds no extension.
@@ -42,16 +48,31 @@ public:
     virtual bool Open(const QUrl& url) = 0;
 };
 
+class IAudioOutput {
+public:
+    virtual ~IAudioOutput() = default;
+    // Starts playing 16-bit mono samples and returns at once; onEnded runs,
+    // on the user-interface thread, when they have all been played or the
+    // playing was stopped (by Stop or by a later Play). False when there is
+    // no sound output to play them on; onEnded never runs then.
+    virtual bool Play(std::vector<std::int16_t> samples, int sampleRate,
+                      std::function<void()> onEnded) = 0;
+    // Stops what is playing, if anything.
+    virtual void Stop() = 0;
+};
+
 // The current implementations.
 IMessageBox& MessageBoxes();
 IFileChooser& FileChooser();
 IUrlOpener& UrlOpener();
+IAudioOutput& AudioOutput();
 
 // Install a replacement (not owned) and return the one it replaces; nullptr
 // brings back Qt's implementation.
 IMessageBox* SetMessageBoxes(IMessageBox* boxes);
 IFileChooser* SetFileChooser(IFileChooser* chooser);
 IUrlOpener* SetUrlOpener(IUrlOpener* opener);
+IAudioOutput* SetAudioOutput(IAudioOutput* output);
 
 // Shorthand for MessageBoxes().Show(owner, text, caption).
 void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption);

@@ -2,12 +2,15 @@
 
 #include "app/AppNames.h"
 #include "app/ConverterForm.h"
+#include "app/DesktopMelodyUi.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
 #include "app/HelpOpener.h"
 #include "app/MelodyBatchRun.h"
 #include "app/PathRules.h"
 #include "app/Resources.h"
+#include "melody/ImelodySound.h"
+#include "melody/MelodyConverter.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
@@ -15,10 +18,18 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 using namespace app;
+
+namespace {
+
+constexpr char kNoTarget[] =
+    "Please select at least target IMelody format to convert to by checking the appropriate box.";
+
+} // namespace
 
 CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -48,6 +59,7 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         "Convert", IDC_MELODY_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
     auto* cancel = DialogButton("Cancel", IDCANCEL, this, [this] { reject(); });
     auto* help = DialogButton("Help", IDC_MELODY_HELP, this, [this] { OnHelp(); });
+    m_play = DialogButton("Play", IDC_MELODY_PLAY, this, [this] { OnPlay(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_form);
@@ -58,15 +70,20 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     layout->addWidget(m_checkTarget1);
     layout->addWidget(m_checkTarget2);
     layout->addStretch(); // spare height, when wider, goes above the buttons
-    layout->addLayout(ButtonRow({m_convert, cancel, help}));
+    layout->addLayout(ButtonRow({m_convert, cancel, help, m_play}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
                    m_form->OutputBrowse(), m_checkHeader, m_checkTarget1, m_checkTarget2, m_convert,
-                   cancel, help});
+                   cancel, help, m_play});
     GrowOnlyInWidth(this);
 
     connect(m_checkHeader, &QCheckBox::clicked, this, [this] { OnCheckHeader(); });
     connect(m_checkTarget1, &QCheckBox::clicked, this, [this] { OnCheckTarget1(); });
     connect(m_checkTarget2, &QCheckBox::clicked, this, [this] { OnCheckTarget2(); });
+}
+
+CMelodyDlg::~CMelodyDlg() {
+    if (m_bPlaying)
+        AudioOutput().Stop();
 }
 
 bool CMelodyDlg::CreateModeless(QWidget* owner, int templateId) {
@@ -138,10 +155,7 @@ void CMelodyDlg::OnConvert() {
     if (!m_strOutputDir.empty())
         m_strOutputDir = WithFolderSlash(m_strOutputDir);
     if (m_bTarget1 == 0 && m_bTarget2 == 0) {
-        ShowMessageBox(this,
-                       "Please select at least target IMelody format to convert to by checking "
-                       "the appropriate box.",
-                       kAppName);
+        ShowMessageBox(this, kNoTarget, kAppName);
         return;
     }
     if (m_strOutputDir.empty()) {
@@ -189,6 +203,44 @@ void CMelodyDlg::closeEvent(QCloseEvent* event) {
         event->ignore();
     else
         QDialog::closeEvent(event);
+}
+
+void CMelodyDlg::OnPlay() {
+    if (m_bPlaying) {
+        AudioOutput().Stop();
+        return;
+    }
+    const int target = m_checkTarget1->isChecked() ? 1 : m_checkTarget2->isChecked() ? 2 : 0;
+    if (target == 0) {
+        ShowMessageBox(this, kNoTarget, kAppName);
+        return;
+    }
+    // The first name of the list as the batch cuts it.
+    const std::string list = m_form->InputField()->text().toStdString();
+    const std::string first = list.substr(0, list.find(','));
+    CDesktopMelodyUi ui;
+    CMelodyConverter converter(ui);
+    const std::optional<std::string> imelody =
+        converter.ConvertForListening(first, target, m_checkHeader->isChecked() ? 1 : 0);
+    if (!imelody)
+        return;
+    std::vector<std::int16_t> samples =
+        melody::RenderImelody(*imelody, melody::OctavePrefixOf(target));
+    const auto ended = [self = QPointer<CMelodyDlg>(this)] {
+        if (self)
+            self->PlayEnded();
+    };
+    if (!AudioOutput().Play(std::move(samples), melody::kSampleRate, ended)) {
+        ShowMessageBox(this, "The melody cannot be played: no sound output was found.", kAppName);
+        return;
+    }
+    m_bPlaying = true;
+    m_play->setText(QStringLiteral("Stop"));
+}
+
+void CMelodyDlg::PlayEnded() {
+    m_bPlaying = false;
+    m_play->setText(QStringLiteral("Play"));
 }
 
 void CMelodyDlg::OnHelp() {

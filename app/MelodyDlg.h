@@ -6,6 +6,11 @@
 // Stored values and controls are separate: UpdateData(true) stores the
 // controls, UpdateData(false) refreshes them. The dialog deletes itself when
 // its window closes.
+//
+// Play plays the melody of the first listed file for the first checked
+// target, as the handsets would (melody/ImelodySound.h), through the
+// desktop's sound output, and turns into Stop while it plays. It reads the
+// fields and boxes as they are, stores nothing and writes nothing.
 
 #include <QDialog>
 #include <string>
@@ -20,6 +25,7 @@ public:
     enum { IDD = 139 };
 
     CMelodyDlg();
+    ~CMelodyDlg() override;
 
     // Makes the (hidden) dialog window owned by owner from the given
     // template; false when that fails. The opener shows it.
@@ -36,6 +42,7 @@ public:
     void OnCheckTarget2();
     void OnConvert();
     void OnHelp();
+    void OnPlay();
 
     std::string m_strRtxFiles;      // input paths joined by ","
     std::string m_strOutputDir;     // output folder
@@ -55,12 +62,15 @@ protected:
 private:
     void OnInitDialog();
     void OnCheckBox(int& flag);
+    void PlayEnded();
     // True (and the batch asked to stop) while a batch runs.
     bool StopBatchBeforeClosing();
 
     CMelodyBatchRun* m_pBatch = nullptr; // the batch running now, if any
     bool m_bCloseAfterBatch = false;
     QPushButton* m_convert;
+    QPushButton* m_play;
+    bool m_bPlaying = false;
 
     CConverterForm* m_form; // the input list (m_strRtxFiles) and the output folder
     QCheckBox* m_checkHeader;

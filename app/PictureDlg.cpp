@@ -7,6 +7,7 @@
 #include "app/HelpOpener.h"
 #include "app/LogoConverterClient.h"
 #include "app/PathRules.h"
+#include "app/PicturePreview.h"
 #include "app/Resources.h"
 #include "platform/ProgramPath.h"
 
@@ -27,6 +28,11 @@ public:
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
+
+// What the input Browse offers: the picture files and the images read as
+// pictures, or every file.
+const std::vector<std::string> kInputFilters = {
+    "Pictures and images (*.txt *.ota *.png *.bmp *.pbm)", "All Files (*)"};
 
 bool ConvertWithBusyCursor(const std::string& logoFiles, const std::string& outputDir,
                            const std::string& programFolder) {
@@ -55,8 +61,13 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     auto* cancel = DialogButton("Cancel", IDC_PICTURE_CANCEL, this, [this] { reject(); });
     auto* help = DialogButton("Help", IDC_PICTURE_HELP, this, [this] { OnHelp(); });
 
+    m_preview = new CPicturePreview(this);
+    connect(m_form->InputField(), &QLineEdit::textChanged, this,
+            [this](const QString& list) { m_preview->ShowFirstOf(list.toStdString()); });
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_form);
+    layout->addWidget(m_preview);
     layout->addStretch(); // spare height, when wider, goes above the buttons
     layout->addLayout(ButtonRow({convert, cancel, help}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
@@ -86,7 +97,7 @@ void CPictureDlg::UpdateData(bool save) {
 
 void CPictureDlg::OnBrowseInput() {
     UpdateData(true);
-    const std::optional<std::string> chosen = m_form->ChooseInputList();
+    const std::optional<std::string> chosen = m_form->ChooseInputList(kInputFilters);
     if (!chosen)
         return;
     m_strLogoFiles = *chosen;

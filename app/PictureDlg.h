@@ -3,12 +3,14 @@
 // files. It collects the input list and the output folder and hands them,
 // with the program folder, to a LogoConverter component created anew for
 // every Convert. Store and refresh as in CMelodyDlg; the dialog deletes
-// itself when its window closes.
+// itself when its window closes. Whenever the input field changes, the
+// preview shows its first file (app/PicturePreview.h).
 
 #include <QDialog>
 #include <string>
 
 class CConverterForm;
+class CPicturePreview;
 
 class CPictureDlg : public QDialog {
 public:
@@ -37,4 +39,5 @@ private:
     void OnInitDialog();
 
     CConverterForm* m_form; // the input list (m_strLogoFiles) and the output folder
+    CPicturePreview* m_preview;
 };

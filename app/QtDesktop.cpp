@@ -51,11 +51,18 @@ public:
 // everywhere and take the options below.
 class QtFileChooserImpl final : public IFileChooser {
 public:
-    std::optional<std::vector<std::string>> ChooseFilesToOpen(QWidget* owner) override {
+    std::optional<std::vector<std::string>>
+    ChooseFilesToOpen(QWidget* owner, const std::vector<std::string>& filters) override {
         QFileDialog chooser(owner, QStringLiteral("Open"));
         chooser.setOption(QFileDialog::DontUseNativeDialog);
         chooser.setAcceptMode(QFileDialog::AcceptOpen);
         chooser.setFileMode(QFileDialog::ExistingFiles);
+        if (!filters.empty()) {
+            QStringList names;
+            for (const std::string& filter : filters)
+                names << QString::fromStdString(filter);
+            chooser.setNameFilters(names);
+        }
         if (chooser.exec() != QDialog::Accepted)
             return std::nullopt;
         std::vector<std::string> paths;

@@ -1,6 +1,6 @@
 #pragma once
-// Qt's message boxes, file dialogs and desktop services behind the seams of
-// DesktopSeams.h.
+// Qt's message boxes, file dialogs, desktop services and sound output
+// (QtAudio.cpp) behind the seams of DesktopSeams.h.
 
 #include "app/DesktopSeams.h"
 
@@ -9,5 +9,6 @@ namespace app {
 IMessageBox& QtMessageBoxes();
 IFileChooser& QtFileChooser();
 IUrlOpener& QtUrlOpener();
+IAudioOutput& QtAudioOutput();
 
 } // namespace app

@@ -42,6 +42,7 @@ constexpr int IDC_MELODY_HELP = 1015;
 constexpr int IDC_MELODY_INTRO = 1016;
 constexpr int IDC_MELODY_TARGET1 = 1025;
 constexpr int IDC_MELODY_TARGET2 = 1026;
+constexpr int IDC_MELODY_PLAY = 1027;
 
 // Picture dialog.
 constexpr int IDC_PICTURE_BROWSE_OUTPUT = 1010;
@@ -51,6 +52,8 @@ constexpr int IDC_PICTURE_CANCEL = 1017;
 constexpr int IDC_PICTURE_LOGO_FILES = 1018;
 constexpr int IDC_PICTURE_OUTPUT_DIR = 1019;
 constexpr int IDC_PICTURE_HELP = 1020;
+constexpr int IDC_PICTURE_PREVIEW = 1028;
+constexpr int IDC_PICTURE_PREVIEW_TEXT = 1029;
 
 // Replace dialog.
 constexpr int IDC_REPLACE_ALL = 1012;

@@ -21,7 +21,7 @@ namespace cli {
 namespace {
 
 const char kMelodyUsage[] =
-    "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header]\n"
+    "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header] [--wav]\n"
     "                      [--replace ask|all|never] [--log-dir DIR] [--pdu NUMBER]\n"
     "                      FILE...\n"
     "\n"
@@ -36,6 +36,9 @@ const char kMelodyUsage[] =
     "                     file for target 1, then for target 2\n"
     "  --no-header        leave out the BEGIN/VERSION/FORMAT and END lines\n"
     "                     (they are written by default)\n"
+    "  --wav              also write the melody as the handset plays it, DIR/song.1.wav\n"
+    "                     (target 2: song.2.wav), 16-bit 44.1 kHz mono; a WAV that\n"
+    "                     cannot be written fails that file and target\n"
     "  --replace MODE     what to do with an output file that exists already:\n"
     "                       ask    ask on the terminal: replace, all or cancel\n"
     "                       all    replace every one without asking\n"
@@ -171,6 +174,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
                                        {{"-o", true},
                                         {"--target", true},
                                         {"--no-header", false},
+                                        {"--wav", false},
                                         {"--replace", true},
                                         {"--log-dir", true},
                                         kPduOption},
@@ -208,6 +212,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
     CMelodyConverter converter(ui, parsed.Folder("--log-dir", std::string()));
     if (pduTo)
         converter.WritePdusTo(*pduTo);
+    converter.SetWaveOutput(parsed.Has("--wav"));
     converter.ConvertMelodies(parsed.files, outputDir, parsed.Has("--no-header") ? 0 : 1,
                               target != "2" ? 1 : 0, target != "1" ? 1 : 0);
     std::fputs(CmgsLines(converter.PduFiles()).c_str(), stdout);

@@ -17,17 +17,21 @@ namespace cli {
 namespace {
 
 const char kPictureUsage[] =
-    "Usage: emsconv picture [-o DIR] [--log-dir DIR] [--pdu NUMBER] FILE...\n"
+    "Usage: emsconv picture [-o DIR] [--png] [--log-dir DIR] [--pdu NUMBER] FILE...\n"
     "\n"
     "Converts Smart Messaging pictures in hexadecimal text (operator logos and OTA\n"
     "bitmaps of 72x14 or 72x28 pixels, with or without their header) into EMS\n"
-    "picture files. FILE dir/logo.ota gives DIR/logo.lgo: the last three characters\n"
-    "of the name become \"lgo\". A 72x14 picture is written as its picture data, a\n"
-    "72x28 picture as the three user-data headers of a three-part message.\n"
-    "Each FILE is one path, even when it holds a \",\".\n"
+    "picture files. PNG, BMP and PBM images of exactly 72x14 or 72x28 pixels are\n"
+    "taken as the same picture (a pixel is dark when its luminance is below half\n"
+    "and it is not transparent). FILE dir/logo.ota gives DIR/logo.lgo: the last\n"
+    "three characters of the name become \"lgo\". A 72x14 picture is written as\n"
+    "its picture data, a 72x28 picture as the three user-data headers of a\n"
+    "three-part message. Each FILE is one path, even when it holds a \",\".\n"
     "\n"
     "Options (before or after the files; \"--\" ends them):\n"
     "  -o DIR         output folder (default: the current folder)\n"
+    "  --png          also write the picture as a 1-bit PNG image, DIR/logo.png\n"
+    "                 (never over an input file)\n"
     "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder,\n"
     "                 or ~/.local/state/quillmere/ when that is not writable)\n"
     "  --pdu NUMBER   also write DIR/logo.pdu (\"pdu\" in place of \"lgo\"): the picture\n"
@@ -50,9 +54,10 @@ const char kPictureUsage[] =
     "of the PDU without its leading 00.\n"
     "\n"
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
-    "picture or not written; 2 usage error; 130, 143 or 129 ended by SIGINT,\n"
-    "SIGTERM or SIGHUP (the file being written is removed). A log that cannot be\n"
-    "opened or written is reported but does not change the exit status.\n";
+    "picture or not written (its PNG included); 2 usage error; 130, 143 or 129\n"
+    "ended by SIGINT, SIGTERM or SIGHUP (the file being written is removed). A log\n"
+    "that cannot be opened or written is reported but does not change the exit\n"
+    "status.\n";
 
 int UsageError(const std::string& problem) {
     std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);
@@ -63,8 +68,8 @@ int UsageError(const std::string& problem) {
 
 int RunPictureCommand(const std::vector<std::string>& args) {
     ParsedArgs parsed;
-    if (const auto problem =
-            ParseArgs(args, {{"-o", true}, {"--log-dir", true}, kPduOption}, parsed))
+    if (const auto problem = ParseArgs(
+            args, {{"-o", true}, {"--png", false}, {"--log-dir", true}, kPduOption}, parsed))
         return UsageError(*problem);
     if (parsed.help) {
         std::fputs(kPictureUsage, stdout);
@@ -83,8 +88,8 @@ int RunPictureCommand(const std::vector<std::string>& args) {
                                    ? parsed.Folder("--log-dir", std::string())
                                    : platform::LogFolder(platform::ProgramFolder());
     platform::PresenterMessageUi ui;
-    const logoconv::PictureBatchSummary summary =
-        logoconv::ConvertPictureFiles(ui, parsed.files, outputDir, logDir, pduTo);
+    const logoconv::PictureBatchSummary summary = logoconv::ConvertPictureFiles(
+        ui, parsed.files, outputDir, logDir, {.png = parsed.Has("--png"), .pduTo = pduTo});
     std::fputs(CmgsLines(summary.pduFiles).c_str(), stdout);
     return summary.failed == 0 ? 0 : 1;
 }

@@ -6,14 +6,19 @@
 //   - the writer's text has its fixed lines, and its body is the notes that fit,
 //     whole, in order, shorter than the body limit; truncation only when a note was dropped;
 //   - the hex text is 2n + 8 upper-case digits: n + 3, 0C, n + 1, 00, then the
-//     characters with bit 7 cleared.
+//     characters with bit 7 cleared;
+//   - the text (and the input itself, read as iMelody) sounds as tones within
+//     the playable pitches, times and length, and gives a sample for each
+//     moment of them.
 
 #include "fuzz/FuzzCheck.h"
 
 #include "melody/ImelodyFormat.h"
+#include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
 #include "tests/support/RecordingUi.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -135,6 +140,27 @@ void CheckHex(std::string_view text) {
         FUZZ_CHECK(octet(4 + i) == (static_cast<unsigned char>(text[i]) & 0x7F));
 }
 
+void CheckSound(std::string_view text, melody::OctavePrefix octaves) {
+    const std::vector<melody::ImelodyTone> tones = melody::ReadImelodyTones(text, octaves);
+    FUZZ_CHECK(tones.size() <= melody::kMaxTones);
+    // From a 1/32 note at 900 beats to a double-dotted whole note at 25, from
+    // "&c" of octave 0 to "#b" of octave 8.
+    const double shortest = 240.0 / kHighestBeat / 32 * 2 / 3, longest = 240.0 / kLowestBeat * 1.75;
+    const double lowest = 55 * std::exp2(-10 / 12.0), highest = 14080 * std::exp2(3 / 12.0);
+    double seconds = 0;
+    for (const melody::ImelodyTone& tone : tones) {
+        FUZZ_CHECK(tone.seconds >= shortest * 0.999 && tone.seconds <= longest * 1.001);
+        FUZZ_CHECK(tone.frequency == 0 ||
+                   (tone.frequency >= lowest * 0.999 && tone.frequency <= highest * 1.001));
+        FUZZ_CHECK(tone.volume >= 0 && tone.volume <= kHighestVolume);
+        seconds += tone.seconds;
+    }
+    FUZZ_CHECK(seconds < melody::kMaxRenderSeconds + longest);
+    constexpr int kRate = 100; // enough to count the samples, cheap to make
+    FUZZ_CHECK(melody::SynthesiseTones(tones, kRate).size() ==
+               static_cast<std::size_t>(std::llround(seconds * kRate)));
+}
+
 // The body a writer must produce: the note texts in order, each appended
 // while the body stays below the limit, nothing after the first that does not
 // fit. Worked out with a second converter, so the flags of the first stay its own.
@@ -216,12 +242,14 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
     FUZZ_CHECK(rest == body);
     FUZZ_CHECK(text.size() <= kMaxEmsText);
     CheckHex(text);
+    CheckSound(text, melody::OctavePrefixOf(target));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+    CheckSound(input, melody::OctavePrefix::KeptUntilChanged);
     testsupport::RecordingUi ui;
     CMelodyConverter converter(ui);
     converter.m_strCurrentFile = kPath;

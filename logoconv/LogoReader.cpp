@@ -2,6 +2,7 @@
 
 #include "logoconv/PictureFormat.h"
 
+#include "imaging/Image.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
@@ -60,6 +61,33 @@ LogoImage WithoutHeader(LogoKind kind, std::string_view text, int height, std::s
     return image;
 }
 
+// An image of a picture's size as that picture in header-less data; any
+// other image is no picture.
+LogoImage FromImage(imaging::ImageKind kind, std::string_view bytes) {
+    if (bytes.size() > kMaxImageBytes)
+        return LogoImage{};
+    const auto decoded = imaging::DecodeImage(bytes, kWidth, kLargeHeight);
+    if (!decoded || decoded->width != kWidth ||
+        (decoded->height != kSmallHeight && decoded->height != kLargeHeight))
+        return LogoImage{};
+    static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    LogoImage image;
+    image.kind = kind == imaging::ImageKind::Png   ? LogoKind::PngImage
+                 : kind == imaging::ImageKind::Bmp ? LogoKind::BmpImage
+                                                   : LogoKind::PbmImage;
+    image.valid = true;
+    image.width = kWidth;
+    image.height = decoded->height;
+    image.data.reserve(decoded->dark.size() / 4);
+    for (std::size_t i = 0; i < decoded->dark.size(); i += 4)
+        image.data += kHexDigits[decoded->dark[i] << 3 | decoded->dark[i + 1] << 2 |
+                                 decoded->dark[i + 2] << 1 | decoded->dark[i + 3]];
+    image.threePart = image.height == kLargeHeight;
+    image.report.append(imaging::ImageKindName(kind)).append(kImageReportFound);
+    image.report.append(std::to_string(image.height)).append(kImageReportColors);
+    return image;
+}
+
 } // namespace
 
 std::optional<std::string> ReadLogoText(const std::string& path) {
@@ -67,11 +95,19 @@ std::optional<std::string> ReadLogoText(const std::string& path) {
     std::uintmax_t size = 0;
     if (!platform::ReadFilePrefix(path, kReadLimit, raw, size))
         return std::nullopt;
+    if (imaging::DetectImage(raw) != imaging::ImageKind::None) {
+        if (size > raw.size() && !platform::ReadFilePrefix(path, kMaxImageBytes + 1, raw, size))
+            return std::nullopt;
+        return raw;
+    }
     platform::ReadByteOrderMark(raw);
     return platform::CrlfToLf(raw);
 }
 
 LogoImage RecogniseLogo(std::string_view text) {
+    if (const imaging::ImageKind kind = imaging::DetectImage(text);
+        kind != imaging::ImageKind::None)
+        return FromImage(kind, text);
     if (text.size() >= kOperatorLogoHeaderChars && text.starts_with(kOperatorLogoVersion) &&
         text.substr(kOperatorLogoLineFeedAt, kOperatorLogoLineFeed.size()) == kOperatorLogoLineFeed)
         return WithHeader(LogoKind::OperatorLogoWithHeader, text, kOperatorLogoHeaderChars,

@@ -4,6 +4,7 @@
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureLog.h"
 #include "logoconv/PicturePdu.h"
+#include "logoconv/PicturePng.h"
 #include "platform/FileIdentity.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
@@ -14,8 +15,8 @@
 namespace logoconv {
 namespace {
 
-constexpr std::string_view kNotFound = "Error! Input file not found!";
-constexpr std::string_view kNotValid = "Error! Not a valid Picture!";
+constexpr std::string_view kNotFound = kNotFoundMessage;
+constexpr std::string_view kNotValid = kNotValidMessage;
 constexpr std::string_view kNotValidLog = "Error! Not a valid Picture! \n";
 constexpr std::string_view kNotWritten = "Error! Could not write to file! ";
 constexpr std::string_view kNotWrittenLog = "Error! Could not write to file!\n";
@@ -73,9 +74,18 @@ private:
     const std::string m_caption{kPictureCaption};
 };
 
+// The PNG image of the picture beside its EMS picture file, unless that
+// would replace an input of this call.
+bool WritePng(const std::string& outputPath, const LogoImage& image,
+              const std::vector<platform::FileIdentity>& inputs) {
+    const std::string path = PngPathFor(outputPath);
+    const std::string png = PictureAsPng(image);
+    return !png.empty() && !IsInput(path, inputs) && platform::WriteFileReplacing(path, png).ok();
+}
+
 Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
-                   const std::vector<platform::FileIdentity>& inputs, PduFiles& pdus,
-                   PictureLog& log) {
+                   const PictureOutputs& outputs, const std::vector<platform::FileIdentity>& inputs,
+                   PduFiles& pdus, PictureLog& log) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
         messages.Show(kNotFound);
@@ -104,7 +114,8 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
     const std::string emsText =
         EmsPictureText(image, image.threePart ? MakeReference() : std::string());
     if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, emsText) &&
-        WritePduFile(pdus, outputPath, emsText, image.threePart, inputs)) {
+        WritePduFile(pdus, outputPath, emsText, image.threePart, inputs) &&
+        (!outputs.png || WritePng(outputPath, image, inputs))) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         messages.Show(kNotWritten);
@@ -120,16 +131,16 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
-                                        const std::optional<sms::Address>& pduTo) {
+                                        const PictureOutputs& outputs) {
     Messages messages(ui);
     PictureLog log;
     if (!log.Open(programDir))
         messages.Show(kNoLog);
     const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
-    PduFiles pdus{pduTo, summary.pduFiles};
+    PduFiles pdus{outputs.pduTo, summary.pduFiles};
     for (const std::string& name : names) {
-        if (ConvertOne(messages, name, outputDir, inputs, pdus, log) == Outcome::Converted)
+        if (ConvertOne(messages, name, outputDir, outputs, inputs, pdus, log) == Outcome::Converted)
             ++summary.converted;
         else
             ++summary.failed;

@@ -12,6 +12,11 @@
 // open the log file!"), one whose append fails once, right after that
 // file's messages ("Error! Could not write to the log file!"); either way
 // the log takes no further entry in the call and the conversion goes on.
+//
+// Asked for, the picture is also written as a PNG image beside its EMS
+// picture file. A file is converted when both are written; when the PNG
+// cannot be, the file fails as an output that cannot be written does (the
+// message, the log line and no drawing), its EMS picture file written.
 
 #include "platform/MessageUi.h"
 #include "sms/SubmitPdu.h"
@@ -25,6 +30,16 @@
 namespace logoconv {
 
 inline constexpr std::string_view kPictureCaption = "ZEV Urur Orarodude";
+// The messages of a file that cannot be read, and of one that is no picture.
+inline constexpr std::string_view kNotFoundMessage = "Error! Input file not found!";
+inline constexpr std::string_view kNotValidMessage = "Error! Not a valid Picture!";
+
+// What is written for a picture besides its EMS picture file.
+struct PictureOutputs {
+    bool png = false; // the picture as a PNG image (logoconv/PicturePng.h)
+    // The short messages that carry it, addressed to pduTo (PicturePdu.h).
+    std::optional<sms::Address> pduTo;
+};
 
 struct PictureBatchSummary {
     std::size_t converted = 0;
@@ -39,12 +54,11 @@ PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view i
                                     std::string_view outputDir, std::string_view programDir);
 
 // The batch over names already taken apart; a name may hold any character.
-// With pduTo, every output file gets its PDU file too (PicturePdu.h), the
-// short messages that carry it addressed to pduTo; a picture whose PDU file
-// cannot be written fails as one whose output file cannot.
+// With outputs.pduTo, every output file gets its PDU file too; a picture
+// whose PDU file cannot be written fails as one whose output file cannot.
 PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
-                                        const std::optional<sms::Address>& pduTo = std::nullopt);
+                                        const PictureOutputs& outputs = {});
 
 } // namespace logoconv

@@ -40,8 +40,18 @@ inline constexpr std::string_view kOperatorLogoNotice =
 inline constexpr std::string_view kPictureMessageNotice =
     "Picture Message without header found! width=72 height=28 colors=1";
 
+// An image file (PNG, BMP or netpbm PBM) of a picture's size is read as the
+// same bits in header-less hexadecimal data (upper-case digits). Its report
+// line names the kind: "PNG image found! width=72 height=14 colors=1\n".
+// A larger file is no picture.
+inline constexpr std::string_view kImageReportFound = " image found! width=72 height=";
+inline constexpr std::string_view kImageReportColors = " colors=1\n";
+inline constexpr std::size_t kMaxImageBytes = std::size_t{4} << 20;
+
 // The output file's name: the input's, its last three characters replaced.
 inline constexpr std::string_view kOutputEnding = "lgo";
+// The picture as a PNG image beside it: "png" in place of "lgo".
+inline constexpr std::string_view kPngEnding = "png";
 
 // A 72x28 picture is written as three lines, each the user data header of
 // one message of a three-part concatenated message: the header length and

@@ -1,6 +1,7 @@
 #pragma once
-// iMelody 1.2 text as the writers make it, and the EMS user-data header that
-// carries it as one User Defined Sound element (3GPP TS 23.040).
+// iMelody 1.2 text as the writers make it, as a handset plays it, and the
+// EMS user-data header that carries it as one User Defined Sound element
+// (3GPP TS 23.040).
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +32,48 @@ constexpr std::size_t BodyLimit(int target, bool header) {
         return header ? 57 : 116;
     return header ? 49 : 108;
 }
+
+// ---- Playing a melody (melody/ImelodySound.h) ----
+
+// The other header fields: "STYLE:" S0 (natural), S1 (continuous) or S2
+// (staccato); "VOLUME:" as in the melody (below).
+inline constexpr std::string_view kStyleField = "STYLE:";
+inline constexpr std::string_view kVolumeField = "VOLUME:";
+// The beat is in quarter notes a minute, from 25 to 900.
+inline constexpr std::int32_t kLowestBeat = 25;
+inline constexpr std::int32_t kHighestBeat = 900;
+
+// A note: octave prefix (optional), "#" (sharp) or "&" (flat) and a letter,
+// duration, specifier (optional). A rest: "r", duration, specifier.
+inline constexpr std::string_view kNoteLetters = "cdefgab";
+inline constexpr int kLetterSemitones[] = {0, 2, 4, 5, 7, 9, 11}; // above c
+inline constexpr int kLetterA = 9;
+inline constexpr char kSharp = '#';
+inline constexpr char kFlat = '&';
+inline constexpr char kRest = 'r';
+// Octave prefixes "*0" to "*8": the a of octave n sounds at 55 * 2^n Hz.
+inline constexpr std::int64_t kHighestOctave = 8;
+inline constexpr double kOctaveZeroA = 55.0;
+// Durations "0" (a whole note, four beats) to "5" (a 1/32 note); the
+// specifiers "." (dotted, 3/2), ":" (double dotted, 7/4) and ";" (2/3).
+inline constexpr char kLongestDuration = '0';
+inline constexpr char kShortestDuration = '5';
+inline constexpr double kWholeNoteBeats = 4.0;
+inline constexpr char kDotted = '.';
+inline constexpr char kDoubleDotted = ':';
+inline constexpr char kTriplet = ';';
+// Volume "V0" to "V15", or one step "V+" or "V-"; a melody starts at V7.
+inline constexpr char kVolumeMark = 'V';
+inline constexpr int kHighestVolume = 15;
+inline constexpr int kDefaultVolume = 7;
+// A repeat: "(" elements "@" count, an optional volume step, ")"; the count
+// 0 means for ever. Repeats do not nest.
+inline constexpr char kRepeatOpen = '(';
+inline constexpr char kRepeatCount = '@';
+inline constexpr char kRepeatClose = ')';
+// Elements that make no sound.
+inline constexpr std::string_view kSilentElements[] = {"ledoff", "ledon",   "vibeoff",
+                                                       "vibeon", "backoff", "backon"};
 
 // The EMS header: its length, the element identifier, the element's length,
 // the position of the sound in the text (before the first character), then

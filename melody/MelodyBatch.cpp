@@ -4,6 +4,7 @@
 
 #include "melody/MelodyConverter.h"
 
+#include "melody/ImelodySound.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
@@ -82,37 +83,43 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     m_ui.ShowMessage("Conversion complete.", m_strTitle);
 }
 
+std::string CMelodyConverter::ImelodyOfFile(const std::string& rtxFile, int target) {
+    m_strCurrentFile = rtxFile;
+    std::string text;
+    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes);
+        !read) {
+        if (read.error == EFBIG)
+            throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
+        m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
+        text.clear();
+    }
+    platform::ReadByteOrderMark(text);
+    melody::Melody melody = ReadMelody(text);
+    std::string().swap(text); // the file text is no longer needed
+    std::string imelody;
+    WriteMelody(melody, target, imelody);
+    return imelody;
+}
+
 void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
                                          const std::string& rtxFile, const std::string& outputDir) {
-    m_strCurrentFile = rtxFile;
     logText += platform::CtimeNow();
     logText += "Converting: ";
     logText += rtxFile;
     try {
-        std::string text;
-        if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes);
-            !read) {
-            if (read.error == EFBIG)
-                throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
-            m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
-            text.clear();
-        }
-        platform::ReadByteOrderMark(text);
+        const std::string imelody = ImelodyOfFile(rtxFile, target);
         const std::string base = outputDir + BaseName(rtxFile);
         const char digit = target == 1 ? '1' : '2';
-        const std::string imelodyPath = base + ".em" + digit;
-        const std::string hexPath = base + ".hx" + digit;
-        const std::string pduPath = base + '.' + digit + '.' + std::string(sms::kPduFileEnding);
-
-        melody::Melody melody = ReadMelody(text);
-        std::string().swap(text); // the file text is no longer needed
-        std::string imelody;
-        WriteMelody(melody, target, imelody);
-        melody = {};
         const std::string hex = melody::EncodeEmsHex(imelody);
-
-        if (!WriteOutputFile(imelodyPath, imelody) || !WriteOutputFile(hexPath, hex) ||
-            !WritePduFile(pduPath, hex)) {
+        const auto writeWave = [&] {
+            return WriteOutputFile(
+                base + '.' + digit + ".wav",
+                melody::WaveFile(melody::RenderImelody(imelody, melody::OctavePrefixOf(target))));
+        };
+        if (!WriteOutputFile(base + ".em" + digit, imelody) ||
+            !WriteOutputFile(base + ".hx" + digit, hex) ||
+            !WritePduFile(base + '.' + digit + '.' + std::string(sms::kPduFileEnding), hex) ||
+            (m_bWriteWave && !writeWave())) {
             logText += " Status: Cancelled\r\n\r\n";
             ++m_counts.cancelled;
             return;
@@ -129,6 +136,19 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
         // Whatever the file held has been freed by now: the batch goes on.
         Failed(rtxFile + " could not be converted: not enough memory.", logText);
     }
+}
+
+std::optional<std::string> CMelodyConverter::ConvertForListening(const std::string& rtxFile,
+                                                                 int target, int includeHeader) {
+    m_bIncludeHeader = includeHeader;
+    try {
+        return ImelodyOfFile(rtxFile, target);
+    } catch (const CEMSError& error) {
+        m_ui.ShowMessage(error.m_strMessage, m_strTitle);
+    } catch (const std::bad_alloc&) {
+        m_ui.ShowMessage(rtxFile + " could not be converted: not enough memory.", m_strTitle);
+    }
+    return std::nullopt;
 }
 
 void CMelodyConverter::Failed(const std::string& message, std::string& logText) {

@@ -6,6 +6,12 @@
 // appends each file and target's log entry to MelodyConverter.log as soon
 // as it is done.
 //
+// Asked for (SetWaveOutput), it also writes the melody of each target as it
+// sounds, NAME.1.wav or NAME.2.wav (melody/ImelodySound.h), after the other
+// two files and with the same replace question. Its log entry is the same
+// as without it; only a WAV that cannot be written (or one kept at the
+// replace question) fails (or cancels) the file and target as the others do.
+//
 // The conversion itself is the functional core of melody/Melody.h; this
 // object carries the settings and flags that the batch keeps from file to
 // file and from step to step, and its reader and writer operations delegate
@@ -73,6 +79,18 @@ public:
     // The PDU files the last batch wrote, in order.
     const std::vector<sms::PduFile>& PduFiles() const { return m_pduFiles; }
 
+    // ---- Sound ----
+
+    // Whether later batches write NAME.1.wav and NAME.2.wav too (not at first).
+    void SetWaveOutput(bool on) { m_bWriteWave = on; }
+
+    // The iMelody text that converting rtxFile for target (1 or 2) would
+    // write, for listening to: nothing is written or logged. When the file
+    // does not convert, the user is shown the batch's messages (without
+    // "Conversion complete.") and the result is nothing.
+    std::optional<std::string> ConvertForListening(const std::string& rtxFile, int target,
+                                                   int includeHeader);
+
     // ---- RTX reader and iMelody writers (MelodyConverter.cpp) ----
 
     // Splits the file text into name, settings and notes; stores the name and
@@ -127,6 +145,10 @@ private:
     melody::Melody ReadMelody(std::string_view text);
     void WriteMelody(const melody::Melody& melody, int target, std::string& text);
 
+    // Reads rtxFile and writes its iMelody text for target, as the batch
+    // does; throws CEMSError (shown first when the file is not found).
+    std::string ImelodyOfFile(const std::string& rtxFile, int target);
+
     // Logs and shows the failure of the file and target in hand.
     void Failed(const std::string& message, std::string& logText);
 
@@ -143,4 +165,5 @@ private:
     MelodyBatchCounts m_counts;
     std::optional<sms::Address> m_pduTo;
     std::vector<sms::PduFile> m_pduFiles;
+    bool m_bWriteWave = false;
 };

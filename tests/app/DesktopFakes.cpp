@@ -14,12 +14,13 @@ namespace apptest {
 
 DesktopFakes::DesktopFakes()
     : m_previousBoxes(app::SetMessageBoxes(this)), m_previousChooser(app::SetFileChooser(this)),
-      m_previousOpener(app::SetUrlOpener(this)) {}
+      m_previousOpener(app::SetUrlOpener(this)), m_previousOutput(app::SetAudioOutput(this)) {}
 
 DesktopFakes::~DesktopFakes() {
     app::SetMessageBoxes(m_previousBoxes);
     app::SetFileChooser(m_previousChooser);
     app::SetUrlOpener(m_previousOpener);
+    app::SetAudioOutput(m_previousOutput);
 }
 
 std::vector<std::string> DesktopFakes::MessageTexts() const {
@@ -34,7 +35,9 @@ void DesktopFakes::Show(QWidget* owner, const std::string& text, const std::stri
     messages.push_back({owner, text, caption, cursor && cursor->shape() == Qt::WaitCursor});
 }
 
-std::optional<std::vector<std::string>> DesktopFakes::ChooseFilesToOpen(QWidget*) {
+std::optional<std::vector<std::string>>
+DesktopFakes::ChooseFilesToOpen(QWidget*, const std::vector<std::string>& filters) {
+    openFilters.push_back(filters);
     if (openAnswers.empty())
         return std::nullopt;
     auto answer = openAnswers.front();
@@ -56,6 +59,21 @@ std::optional<std::string> DesktopFakes::ChooseFileToSave(QWidget*, const std::s
 bool DesktopFakes::Open(const QUrl& url) {
     openedUrls.push_back(url);
     return urlOpenerSucceeds;
+}
+
+bool DesktopFakes::Play(std::vector<std::int16_t> samples, int sampleRate,
+                        std::function<void()> onEnded) {
+    if (!soundOutput)
+        return false;
+    Stop();
+    played.push_back({samples.size(), sampleRate});
+    m_onEnded = std::move(onEnded);
+    return true;
+}
+
+void DesktopFakes::Stop() {
+    if (auto onEnded = std::exchange(m_onEnded, {}))
+        onEnded();
 }
 
 // Every modal window that is shown gets its answer once its own event loop

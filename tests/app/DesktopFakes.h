@@ -1,7 +1,7 @@
 #pragma once
-// Stand-ins for the desktop's message boxes, file choosers and document
-// opener, installed for the life of one DesktopFakes object, and a helper
-// that answers the next modal dialog.
+// Stand-ins for the desktop's message boxes, file choosers, document opener
+// and sound output, installed for the life of one DesktopFakes object, and
+// a helper that answers the next modal dialog.
 
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
@@ -33,9 +33,16 @@ struct SaveRequest {
     std::string pattern;
 };
 
+// What was handed to the sound output to play.
+struct Played {
+    std::size_t samples;
+    int sampleRate;
+};
+
 class DesktopFakes final : public app::IMessageBox,
                            public app::IFileChooser,
-                           public app::IUrlOpener {
+                           public app::IUrlOpener,
+                           public app::IAudioOutput {
 public:
     DesktopFakes();
     ~DesktopFakes() override;
@@ -46,25 +53,37 @@ public:
     std::deque<std::optional<std::vector<std::string>>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     bool urlOpenerSucceeds = true;
+    bool soundOutput = true; // false: there is no sound output to play on
 
     // What was shown, asked and opened.
     std::vector<ShownMessage> messages;
     std::vector<SaveRequest> saveRequests;
     std::vector<QUrl> openedUrls;
+    std::vector<std::vector<std::string>> openFilters; // of each Open chooser
+    std::vector<Played> played;
+    bool Playing() const { return static_cast<bool>(m_onEnded); }
+    // The samples in play have all been played.
+    void PlayingEnds() { Stop(); }
 
     std::vector<std::string> MessageTexts() const;
 
     void Show(QWidget* owner, const std::string& text, const std::string& caption) override;
-    std::optional<std::vector<std::string>> ChooseFilesToOpen(QWidget* owner) override;
+    std::optional<std::vector<std::string>>
+    ChooseFilesToOpen(QWidget* owner, const std::vector<std::string>& filters) override;
     std::optional<std::string> ChooseFileToSave(QWidget* owner, const std::string& proposedName,
                                                 const std::string& filterName,
                                                 const std::string& pattern) override;
     bool Open(const QUrl& url) override;
+    bool Play(std::vector<std::int16_t> samples, int sampleRate,
+              std::function<void()> onEnded) override;
+    void Stop() override;
 
 private:
     app::IMessageBox* m_previousBoxes;
     app::IFileChooser* m_previousChooser;
     app::IUrlOpener* m_previousOpener;
+    app::IAudioOutput* m_previousOutput;
+    std::function<void()> m_onEnded;
 };
 
 // Calls answer with every modal window that opens from now until the helper

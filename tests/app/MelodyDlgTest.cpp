@@ -57,7 +57,8 @@ TEST_F(MelodyDlgTest, FreshDialogShowsItsTextsAndInitialValues) {
                                       {IDC_MELODY_BROWSE_OUTPUT, "Browse"},
                                       {IDC_MELODY_CONVERT, "Convert"},
                                       {IDCANCEL, "Cancel"},
-                                      {IDC_MELODY_HELP, "Help"}})
+                                      {IDC_MELODY_HELP, "Help"},
+                                      {IDC_MELODY_PLAY, "Play"}})
         EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
 
     CMelodyDlg other;
@@ -87,6 +88,7 @@ TEST_F(MelodyDlgTest, InputBrowseJoinsTheChosenPathsAndCancelKeepsTheField) {
     Press(IDC_MELODY_BROWSE_INPUT);
     EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/a.txt,/in/b.txt,/in/c.txt");
     EXPECT_EQ(Edit(IDC_MELODY_OUTPUT_DIR)->text(), "/typed/out");
+    EXPECT_EQ(fakes.openFilters.back(), std::vector<std::string>{}); // every file
 
     Type(IDC_MELODY_RTX_FILES, "/in/typed.rtx");
     Press(IDC_MELODY_BROWSE_INPUT);
@@ -292,11 +294,11 @@ TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
 
 TEST_F(MelodyDlgTest, TabFollowsTheControlsAndEnterPressesTheFocusedButtonOrConvert) {
     EXPECT_EQ(
-        apptest::TabOrder(dlg, Edit(IDC_MELODY_RTX_FILES), 10),
+        apptest::TabOrder(dlg, Edit(IDC_MELODY_RTX_FILES), 11),
         (std::vector<int>{IDC_MELODY_RTX_FILES, IDC_MELODY_BROWSE_INPUT, IDC_MELODY_OUTPUT_DIR,
                           IDC_MELODY_BROWSE_OUTPUT, IDC_MELODY_CHECK_HEADER, IDC_MELODY_TARGET1,
                           IDC_MELODY_TARGET2, IDC_MELODY_CONVERT, IDCANCEL, IDC_MELODY_HELP,
-                          IDC_MELODY_RTX_FILES}));
+                          IDC_MELODY_PLAY, IDC_MELODY_RTX_FILES}));
 
     fakes.openAnswers = {std::vector<std::string>{"/in/a.txt"}};
     Control<QPushButton>(dlg, IDC_MELODY_BROWSE_INPUT)->setFocus();
@@ -375,6 +377,49 @@ TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
     Press(IDC_MELODY_HELP);
     ASSERT_EQ(fakes.messages.size(), 2u);
     EXPECT_NE(fakes.messages[1].text.find("VERErezozedi.hlp"), std::string::npos);
+}
+
+TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
+    const TempDir in;
+    WriteFile(in / "song.txt", "S:b=60:4c,4p,4c6");
+    WriteFile(in / "bad.txt", "not a ringtone");
+    auto* play = Control<QPushButton>(dlg, IDC_MELODY_PLAY);
+    Type(IDC_MELODY_RTX_FILES, in / "song.txt," + in / "bad.txt");
+    Press(IDC_MELODY_PLAY);
+    // Target 1 writes no beat: three quarters at 120 beats, 1.5 s.
+    ASSERT_EQ(fakes.played.size(), 1u);
+    EXPECT_EQ(fakes.played[0].samples, 66150u);
+    EXPECT_EQ(fakes.played[0].sampleRate, 44100);
+    EXPECT_EQ(play->text(), "Stop");
+    Press(IDC_MELODY_PLAY);
+    EXPECT_FALSE(fakes.Playing());
+    EXPECT_EQ(play->text(), "Play");
+
+    // Target 2 alone: its beat of 60, played to the end.
+    Check(IDC_MELODY_TARGET1)->click();
+    Check(IDC_MELODY_TARGET2)->click();
+    Press(IDC_MELODY_PLAY);
+    ASSERT_EQ(fakes.played.size(), 2u);
+    EXPECT_EQ(fakes.played[1].samples, 132300u);
+    fakes.PlayingEnds();
+    EXPECT_EQ(play->text(), "Play");
+    EXPECT_TRUE(fakes.messages.empty());
+
+    // A file that does not convert gives the converter's message; no output: said so.
+    Type(IDC_MELODY_RTX_FILES, in / "bad.txt");
+    Press(IDC_MELODY_PLAY);
+    fakes.soundOutput = false;
+    Type(IDC_MELODY_RTX_FILES, in / "song.txt");
+    Press(IDC_MELODY_PLAY);
+    EXPECT_EQ(
+        fakes.MessageTexts(),
+        (std::vector<std::string>{in / "bad.txt" + " is not a valid RTX formatted file.",
+                                  "The melody cannot be played: no sound output was found."}));
+    EXPECT_EQ(play->text(), "Play");
+    EXPECT_EQ(fakes.played.size(), 2u);
+    // Nothing is written, nothing stored.
+    EXPECT_EQ(testsupport::FilesIn(in.Path()), (std::vector<std::string>{"bad.txt", "song.txt"}));
+    EXPECT_EQ(dlg->m_strRtxFiles, in / "song.txt," + in / "bad.txt");
 }
 
 TEST_F(MelodyDlgTest, CancelEscAndCloseBoxDestroyTheDialog) {

@@ -2,6 +2,8 @@
 #include "DesktopFakes.h"
 #include "app/DialogControls.h"
 #include "app/Resources.h"
+#include "logoconv/LogoReader.h"
+#include "support/Pictures.h"
 #include "support/ScopedRegistry.h"
 #include "support/TempDir.h"
 
@@ -99,6 +101,41 @@ TEST_F(PictureDlgTest, OutputBrowseTakesTheFolderAndWarnsOfAnotherName) {
     EXPECT_EQ(fakes.messages[0].caption, "Corvane EMS Converter");
     EXPECT_EQ(Edit(IDC_PICTURE_OUTPUT_DIR)->text(), "/d/pics/");
     EXPECT_EQ(Edit(IDC_PICTURE_LOGO_FILES)->text(), "/in/a.txt");
+}
+
+TEST_F(PictureDlgTest, PreviewShowsTheFirstListedPictureOrTheReadersError) {
+    WriteFile(work / "logo.png", imaging::EncodePng(testsupport::RowsImage(14)));
+    WriteFile(work / "big.ota", "00481C01" + testsupport::Rows(28));
+    WriteFile(work / "bad.txt", "nope");
+    const auto* picture = Control<QLabel>(dlg, IDC_PICTURE_PREVIEW);
+    const auto* text = Control<QLabel>(dlg, IDC_PICTURE_PREVIEW_TEXT);
+    EXPECT_TRUE(text->text().isEmpty());
+
+    Type(IDC_PICTURE_LOGO_FILES, work / "logo.png," + work / "bad.txt");
+    EXPECT_EQ(text->text(), "PNG image found! width=72 height=14 colors=1");
+    // Each cell a 4 x 4 square, dark exactly where the drawing has a "*".
+    const QImage shown = picture->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(288, 56));
+    const std::string bits = logoconv::PictureBits(testsupport::Rows(14));
+    for (int y = 0; y < 56; ++y)
+        for (int x = 0; x < 288; ++x)
+            ASSERT_EQ(shown.pixelColor(x, y) == Qt::black, bits[y / 4 * 72 + x / 4] == '1')
+                << x << "," << y;
+
+    Type(IDC_PICTURE_LOGO_FILES, work / "bad.txt");
+    EXPECT_EQ(text->text(), "Error! Not a valid Picture!");
+    EXPECT_TRUE(picture->pixmap().isNull());
+    Type(IDC_PICTURE_LOGO_FILES, work / "missing.txt");
+    EXPECT_EQ(text->text(), "Error! Input file not found!");
+
+    // The input Browse offers the images too; what it fills in is shown.
+    fakes.openAnswers = {std::vector<std::string>{work / "big.ota"}};
+    Press(IDC_PICTURE_BROWSE_INPUT);
+    EXPECT_EQ(fakes.openFilters.back(),
+              (std::vector<std::string>{"Pictures and images (*.txt *.ota *.png *.bmp *.pbm)",
+                                        "All Files (*)"}));
+    EXPECT_EQ(text->text(), "Ota Bitmap found: OTA BitMap width=72 height=28 colors=1");
+    EXPECT_EQ(picture->pixmap().size(), QSize(288, 112));
 }
 
 TEST_F(PictureDlgTest, UnregisteredComponentGivesTheInternalError) {

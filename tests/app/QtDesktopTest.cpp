@@ -48,11 +48,13 @@ TEST(QtDesktop, OpenChooserReturnsTheSelectedFullPaths) {
         auto* chooser = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(chooser, nullptr);
         EXPECT_EQ(chooser->fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(chooser->nameFilters(), (QStringList{"Texts (*.txt *.rtx)", "All Files (*)"}));
         chooser->setDirectory(QString::fromStdString(folder.Folder()));
         chooser->selectFile(QStringLiteral("\"a.txt\" \"b.rtx\""));
         static_cast<QDialog*>(chooser)->accept(); // QFileDialog::accept, as its Open button does
     });
-    const auto opened = app::QtFileChooser().ChooseFilesToOpen(nullptr);
+    const auto opened =
+        app::QtFileChooser().ChooseFilesToOpen(nullptr, {"Texts (*.txt *.rtx)", "All Files (*)"});
     ASSERT_TRUE(opened.has_value());
     EXPECT_EQ(*opened, (std::vector<std::string>{folder / "a.txt", folder / "b.rtx"}));
 }

@@ -1,6 +1,7 @@
 #include "logoconv/PictureBatch.h"
 
 #include "logoconv/LogoReader.h"
+#include "logoconv/PicturePng.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
@@ -136,22 +137,73 @@ TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
 
 TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
     // x.lgo's output is x.lgo itself; a.txt's output is a.lgo, named later
-    // in the same call. Each is reported as not written and stays as it was.
+    // in the same call; p.png's PNG image is p.png itself. Each is reported
+    // as not written and stays as it was.
     testsupport::TempDir in, app;
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         WriteFile(in / name, Rows(14));
+    const std::string png = imaging::EncodePng(testsupport::RowsImage(14));
+    WriteFile(in / "p.png", png);
     testsupport::RecordingUi messages;
-    const PictureBatchSummary summary = ConvertPictureFiles(
-        messages, {in / "x.lgo", in / "a.txt", in / "a.lgo"}, in.Folder(), app.Folder());
-    EXPECT_EQ(summary.failed, 3u);
+    const PictureBatchSummary summary =
+        ConvertPictureFiles(messages, {in / "x.lgo", in / "a.txt", in / "a.lgo", in / "p.png"},
+                            in.Folder(), app.Folder(), {.png = true, .pduTo = {}});
+    EXPECT_EQ(summary.failed, 4u);
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
     const std::string notWritten = Box("Error! Could not write to file! ");
     EXPECT_EQ(messages.events,
               (std::vector<std::string>{notice, notWritten, notice, notWritten, notice, notWritten,
-                                        Box("Conversion completed!")}));
+                                        notWritten, Box("Conversion completed!")}));
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         EXPECT_EQ(ReadFile(in / name), Rows(14)) << name;
+    EXPECT_EQ(ReadFile(in / "p.png"), png);
+}
+
+TEST(PictureBatch, ImagesConvertAsTheirHexTwinsWithTheirPngBeside) {
+    // Each file converted alone: its output, PNG, messages and log entry
+    // (paths and the report line taken out; a 72x28 form's reference too).
+    struct Converted {
+        std::string output, png, log;
+        std::vector<std::string> events;
+    };
+    const auto convert = [](const std::string& name, const std::string& bytes) {
+        testsupport::TempDir in, out, app;
+        WriteFile(in / name, bytes);
+        testsupport::RecordingUi messages;
+        ConvertPictureFiles(messages, {in / name}, out.Folder(), app.Folder(),
+                            {.png = true, .pduTo = {}});
+        Converted result{ReadFile(out / (name.substr(0, name.size() - 3) + "lgo")),
+                         ReadFile(out / (name.substr(0, name.size() - 3) + "png")), LogOf(app),
+                         messages.events};
+        for (const std::size_t at : {6u, 268u, 522u})
+            if (result.output.size() > at)
+                result.output.replace(at, 2, "RR");
+        const std::size_t path = result.log.find(in / name);
+        const std::size_t report = result.log.find("<time>") + 6;
+        result.log.erase(report, result.log.find('\n', report) - report);
+        result.log.erase(path, (in / name).size());
+        return result;
+    };
+    for (const int height : {14, 28}) {
+        const imaging::MonoImage picture = testsupport::RowsImage(height);
+        const Converted twin = convert("twin.txt", testsupport::UpperRows(height));
+        ASSERT_EQ(twin.output.size(), height == 14 ? 252u : 602u);
+        EXPECT_EQ(twin.png, PictureAsPng(RecogniseLogo(Rows(height))));
+        for (const auto& [name, bytes] :
+             {std::pair{"logo.png", imaging::EncodePng(picture)},
+              std::pair{"logo.bmp", testsupport::AsBmp(picture, 24)},
+              std::pair{"logo.pbm", testsupport::AsPbm(picture, false)}}) {
+            SCOPED_TRACE(name);
+            const Converted image = convert(name, bytes);
+            EXPECT_EQ(image.output, twin.output);
+            EXPECT_EQ(image.png, twin.png);
+            EXPECT_EQ(image.log, twin.log);
+            // The twin's notice tells of a missing header; an image has none.
+            EXPECT_EQ(image.events,
+                      std::vector<std::string>(twin.events.begin() + 1, twin.events.end()));
+        }
+    }
 }
 
 TEST(PictureBatch, PduFilesCarryEveryLineOfTheOutputAndNeverReplaceAnInput) {
@@ -161,9 +213,9 @@ TEST(PictureBatch, PduFilesCarryEveryLineOfTheOutputAndNeverReplaceAnInput) {
     WriteFile(in / "small.txt", Rows(14));
     WriteFile(in / "keep.pdu", Rows(14));
     testsupport::RecordingUi messages;
-    const PictureBatchSummary summary =
-        ConvertPictureFiles(messages, {in / "big.ota", in / "small.txt", in / "keep.pdu"},
-                            in.Folder(), app.Folder(), sms::ParseNumber("012"));
+    const PictureBatchSummary summary = ConvertPictureFiles(
+        messages, {in / "big.ota", in / "small.txt", in / "keep.pdu"}, in.Folder(), app.Folder(),
+        {.png = false, .pduTo = sms::ParseNumber("012")});
     EXPECT_EQ(summary.converted, 2u);
     EXPECT_EQ(summary.failed, 1u);
     const std::string notice =

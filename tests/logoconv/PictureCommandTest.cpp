@@ -18,8 +18,8 @@ TEST(PictureCommand, EachFileIsOneNameAndMessagesGoToStandardError) {
     WriteFile(in / "a,b.txt", Rows(14));
     WriteFile(in / "c.ota", "00480E01" + Rows(14));
     testing::internal::CaptureStderr();
-    const int status = cli::RunPictureCommand(
-        {in / "a,b.txt", "-o", out.Path().string(), in / "c.ota", "--log-dir", logs.Folder()});
+    const int status = cli::RunPictureCommand({in / "a,b.txt", "-o", out.Path().string(),
+                                               in / "c.ota", "--log-dir", logs.Folder(), "--png"});
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "ZEV Urur Orarodude: Operator logo without header found! width=72 height=14 "
               "colors=1\n"
@@ -27,6 +27,7 @@ TEST(PictureCommand, EachFileIsOneNameAndMessagesGoToStandardError) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(ReadFile(out / "a,b.lgo"), Rows(14));
     EXPECT_EQ(ReadFile(out / "c.lgo"), Rows(14));
+    EXPECT_EQ(ReadFile(out / "c.png"), imaging::EncodePng(testsupport::RowsImage(14)));
     EXPECT_NE(ReadFile(logs / "PictureConverter.log").find("Converting : " + in / "c.ota"),
               std::string::npos);
 }

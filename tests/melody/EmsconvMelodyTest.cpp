@@ -90,11 +90,12 @@ TEST_F(Emsconv, ConvertsWithTheDefaultsAndTheOptions) {
     // and an output folder without its "/".
     const std::string odd = Rtx("-a,b.txt", "Odd::8e");
     result = Melody({song, "--target", "both", "--log-dir", work.Path().string(), "-o",
-                     out.Path().string(), "--replace=all", "--", odd});
+                     out.Path().string(), "--replace=all", "--wav", "--", odd});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, kComplete);
     EXPECT_EQ(ReadFile(out / "song.em2").rfind("BEGIN:IMELODY\r\n", 0), 0u);
     EXPECT_TRUE(std::filesystem::exists(out / "-a,b.hx2"));
+    EXPECT_EQ(ReadFile(out / "-a,b.2.wav").rfind("RIFF", 0), 0u);
 
     // The current folder is the default output folder.
     result =

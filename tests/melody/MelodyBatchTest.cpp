@@ -1,3 +1,4 @@
+#include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
 #include "platform/FileFaults.h"
 #include "support/RecordingUi.h"
@@ -223,6 +224,42 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(ui.events.front(),
               kCaption + "The file: " + out / "song.hx1" + " could not be written.");
+}
+
+TEST_F(Batch, WaveFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
+    const std::string range = Rtx("range.txt", "R:b=100:8c3,8d6");
+    const std::string song = Rtx("song.txt", "S::4c,4p,4c6");
+    std::filesystem::create_directory(out / "song.2.wav");
+    const std::string unwritable = "The file: " + out / "song.2.wav" + " could not be written.";
+    const std::string rangeText =
+        "The melody is in a range that cannot be converted accurately in the EMS standard.";
+    converter.SetWaveOutput(true);
+    Run(range + "," + song, 0, 1, 1);
+    EXPECT_EQ(Log(), "<time>Converting: " + range + " Status: Failed - " + rangeText + "\r\n\r\n" +
+                         "<time>Converting: " + range + kSuccess + "<time>Converting: " + song +
+                         kSuccess + "<time>Converting: " + song + " Status: Failed - " +
+                         unwritable + "\r\n\r\n");
+    EXPECT_EQ(ui.events,
+              (std::vector<std::string>{kCaption + rangeText, kCaption + unwritable, kComplete}));
+    EXPECT_EQ(
+        FilesIn(out.Path()),
+        (std::vector<std::string>{"range.2.wav", "range.em2", "range.hx2", "song.1.wav",
+                                  "song.2.wav", "song.em1", "song.em2", "song.hx1", "song.hx2"}));
+    // Each is its target's iMelody file as the target's handsets play it.
+    EXPECT_EQ(Output("range.2.wav"), melody::WaveFile(melody::RenderImelody(
+                                         Output("range.em2"), melody::OctavePrefix::ForOneNote)));
+    EXPECT_EQ(Output("song.1.wav"),
+              melody::WaveFile(melody::RenderImelody(Output("song.em1"),
+                                                     melody::OctavePrefix::KeptUntilChanged)));
+
+    // An existing WAV is asked about like the other files; kept, the target is cancelled.
+    ui.events.clear();
+    ui.answers = {ReplaceAnswer::Replace, ReplaceAnswer::Replace, ReplaceAnswer::DoNotReplace};
+    Run(song, 0, 1, 0);
+    EXPECT_EQ(ui.events.size(), 4u);
+    EXPECT_EQ(ui.events[2], "ASK The file: " + out / "song.1.wav" +
+                                " already exists, would you like to replace it?");
+    EXPECT_EQ(converter.Counts().cancelled, 1);
 }
 
 TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {

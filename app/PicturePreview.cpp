@@ -1,0 +1,75 @@
+#include "app/PicturePreview.h"
+
+#include "app/DialogControls.h"
+#include "app/Resources.h"
+#include "logoconv/LogoReader.h"
+#include "logoconv/PictureBatch.h"
+#include "logoconv/PictureFormat.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QVBoxLayout>
+
+using namespace app;
+
+namespace {
+
+// The picture's cells, dark where its bit is 1, each a kScale-pixel square.
+QPixmap Drawn(const logoconv::LogoImage& image) {
+    const std::string bits = logoconv::PictureBits(image.data);
+    const int scale = CPicturePreview::kScale;
+    QImage drawn(image.width * scale, image.height * scale, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const auto cell = static_cast<std::size_t>(y * image.width + x);
+            if (cell < bits.size() && bits[cell] == '1')
+                for (int dy = 0; dy < scale; ++dy)
+                    for (int dx = 0; dx < scale; ++dx)
+                        drawn.setPixel(x * scale + dx, y * scale + dy, qRgb(0, 0, 0));
+        }
+    return QPixmap::fromImage(drawn);
+}
+
+} // namespace
+
+CPicturePreview::CPicturePreview(QWidget* parent) : QWidget(parent) {
+    using namespace logoconv::picture;
+    m_picture = Tag(new QLabel(this), IDC_PICTURE_PREVIEW);
+    m_picture->setFixedSize(kWidth * kScale, kLargeHeight * kScale);
+    m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_text = Tag(new QLabel(this), IDC_PICTURE_PREVIEW_TEXT);
+    m_text->setTextFormat(Qt::PlainText);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_text);
+    layout->addWidget(m_picture);
+}
+
+void CPicturePreview::ShowFirstOf(const std::string& inputList) {
+    m_picture->clear();
+    m_text->clear();
+    if (inputList.empty())
+        return;
+    const std::optional<std::string> text =
+        logoconv::ReadLogoText(inputList.substr(0, inputList.find(',')));
+    if (!text) {
+        m_text->setText(
+            QString::fromUtf8(logoconv::kNotFoundMessage.data(),
+                              static_cast<qsizetype>(logoconv::kNotFoundMessage.size())));
+        return;
+    }
+    const logoconv::LogoImage image = logoconv::RecogniseLogo(*text);
+    if (!image.valid) {
+        m_text->setText(
+            QString::fromUtf8(logoconv::kNotValidMessage.data(),
+                              static_cast<qsizetype>(logoconv::kNotValidMessage.size())));
+        return;
+    }
+    m_picture->setPixmap(Drawn(image));
+    std::string report = image.report;
+    if (!report.empty() && report.back() == '\n')
+        report.pop_back();
+    m_text->setText(QString::fromStdString(report));
+}
