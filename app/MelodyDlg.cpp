@@ -11,6 +11,7 @@
 #include "app/Resources.h"
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
+#include "platform/InputList.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
@@ -215,9 +216,8 @@ void CMelodyDlg::OnPlay() {
         ShowMessageBox(this, kNoTarget, kAppName);
         return;
     }
-    // The first name of the list as the batch cuts it.
     const std::string list = m_form->InputField()->text().toStdString();
-    const std::string first = list.substr(0, list.find(','));
+    const std::string first(platform::FirstInput(list));
     CDesktopMelodyUi ui;
     CMelodyConverter converter(ui);
     const std::optional<std::string> imelody =

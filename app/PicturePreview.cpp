@@ -5,6 +5,7 @@
 #include "logoconv/LogoReader.h"
 #include "logoconv/PictureBatch.h"
 #include "logoconv/PictureFormat.h"
+#include "platform/InputList.h"
 
 #include <QImage>
 #include <QLabel>
@@ -15,21 +16,20 @@ using namespace app;
 
 namespace {
 
-// The picture's cells, dark where its bit is 1, each a kScale-pixel square.
+// The picture's cells, dark where its bit is 1, each a kScale-pixel square
+// (scaled without smoothing).
 QPixmap Drawn(const logoconv::LogoImage& image) {
     const std::string bits = logoconv::PictureBits(image.data);
-    const int scale = CPicturePreview::kScale;
-    QImage drawn(image.width * scale, image.height * scale, QImage::Format_RGB32);
-    drawn.fill(Qt::white);
+    QImage cells(image.width, image.height, QImage::Format_RGB32);
+    cells.fill(Qt::white);
     for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) {
-            const auto cell = static_cast<std::size_t>(y * image.width + x);
-            if (cell < bits.size() && bits[cell] == '1')
-                for (int dy = 0; dy < scale; ++dy)
-                    for (int dx = 0; dx < scale; ++dx)
-                        drawn.setPixel(x * scale + dx, y * scale + dy, qRgb(0, 0, 0));
-        }
-    return QPixmap::fromImage(drawn);
+        for (int x = 0; x < image.width; ++x)
+            if (const auto cell = static_cast<std::size_t>(y * image.width + x);
+                cell < bits.size() && bits[cell] == '1')
+                cells.setPixel(x, y, qRgb(0, 0, 0));
+    const int scale = CPicturePreview::kScale;
+    return QPixmap::fromImage(cells.scaled(image.width * scale, image.height * scale,
+                                           Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 } // namespace
@@ -53,7 +53,7 @@ void CPicturePreview::ShowFirstOf(const std::string& inputList) {
     if (inputList.empty())
         return;
     const std::optional<std::string> text =
-        logoconv::ReadLogoText(inputList.substr(0, inputList.find(',')));
+        logoconv::ReadLogoText(std::string(platform::FirstInput(inputList)));
     if (!text) {
         m_text->setText(
             QString::fromUtf8(logoconv::kNotFoundMessage.data(),

@@ -55,6 +55,12 @@ std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir
     return path;
 }
 
+std::string BesideOutput(std::string_view outputPath, std::string_view ending) {
+    if (outputPath.ends_with(kOutputEnding))
+        outputPath.remove_suffix(kOutputEnding.size());
+    return std::string(outputPath).append(ending);
+}
+
 std::string MakeReference(std::time_t seconds) {
     std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(seconds));
     std::string reference(2, '0');

@@ -19,6 +19,9 @@ namespace logoconv {
 // would split is dropped whole, so "logo.\U0001F600" gives "logo.lgo".
 std::string OutputPathFor(std::string_view inputPath, std::string_view outputDir);
 
+// A file beside an output file: its path with `ending` in place of "lgo".
+std::string BesideOutput(std::string_view outputPath, std::string_view ending);
+
 // Two upper-case hexadecimal characters from a generator seeded with the
 // given clock seconds; the first draw gives the first character.
 std::string MakeReference(std::time_t seconds);

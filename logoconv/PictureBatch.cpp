@@ -48,16 +48,23 @@ struct PduFiles {
     std::vector<sms::PduFile>& written;
 };
 
-// Writes the PDU file of an output file holding text, unless it would
-// replace an input. True when written, or when no number was given.
+// Writes a file beside the output file, unless it would replace an input of
+// this call; nothing to write is a failure too.
+bool WriteBeside(const std::string& path, std::string_view data,
+                 const std::vector<platform::FileIdentity>& inputs) {
+    return !data.empty() && !IsInput(path, inputs) && platform::WriteFileReplacing(path, data).ok();
+}
+
+// Writes the PDU file of an output file holding text. True when written, or
+// when no number was given.
 bool WritePduFile(PduFiles& pdus, const std::string& outputPath, std::string_view text,
                   bool threePart, const std::vector<platform::FileIdentity>& inputs) {
     if (!pdus.to)
         return true;
-    const std::string path = PduPathFor(outputPath);
+    const std::string path = BesideOutput(outputPath, sms::kPduFileEnding);
     const std::optional<sms::PduText> built =
         sms::BuildPdus(*pdus.to, PictureUserData(text, threePart));
-    if (!built || IsInput(path, inputs) || !platform::WriteFileReplacing(path, built->text))
+    if (!built || !WriteBeside(path, built->text, inputs))
         return false;
     pdus.written.push_back({path, built->lengths});
     return true;
@@ -73,15 +80,6 @@ private:
     platform::IMessageUi& m_ui;
     const std::string m_caption{kPictureCaption};
 };
-
-// The PNG image of the picture beside its EMS picture file, unless that
-// would replace an input of this call.
-bool WritePng(const std::string& outputPath, const LogoImage& image,
-              const std::vector<platform::FileIdentity>& inputs) {
-    const std::string path = PngPathFor(outputPath);
-    const std::string png = PictureAsPng(image);
-    return !png.empty() && !IsInput(path, inputs) && platform::WriteFileReplacing(path, png).ok();
-}
 
 Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
                    const PictureOutputs& outputs, const std::vector<platform::FileIdentity>& inputs,
@@ -115,7 +113,7 @@ Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view
         EmsPictureText(image, image.threePart ? MakeReference() : std::string());
     if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, emsText) &&
         WritePduFile(pdus, outputPath, emsText, image.threePart, inputs) &&
-        (!outputs.png || WritePng(outputPath, image, inputs))) {
+        (!outputs.png || WriteBeside(PngPathFor(outputPath), PictureAsPng(image), inputs))) {
         log.DrawPicture(PictureBits(image.data), image.width, image.height);
     } else {
         messages.Show(kNotWritten);

@@ -1,7 +1,6 @@
 #include "logoconv/PicturePdu.h"
 
 #include "logoconv/PictureFormat.h"
-#include "sms/SubmitPdu.h"
 
 #include <algorithm>
 
@@ -19,12 +18,6 @@ std::vector<std::string> PictureUserData(std::string_view emsText, bool threePar
         start = end + 1;
     }
     return userData;
-}
-
-std::string PduPathFor(std::string_view outputPath) {
-    const std::size_t ending = std::min(picture::kOutputEnding.size(), outputPath.size());
-    std::string path(outputPath.substr(0, outputPath.size() - ending));
-    return path.append(sms::kPduFileEnding);
 }
 
 } // namespace logoconv

@@ -14,7 +14,4 @@ namespace logoconv {
 // picture, as a single message.
 std::vector<std::string> PictureUserData(std::string_view emsText, bool threePart);
 
-// The PDU file beside an output file: its path with "pdu" in place of "lgo".
-std::string PduPathFor(std::string_view outputPath);
-
 } // namespace logoconv

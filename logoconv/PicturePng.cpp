@@ -1,5 +1,6 @@
 #include "logoconv/PicturePng.h"
 
+#include "logoconv/EmsPictureWriter.h"
 #include "logoconv/PictureFormat.h"
 
 #include "imaging/Image.h"
@@ -7,11 +8,7 @@
 namespace logoconv {
 
 std::string PngPathFor(std::string_view outputPath) {
-    if (outputPath.ends_with(picture::kOutputEnding))
-        outputPath.remove_suffix(picture::kOutputEnding.size());
-    std::string path(outputPath);
-    path.append(picture::kPngEnding);
-    return path;
+    return BesideOutput(outputPath, picture::kPngEnding);
 }
 
 std::string PictureAsPng(const LogoImage& image) {

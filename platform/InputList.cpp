@@ -13,6 +13,10 @@ std::vector<std::string> SplitInputList(std::string_view list) {
     }
 }
 
+std::string_view FirstInput(std::string_view list) {
+    return list.substr(0, list.find(','));
+}
+
 std::string JoinInputList(const std::vector<std::string>& names) {
     std::string list;
     for (const std::string& name : names) {

@@ -14,6 +14,9 @@ namespace platform {
 // list one empty name.
 std::vector<std::string> SplitInputList(std::string_view list);
 
+// The first name of a list (the whole list when it holds no ",").
+std::string_view FirstInput(std::string_view list);
+
 // The names joined by "," (an empty text for no names).
 std::string JoinInputList(const std::vector<std::string>& names);
 
