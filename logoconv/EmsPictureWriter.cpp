@@ -2,6 +2,7 @@
 
 #include "logoconv/PictureFormat.h"
 
+#include "platform/Ascii.h"
 #include "platform/TextFile.h"
 #include "platform/Utf8.h"
 
@@ -12,8 +13,6 @@ namespace logoconv {
 namespace {
 
 using namespace picture;
-
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
 
 // Appends columns [first, first + count) of every row, top row first.
 void AppendColumns(std::string& out, std::string_view data, int rows, std::size_t first,
@@ -64,8 +63,8 @@ std::string BesideOutput(std::string_view outputPath, std::string_view ending) {
 std::string MakeReference(std::time_t seconds) {
     std::minstd_rand generator(static_cast<std::minstd_rand::result_type>(seconds));
     std::string reference(2, '0');
-    reference[0] = kHexDigits[generator() % 16];
-    reference[1] = kHexDigits[generator() % 16];
+    reference[0] = platform::kUpperHexDigits[generator() % 16];
+    reference[1] = platform::kUpperHexDigits[generator() % 16];
     return reference;
 }
 

@@ -3,6 +3,7 @@
 #include "logoconv/PictureFormat.h"
 
 #include "imaging/Image.h"
+#include "platform/Ascii.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
@@ -70,7 +71,6 @@ LogoImage FromImage(imaging::ImageKind kind, std::string_view bytes) {
     if (!decoded || decoded->width != kWidth ||
         (decoded->height != kSmallHeight && decoded->height != kLargeHeight))
         return LogoImage{};
-    static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
     LogoImage image;
     image.kind = kind == imaging::ImageKind::Png   ? LogoKind::PngImage
                  : kind == imaging::ImageKind::Bmp ? LogoKind::BmpImage
@@ -80,8 +80,8 @@ LogoImage FromImage(imaging::ImageKind kind, std::string_view bytes) {
     image.height = decoded->height;
     image.data.reserve(decoded->dark.size() / 4);
     for (std::size_t i = 0; i < decoded->dark.size(); i += 4)
-        image.data += kHexDigits[decoded->dark[i] << 3 | decoded->dark[i + 1] << 2 |
-                                 decoded->dark[i + 2] << 1 | decoded->dark[i + 3]];
+        image.data += platform::kUpperHexDigits[decoded->dark[i] << 3 | decoded->dark[i + 1] << 2 |
+                                                decoded->dark[i + 2] << 1 | decoded->dark[i + 3]];
     image.threePart = image.height == kLargeHeight;
     image.report.append(imaging::ImageKindName(kind)).append(kImageReportFound);
     image.report.append(std::to_string(image.height)).append(kImageReportColors);

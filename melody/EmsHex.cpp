@@ -4,17 +4,11 @@
 
 #include "melody/ImelodyFormat.h"
 #include "melody/Melody.h"
+#include "platform/Ascii.h"
 
 namespace melody {
-namespace {
 
-void AppendHexOctet(std::string& out, std::size_t value) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    out += kDigits[(value >> 4) & 0xF];
-    out += kDigits[value & 0xF];
-}
-
-} // namespace
+using platform::AppendHexOctet;
 
 std::string EncodeEmsHex(std::string_view imelody) {
     const std::size_t n = imelody.size();

@@ -1,6 +1,6 @@
 #pragma once
-// The character rules of names, keys and numbers in texts: ASCII case and
-// the C library's white space, the same in every locale. The letters A to Z
+// The character rules of names, keys and numbers in texts: ASCII case, the
+// C library's white space and hexadecimal digits, the same in every locale. The letters A to Z
 // and a to z alone have a case; every other byte, 0x80 and up included, is
 // its own lower and upper case, and no byte from 0x80 up is white space or a
 // digit, so no rule depends on the language settings of the user.
@@ -17,6 +17,15 @@ constexpr bool IsAsciiSpace(char c) {
 
 constexpr bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// The hexadecimal digits, upper case, by value.
+inline constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
+
+// Appends the low eight bits of value as two upper-case hexadecimal digits.
+inline void AppendHexOctet(std::string& out, std::size_t value) {
+    out += kUpperHexDigits[(value >> 4) & 0xF];
+    out += kUpperHexDigits[value & 0xF];
 }
 
 // "A" to "Z" lowered; every other byte unchanged.

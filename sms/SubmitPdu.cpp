@@ -1,5 +1,7 @@
 #include "sms/SubmitPdu.h"
 
+#include "platform/Ascii.h"
+
 #include <algorithm>
 
 namespace sms {
@@ -17,20 +19,12 @@ constexpr unsigned kEightBitData = 0x04;
 // and the user data length.
 constexpr std::size_t kFixedOctets = 5;
 
-constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
-void AppendOctet(std::string& out, std::size_t value) {
-    out += kHexDigits[(value >> 4) & 0xF];
-    out += kHexDigits[value & 0xF];
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using platform::AppendHexOctet;
+using platform::IsAsciiDigit;
 
 // The upper-case form of a hexadecimal digit, or 0 for any other character.
 char UpperHexDigit(char c) {
-    if (IsDigit(c) || (c >= 'A' && c <= 'F'))
+    if (IsAsciiDigit(c) || (c >= 'A' && c <= 'F'))
         return c;
     if (c >= 'a' && c <= 'f')
         return static_cast<char>(c - 'a' + 'A');
@@ -43,12 +37,12 @@ std::optional<Address> ParseNumber(std::string_view number) {
     const bool international = number.starts_with('+');
     const std::string_view digits = international ? number.substr(1) : number;
     if (digits.empty() || digits.size() > kMaxNumberDigits ||
-        !std::all_of(digits.begin(), digits.end(), IsDigit))
+        !std::all_of(digits.begin(), digits.end(), IsAsciiDigit))
         return std::nullopt;
     Address address;
     address.field.reserve(4 + digits.size() + 1);
-    AppendOctet(address.field, digits.size());
-    AppendOctet(address.field, international ? kInternational : kUnknownType);
+    AppendHexOctet(address.field, digits.size());
+    AppendHexOctet(address.field, international ? kInternational : kUnknownType);
     for (std::size_t i = 0; i < digits.size(); i += 2) {
         address.field += i + 1 < digits.size() ? digits[i + 1] : 'F';
         address.field += digits[i];
@@ -64,12 +58,12 @@ std::optional<PduText> BuildPdus(const Address& to, const std::vector<std::strin
             return std::nullopt;
         std::string& text = pdus.text;
         text.append(kOwnServiceCentre);
-        AppendOctet(text, kSubmitWithHeader);
-        AppendOctet(text, kMessageReference);
+        AppendHexOctet(text, kSubmitWithHeader);
+        AppendHexOctet(text, kMessageReference);
         text.append(to.field);
-        AppendOctet(text, kProtocolIdentifier);
-        AppendOctet(text, kEightBitData);
-        AppendOctet(text, octets);
+        AppendHexOctet(text, kProtocolIdentifier);
+        AppendHexOctet(text, kEightBitData);
+        AppendHexOctet(text, octets);
         for (const char c : data) {
             const char digit = UpperHexDigit(c);
             if (digit == 0)

@@ -12,7 +12,7 @@
 #   com/             com, platform
 #   imaging/         imaging (and libpng)
 #   platform/        platform
-#   sms/             sms
+#   sms/             sms, platform
 
 set(allowed_app "app/;melody/;com/;logoconv/;platform/")
 set(allowed_cli "cli/;melody/;logoconv/;sms/;platform/")
@@ -22,7 +22,7 @@ set(allowed_melody "melody/;sms/;platform/")
 set(allowed_com "com/;platform/")
 set(allowed_imaging "imaging/")
 set(allowed_platform "platform/")
-set(allowed_sms "sms/")
+set(allowed_sms "sms/;platform/")
 
 set(problems "")
 foreach(layer app cli frame logoconv melody com imaging platform sms)
