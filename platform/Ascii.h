@@ -51,4 +51,39 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// A name (a path) as it is written into a line of text on a terminal or in
+// a log: every ASCII control character and the backslash escaped (\n, \r,
+// \t, \\, others \xNN), so that no name can break a line
+// or forge one. The file itself keeps its real name.
+inline std::string PrintableName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F && c != '\\') {
+            out += c;
+            continue;
+        }
+        out += '\\';
+        switch (c) {
+        case '\n':
+            out += 'n';
+            break;
+        case '\r':
+            out += 'r';
+            break;
+        case '\t':
+            out += 't';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            out += 'x';
+            AppendHexOctet(out, byte);
+        }
+    }
+    return out;
+}
+
 } // namespace platform

@@ -11,23 +11,36 @@ namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// One slot per temporary file in flight (one per writing thread). A slot's
-// path is written only while the slot is Claimed; the handler reads paths
-// of Ready slots alone, with nothing but lock-free atomics and unlink.
+// One slot per temporary file in flight (a unit of outputs has up to four
+// in each writing thread). A slot's path is written only while the slot is
+// Claimed; the handler reads paths of Ready slots alone, with nothing but
+// lock-free atomics and unlink.
 enum SlotState : int { Free, Claimed, Ready };
 struct Slot {
     std::atomic<int> state{Free};
     char path[PATH_MAX];
 };
-constexpr int kSlots = 16;
+constexpr int kSlots = 64;
 Slot g_slots[kSlots];
 std::atomic<bool> g_installed{false};
+std::atomic<int> g_holding{0}; // open HeldInterruptions scopes
+std::atomic<int> g_pending{0}; // a signal that arrived while held
 
-void OnInterruption(int signal) {
+void EndNow(int signal) {
     for (Slot& slot : g_slots)
         if (slot.state.load() == Ready)
             ::unlink(slot.path);
     ::_exit(128 + signal);
+}
+
+void OnInterruption(int signal) {
+    if (g_holding.load() > 0) {
+        g_pending.store(signal);
+        // Closed meanwhile: nobody is left to act on it.
+        if (g_holding.load() > 0 || g_pending.exchange(0) == 0)
+            return;
+    }
+    EndNow(signal);
 }
 
 sigset_t HandledSignals() {
@@ -70,6 +83,17 @@ int RememberTemporary(const std::string& path) {
 void ForgetTemporary(int token) {
     if (token >= 0 && token < kSlots)
         g_slots[token].state = Free;
+}
+
+HeldInterruptions::HeldInterruptions() {
+    g_holding.fetch_add(1);
+}
+
+HeldInterruptions::~HeldInterruptions() {
+    if (g_holding.fetch_sub(1) != 1)
+        return;
+    if (const int signal = g_pending.exchange(0); signal != 0)
+        EndNow(signal);
 }
 
 } // namespace platform

@@ -1,8 +1,9 @@
 #pragma once
 // A user who is shown messages: each one modal, with a caption and one OK
-// button, returning once it has been seen. The conversions are handed one
-// instead of reaching for a global; PresenterMessageUi shows the messages
-// through the process's message presenter (platform/MessagePresenter.h).
+// button, returning once it has been seen; and one who is also asked before
+// an existing file is replaced. The conversions are handed one instead of
+// reaching for a global; PresenterMessageUi shows the messages through the
+// process's message presenter (platform/MessagePresenter.h).
 
 #include <string>
 
@@ -17,6 +18,18 @@ public:
 class PresenterMessageUi final : public IMessageUi {
 public:
     void ShowMessage(const std::string& text, const std::string& caption) override;
+};
+
+enum class ReplaceAnswer {
+    Replace,      // replace this file
+    ReplaceAll,   // replace this one and every later one of the batch
+    DoNotReplace, // cancel: keep the existing file
+};
+
+class IReplaceUi : public IMessageUi {
+public:
+    // Asks the replace question with the given prompt text; blocks until answered.
+    virtual ReplaceAnswer AskReplace(const std::string& prompt) = 0;
 };
 
 } // namespace platform

@@ -1,0 +1,88 @@
+#pragma once
+// The output files of one unit of work (a converted file, or one of its
+// targets), written all or nothing. Each is first written whole to a hidden
+// temporary file in its own folder (Stage); Commit then asks the caller
+// about every one that would replace an existing file, before anything is
+// renamed, and renames them all into place with the interruption signals
+// held (Interruption.h) until the caller's last step, its log entry, is
+// done. A failure at any step, or a file the caller keeps, removes the
+// temporary files and leaves every existing file as it was.
+//
+// A file is replaced as WriteFileReplacing (TextFile.h) replaces one: a
+// folder in its place, or a file marked read-only, is refused; a replaced
+// regular file hands on its permission bits and, where the process may,
+// its owner and group.
+
+#include "platform/FileIdentity.h"
+#include "platform/FileResult.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// What the caller says of an output that would replace an existing file.
+enum class ReplaceVerdict {
+    Replace, // replace it
+    Keep,    // keep it: the unit is not committed (the user's Cancel)
+    Refuse,  // it must not be replaced: the unit fails, for the caller's reason
+};
+
+class OutputUnit {
+public:
+    // keepOwner: a replaced file whose owner and group cannot both be handed
+    // on is not replaced (the unit fails with EPERM).
+    explicit OutputUnit(bool keepOwner = false) : m_keepOwner(keepOwner) {}
+    ~OutputUnit(); // discards whatever was not committed
+    OutputUnit(const OutputUnit&) = delete;
+    OutputUnit& operator=(const OutputUnit&) = delete;
+
+    // Writes data to a temporary file beside path. A failure leaves nothing
+    // of it; the unit is then discarded by its owner.
+    FileResult Stage(const std::string& path, std::string_view data);
+
+    enum class Outcome { Committed, Kept, Refused, Failed };
+    struct Result {
+        Outcome outcome = Outcome::Failed;
+        FileResult failure;     // Failed: the error and the file it was about
+        std::size_t output = 0; // Kept, Refused: the output that was decided about
+    };
+
+    // decide(i, existing): asked, in staging order and before the first
+    // rename, about every staged output i whose path already names a file
+    // (existing, a symbolic link itself). Asked only when something stands
+    // there, so a unit written into new names costs no question and no
+    // look at its paths. finish runs once every file is in place, with the
+    // interruption signals still held; the unit is committed then.
+    Result Commit(const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+                  const std::function<void()>& finish);
+
+    // Removes the temporary files.
+    void Discard();
+
+private:
+    struct Staged {
+        std::string path;
+        std::string temp;
+        int token = -1;     // the temporary's place among those in flight
+        bool exists = false; // something stands at path (the careful pass)
+        bool renamed = false;
+    };
+    Result CommitIntoNewNames(const std::function<void()>& finish, bool& collided);
+    Result CommitCarefully(
+        const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+        const std::function<void()>& finish);
+    void UndoNewNames();
+    void Forget();
+
+    std::vector<Staged> m_files;
+    bool m_keepOwner;
+};
+
+// Replaces (or creates) the one file path with data, as a unit of one that
+// replaces whatever stands there (keepOwner as for the unit).
+FileResult ReplaceWhole(const std::string& path, std::string_view data, bool keepOwner);
+
+} // namespace platform
