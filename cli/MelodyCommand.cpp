@@ -7,15 +7,12 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/PduOption.h"
+#include "cli/TerminalUi.h"
 #include "melody/MelodyConverter.h"
 #include "platform/Ascii.h"
-#include "platform/MessagePresenter.h"
-#include "platform/ProgramPath.h"
 
 #include <cstdio>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 
 namespace cli {
 namespace {
@@ -62,107 +59,22 @@ const char kMelodyUsage[] =
     "  PATH: AT+CMGS=LENGTH\n"
     "with the length to give AT+CMGS for the PDU: its octets without the leading 00.\n"
     "\n"
-    "An RTX file over 64 MB is refused. With --replace ask, the end of the input\n"
-    "(or ten questions in a row without an answer) keeps the file.\n"
+    "The outputs of a file and target are written all or none, every question\n"
+    "about them asked first; none of them replaces an input of the run or a file\n"
+    "written for an earlier FILE of it. An RTX file over 64 MB is refused. With\n"
+    "--replace ask, the end of the input (or ten questions in a row without an\n"
+    "answer) keeps the file.\n"
     "\n"
     "Exit status: 0 every file and target converted and written; 1 one failed or\n"
-    "was cancelled at the replace question; 2 usage error; 130, 143 or 129 ended\n"
-    "by SIGINT, SIGTERM or SIGHUP (the file being written is removed). A log that\n"
-    "cannot be written is reported but does not change the exit status.\n";
-
-enum class ReplaceMode { Ask, All, Never };
-
-// The longest answer line: a longer line is no answer.
-constexpr std::size_t kMaxAnswer = 4096;
-// Questions in a row without an answer, after which the input counts as ended.
-constexpr int kMaxUnanswered = 10;
-
-// The conversion's messages on standard error, its replace question answered
-// by the chosen mode (or by the user on the terminal).
-class TerminalMelodyUi : public IMelodyUi {
-public:
-    explicit TerminalMelodyUi(ReplaceMode mode) : m_mode(mode) {}
-
-    void ShowMessage(const std::string& text, const std::string& caption) override {
-        platform::ShowMessage(caption, text);
-    }
-
-    ReplaceAnswer AskReplace(const std::string& prompt) override {
-        switch (m_mode) {
-        case ReplaceMode::All:
-            return ReplaceAnswer::ReplaceAll;
-        case ReplaceMode::Never:
-            return ReplaceAnswer::DoNotReplace;
-        case ReplaceMode::Ask:
-            break;
-        }
-        for (int unanswered = 0;; ++unanswered) {
-            std::fprintf(stderr, "%s [r]eplace, replace [a]ll, [c]ancel: ", prompt.c_str());
-            std::fflush(stderr);
-            std::string answer;
-            const Line line = unanswered < kMaxUnanswered ? ReadLine(answer) : Line::End;
-            if (line == Line::End) {
-                // No more answers: keep the file, now and at every later question.
-                m_inputEnded = true;
-                std::fputc('\n', stderr);
-                return ReplaceAnswer::DoNotReplace;
-            }
-            if (line == Line::TooLong)
-                continue;
-            if (answer == "r" || answer == "replace")
-                return ReplaceAnswer::Replace;
-            if (answer == "a" || answer == "all" || answer == "replace all")
-                return ReplaceAnswer::ReplaceAll;
-            if (answer == "c" || answer == "cancel")
-                return ReplaceAnswer::DoNotReplace;
-        }
-    }
-
-private:
-    enum class Line { Read, TooLong, End };
-
-    // One line of standard input, without its line end and surrounding blanks,
-    // lower-cased. At most kMaxAnswer characters are read: a longer line is
-    // TooLong, and so is each further piece of it that later calls read.
-    // End at the end of the input (a last line without its line feed is read,
-    // and the next output is put on a line of its own).
-    Line ReadLine(std::string& line) {
-        line.clear();
-        if (m_inputEnded)
-            return Line::End;
-        const bool continued = m_inLongLine;
-        m_inLongLine = false;
-        bool any = false;
-        int c = EOF;
-        while (line.size() <= kMaxAnswer && (c = std::fgetc(stdin)) != EOF) {
-            any = true;
-            if (c == '\n')
-                break;
-            line += platform::LowerAscii(static_cast<char>(c));
-        }
-        if (!any)
-            return Line::End;
-        if (c == EOF)
-            std::fputc('\n', stderr);
-        if (line.size() > kMaxAnswer) {
-            m_inLongLine = true;
-            return Line::TooLong;
-        }
-        if (continued)
-            return Line::TooLong; // the end of a line that was too long
-        const auto first = line.find_first_not_of(" \t\r");
-        const auto last = line.find_last_not_of(" \t\r");
-        line = first == std::string::npos ? std::string() : line.substr(first, last - first + 1);
-        return Line::Read;
-    }
-
-    ReplaceMode m_mode;
-    bool m_inLongLine = false; // the last line read stopped inside a line too long
-    bool m_inputEnded = false;
-};
+    "was cancelled at the replace question, or standard output or standard error\n"
+    "could not be written; 2 usage error; 130, 143 or 129 ended by SIGINT, SIGTERM\n"
+    "or SIGHUP (the file and target in hand are left as they were; every one\n"
+    "before keeps its outputs and its log entry). A log that cannot be written is\n"
+    "reported but does not change the exit status.\n";
 
 int UsageError(const std::string& problem) {
-    std::fprintf(stderr, "emsconv melody: %s\n\n%s", problem.c_str(), kMelodyUsage);
+    std::fprintf(stderr, "emsconv melody: %s\n\n%s", platform::PrintableName(problem).c_str(),
+                 kMelodyUsage);
     return 2;
 }
 
@@ -175,7 +87,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
                                         {"--target", true},
                                         {"--no-header", false},
                                         {"--wav", false},
-                                        {"--replace", true},
+                                        kReplaceOption,
                                         {"--log-dir", true},
                                         kPduOption},
                                        parsed))
@@ -190,17 +102,9 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
     const std::string target = parsed.Value("--target", "1");
     if (target != "1" && target != "2" && target != "both")
         return UsageError("--target must be 1, 2 or both, not '" + target + "'");
-    const std::string replace =
-        parsed.Value("--replace", ::isatty(STDIN_FILENO) != 0 ? "ask" : "never");
     ReplaceMode mode;
-    if (replace == "ask")
-        mode = ReplaceMode::Ask;
-    else if (replace == "all")
-        mode = ReplaceMode::All;
-    else if (replace == "never")
-        mode = ReplaceMode::Never;
-    else
-        return UsageError("--replace must be ask, all or never, not '" + replace + "'");
+    if (const auto problem = ReadReplaceOption(parsed, mode))
+        return UsageError(*problem);
     if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
     std::optional<sms::Address> pduTo;
@@ -208,7 +112,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
         return UsageError(*problem);
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
-    TerminalMelodyUi ui(mode);
+    TerminalUi ui(mode);
     CMelodyConverter converter(ui, parsed.Folder("--log-dir", std::string()));
     if (pduTo)
         converter.WritePdusTo(*pduTo);

@@ -1,5 +1,7 @@
 #include "cli/PduOption.h"
 
+#include "platform/Ascii.h"
+
 namespace cli {
 
 std::optional<std::string> ReadPduOption(const ParsedArgs& parsed,
@@ -19,7 +21,7 @@ std::optional<std::string> ReadPduOption(const ParsedArgs& parsed,
 std::string CmgsLines(const std::vector<sms::PduFile>& files) {
     std::string lines;
     for (const sms::PduFile& file : files) {
-        lines += file.path;
+        lines += platform::PrintableName(file.path);
         lines += ':';
         for (const std::size_t length : file.lengths)
             lines += " AT+CMGS=" + std::to_string(length);

@@ -19,7 +19,7 @@ inline const KnownOption kPduOption{"--pdu", true};
 std::optional<std::string> ReadPduOption(const ParsedArgs& parsed, std::optional<sms::Address>& to);
 
 // One line for each PDU file: "PATH: AT+CMGS=LENGTH", and " AT+CMGS=LENGTH"
-// for each further line of the file.
+// for each further line of the file (the path printable: platform/Ascii.h).
 std::string CmgsLines(const std::vector<sms::PduFile>& files);
 
 } // namespace cli

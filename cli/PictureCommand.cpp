@@ -6,7 +6,9 @@
 #include "cli/CommandLine.h"
 #include "cli/Commands.h"
 #include "cli/PduOption.h"
+#include "cli/TerminalUi.h"
 #include "logoconv/PictureBatch.h"
+#include "platform/Ascii.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
@@ -17,7 +19,8 @@ namespace cli {
 namespace {
 
 const char kPictureUsage[] =
-    "Usage: emsconv picture [-o DIR] [--png] [--log-dir DIR] [--pdu NUMBER] FILE...\n"
+    "Usage: emsconv picture [-o DIR] [--png] [--replace ask|all|never] [--log-dir DIR]\n"
+    "                       [--pdu NUMBER] FILE...\n"
     "\n"
     "Converts Smart Messaging pictures in hexadecimal text (operator logos and OTA\n"
     "bitmaps of 72x14 or 72x28 pixels, with or without their header) into EMS\n"
@@ -27,11 +30,17 @@ const char kPictureUsage[] =
     "three characters of the name become \"lgo\". A 72x14 picture is written as\n"
     "its picture data, a 72x28 picture as the three user-data headers of a\n"
     "three-part message. Each FILE is one path, even when it holds a \",\".\n"
+    "A file's outputs (.lgo, .png, .pdu) are written all or none; none of them\n"
+    "replaces an input of the run or a file written for an earlier FILE of it.\n"
     "\n"
     "Options (before or after the files; \"--\" ends them):\n"
     "  -o DIR         output folder (default: the current folder)\n"
     "  --png          also write the picture as a 1-bit PNG image, DIR/logo.png\n"
-    "                 (never over an input file)\n"
+    "  --replace MODE what to do with an output file that exists already:\n"
+    "                   ask    ask on the terminal: replace, all or cancel\n"
+    "                   all    replace every one without asking\n"
+    "                   never  keep every one (the answer Cancel)\n"
+    "                 default: ask when standard input is a terminal, else never\n"
     "  --log-dir DIR  folder of PictureConverter.log (default: the program's folder,\n"
     "                 or ~/.local/state/quillmere/ when that is not writable)\n"
     "  --pdu NUMBER   also write DIR/logo.pdu (\"pdu\" in place of \"lgo\"): the picture\n"
@@ -54,13 +63,15 @@ const char kPictureUsage[] =
     "of the PDU without its leading 00.\n"
     "\n"
     "Exit status: 0 every file converted; 1 a file was not found, not a valid\n"
-    "picture or not written (its PNG included); 2 usage error; 130, 143 or 129\n"
-    "ended by SIGINT, SIGTERM or SIGHUP (the file being written is removed). A log\n"
-    "that cannot be opened or written is reported but does not change the exit\n"
-    "status.\n";
+    "picture, not written or kept at the replace question, or standard output or\n"
+    "standard error could not be written; 2 usage error; 130, 143 or 129 ended by\n"
+    "SIGINT, SIGTERM or SIGHUP (the file in hand is left as it was; every file\n"
+    "before it keeps its outputs and its log entry). A log that cannot be opened\n"
+    "or written is reported but does not change the exit status.\n";
 
 int UsageError(const std::string& problem) {
-    std::fprintf(stderr, "emsconv picture: %s\n\n%s", problem.c_str(), kPictureUsage);
+    std::fprintf(stderr, "emsconv picture: %s\n\n%s", platform::PrintableName(problem).c_str(),
+                 kPictureUsage);
     return 2;
 }
 
@@ -69,7 +80,9 @@ int UsageError(const std::string& problem) {
 int RunPictureCommand(const std::vector<std::string>& args) {
     ParsedArgs parsed;
     if (const auto problem = ParseArgs(
-            args, {{"-o", true}, {"--png", false}, {"--log-dir", true}, kPduOption}, parsed))
+            args,
+            {{"-o", true}, {"--png", false}, kReplaceOption, {"--log-dir", true}, kPduOption},
+            parsed))
         return UsageError(*problem);
     if (parsed.help) {
         std::fputs(kPictureUsage, stdout);
@@ -79,6 +92,9 @@ int RunPictureCommand(const std::vector<std::string>& args) {
         return UsageError("no FILE given");
     if (parsed.GivenEmpty("--log-dir"))
         return UsageError("--log-dir needs a folder");
+    ReplaceMode mode;
+    if (const auto problem = ReadReplaceOption(parsed, mode))
+        return UsageError(*problem);
     std::optional<sms::Address> pduTo;
     if (const auto problem = ReadPduOption(parsed, pduTo))
         return UsageError(*problem);
@@ -87,11 +103,11 @@ int RunPictureCommand(const std::vector<std::string>& args) {
     const std::string logDir = parsed.values.count("--log-dir") != 0
                                    ? parsed.Folder("--log-dir", std::string())
                                    : platform::LogFolder(platform::ProgramFolder());
-    platform::PresenterMessageUi ui;
+    TerminalUi ui(mode);
     const logoconv::PictureBatchSummary summary = logoconv::ConvertPictureFiles(
         ui, parsed.files, outputDir, logDir, {.png = parsed.Has("--png"), .pduTo = pduTo});
     std::fputs(CmgsLines(summary.pduFiles).c_str(), stdout);
-    return summary.failed == 0 ? 0 : 1;
+    return summary.failed == 0 && summary.cancelled == 0 ? 0 : 1;
 }
 
 } // namespace cli

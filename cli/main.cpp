@@ -5,7 +5,9 @@
 #include "platform/Interruption.h"
 #include "platform/StandardStreams.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,19 @@ const char kUsage[] =
     "Run 'emsconv COMMAND --help' for the options of a command,\n"
     "'emsconv --version' for the version.\n";
 
+// What the command printed must have reached its reader: a standard output
+// or standard error that could not take it (a full disk, a closed pipe) ends
+// the command with status 1, said on standard error where that still works.
+int Finished(int status) {
+    const int error = std::fflush(stdout) != 0 ? errno : 0;
+    const bool outputLost = error != 0 || std::ferror(stdout) != 0;
+    if (outputLost)
+        std::fprintf(stderr, "emsconv: could not write to standard output%s%s\n",
+                     error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
+    const bool errorsLost = std::fflush(stderr) != 0 || std::ferror(stderr) != 0;
+    return (outputLost || errorsLost) && status == 0 ? 1 : status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -38,16 +53,16 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
-        return 0;
+        return Finished(0);
     }
     if (command == "--version") {
         std::printf("emsconv %s\n", platform::kVersion);
-        return 0;
+        return Finished(0);
     }
     if (command == "melody")
-        return cli::RunMelodyCommand(args);
+        return Finished(cli::RunMelodyCommand(args));
     if (command == "picture")
-        return cli::RunPictureCommand(args);
+        return Finished(cli::RunPictureCommand(args));
     std::fprintf(stderr, "emsconv: unknown command '%s'\n\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -5,12 +5,12 @@
 #include "logoconv/PictureLog.h"
 #include "logoconv/PicturePdu.h"
 #include "logoconv/PicturePng.h"
-#include "platform/FileIdentity.h"
+#include "platform/Ascii.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
+#include "platform/OutputPlan.h"
+#include "platform/OutputUnit.h"
 #include "platform/TextFile.h"
-
-#include <algorithm>
 
 namespace logoconv {
 namespace {
@@ -24,136 +24,214 @@ constexpr std::string_view kNoLog = "Error! Could not open the log file!";
 constexpr std::string_view kLogNotWritten = "Error! Could not write to the log file!";
 constexpr std::string_view kCompleted = "Conversion completed!";
 
-enum class Outcome { Converted, Failed };
+enum class Outcome { Converted, Failed, Cancelled };
 
-// The files that the names of a call stand for (a symbolic link and the file
-// it leads to alike), sorted: no output of the call may replace one of them.
-std::vector<platform::FileIdentity> InputFiles(const std::vector<std::string>& names) {
-    std::vector<platform::FileIdentity> files;
-    files.reserve(names.size());
-    for (const std::string& name : names)
-        platform::AddIdentities(name, files);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-bool IsInput(const std::string& path, const std::vector<platform::FileIdentity>& inputs) {
-    const auto file = platform::IdentityOf(path, false);
-    return file && std::binary_search(inputs.begin(), inputs.end(), *file);
-}
-
-// The PDU files of a call: written when a number was given, and listed.
-struct PduFiles {
-    const std::optional<sms::Address>& to;
-    std::vector<sms::PduFile>& written;
-};
-
-// Writes a file beside the output file, unless it would replace an input of
-// this call; nothing to write is a failure too.
-bool WriteBeside(const std::string& path, std::string_view data,
-                 const std::vector<platform::FileIdentity>& inputs) {
-    return !data.empty() && !IsInput(path, inputs) && platform::WriteFileReplacing(path, data).ok();
-}
-
-// Writes the PDU file of an output file holding text. True when written, or
-// when no number was given.
-bool WritePduFile(PduFiles& pdus, const std::string& outputPath, std::string_view text,
-                  bool threePart, const std::vector<platform::FileIdentity>& inputs) {
-    if (!pdus.to)
-        return true;
-    const std::string path = BesideOutput(outputPath, sms::kPduFileEnding);
-    const std::optional<sms::PduText> built =
-        sms::BuildPdus(*pdus.to, PictureUserData(text, threePart));
-    if (!built || !WriteBeside(path, built->text, inputs))
-        return false;
-    pdus.written.push_back({path, built->lengths});
-    return true;
-}
-
-// The messages of one call, all with the component's caption.
-class Messages {
+// The component's user: shown every message, never asked; every existing
+// output is replaced.
+class ReplacingUi final : public platform::IReplaceUi {
 public:
-    explicit Messages(platform::IMessageUi& ui) : m_ui(ui) {}
-    void Show(std::string_view text) { m_ui.ShowMessage(std::string(text), m_caption); }
+    explicit ReplacingUi(platform::IMessageUi& ui) : m_ui(ui) {}
+    void ShowMessage(const std::string& text, const std::string& caption) override {
+        m_ui.ShowMessage(text, caption);
+    }
+    platform::ReplaceAnswer AskReplace(const std::string&) override {
+        return platform::ReplaceAnswer::ReplaceAll;
+    }
 
 private:
     platform::IMessageUi& m_ui;
-    const std::string m_caption{kPictureCaption};
 };
 
-Outcome ConvertOne(Messages& messages, const std::string& name, std::string_view outputDir,
-                   const PictureOutputs& outputs, const std::vector<platform::FileIdentity>& inputs,
-                   PduFiles& pdus, PictureLog& log) {
+// One call: its user, plan, log and options.
+class Batch {
+public:
+    Batch(platform::IReplaceUi& ui, const std::vector<std::string>& names,
+          std::string_view outputDir, const PictureOutputs& outputs, PictureBatchSummary& summary)
+        : m_ui(ui), m_plan(names), m_outputDir(outputDir), m_outputs(outputs),
+          m_summary(summary) {}
+
+    PictureLog log;
+
+    void Show(std::string_view text) { m_ui.ShowMessage(std::string(text), m_caption); }
+    Outcome Convert(const std::string& name, std::size_t input);
+
+private:
+    struct Output {
+        std::string path;
+        std::string data;
+    };
+    Outcome Failed(std::string_view message, std::string_view logLine);
+    Outcome Write(const LogoImage& image, std::vector<Output>& outputs, std::size_t input,
+                  std::vector<std::size_t>& pduLengths);
+    platform::ReplaceVerdict Decide(const std::string& path, const platform::FileIdentity& existing,
+                                    std::string& failure);
+
+    platform::IReplaceUi& m_ui;
+    const std::string m_caption{kPictureCaption};
+    platform::OutputPlan m_plan;
+    std::string_view m_outputDir;
+    const PictureOutputs& m_outputs;
+    PictureBatchSummary& m_summary;
+    bool m_replaceAll = false;
+};
+
+Outcome Batch::Failed(std::string_view message, std::string_view logLine) {
+    Show(message);
+    log.Write(logLine);
+    log.Write("\n\n\n");
+    return Outcome::Failed;
+}
+
+Outcome Batch::Convert(const std::string& name, std::size_t input) {
     const std::optional<std::string> text = ReadLogoText(name);
     if (!text) {
-        messages.Show(kNotFound);
-        log.Write(name);
+        Show(kNotFound);
+        log.Write(platform::PrintableName(name));
         log.Write(kNotFound);
         return Outcome::Failed;
     }
     log.Write("Converting : ");
-    log.Write(name);
+    log.Write(platform::PrintableName(name));
     log.Write(" : ");
     log.Write(platform::CtimeNow());
 
     const LogoImage image = RecogniseLogo(*text);
     if (!image.notice.empty())
-        messages.Show(image.notice);
+        Show(image.notice);
     log.Write(image.report);
     if (!image.valid) {
-        messages.Show(kNotValid);
+        Show(kNotValid);
         log.Write(kNotValidLog);
         return Outcome::Failed;
     }
 
-    // An output that would replace an input of this call is not written.
-    Outcome outcome = Outcome::Converted;
-    const std::string outputPath = OutputPathFor(name, outputDir);
+    // The names first: a name taken by an earlier file costs no writing.
+    const std::string outputPath = OutputPathFor(name, m_outputDir);
+    std::vector<Output> outputs{{outputPath, {}}};
+    if (m_outputs.png)
+        outputs.push_back({PngPathFor(outputPath), {}});
+    if (m_outputs.pduTo)
+        outputs.push_back({BesideOutput(outputPath, sms::kPduFileEnding), {}});
+    for (const Output& output : outputs)
+        if (const std::optional<std::string> conflict = m_plan.ConflictByName(output.path))
+            return Failed(*conflict, *conflict + "\n");
+
     const std::string emsText =
         EmsPictureText(image, image.threePart ? MakeReference() : std::string());
-    if (!IsInput(outputPath, inputs) && WriteEmsPicture(outputPath, emsText) &&
-        WritePduFile(pdus, outputPath, emsText, image.threePart, inputs) &&
-        (!outputs.png || WriteBeside(PngPathFor(outputPath), PictureAsPng(image), inputs))) {
-        log.DrawPicture(PictureBits(image.data), image.width, image.height);
-    } else {
-        messages.Show(kNotWritten);
-        log.Write(kNotWrittenLog);
-        outcome = Outcome::Failed;
+    outputs[0].data = platform::LfToCrlf(emsText);
+    if (m_outputs.png)
+        outputs[1].data = PictureAsPng(image);
+    std::vector<std::size_t> pduLengths;
+    if (m_outputs.pduTo) {
+        std::optional<sms::PduText> pdus =
+            sms::BuildPdus(*m_outputs.pduTo, PictureUserData(emsText, image.threePart));
+        if (pdus) {
+            outputs.back().data = std::move(pdus->text);
+            pduLengths = std::move(pdus->lengths);
+        }
     }
-    log.Write("\n\n\n");
-    return outcome;
+    return Write(image, outputs, input, pduLengths);
+}
+
+// Writes the outputs of a valid picture as one unit, its drawing going into
+// the log with them.
+Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::size_t input,
+                     std::vector<std::size_t>& pduLengths) {
+    platform::OutputUnit unit;
+    for (const Output& output : outputs)
+        if (output.data.empty() || !unit.Stage(output.path, output.data))
+            return Failed(kNotWritten, kNotWrittenLog);
+
+    std::string failure;
+    const platform::OutputUnit::Result result = unit.Commit(
+        [&](std::size_t i, const platform::FileIdentity& existing) {
+            return Decide(outputs[i].path, existing, failure);
+        },
+        [&] {
+            log.DrawPicture(PictureBits(image.data), image.width, image.height);
+            log.Write("\n\n\n");
+            log.EndEntry();
+        });
+    switch (result.outcome) {
+    case platform::OutputUnit::Outcome::Committed:
+        break;
+    case platform::OutputUnit::Outcome::Kept:
+        log.Write("Cancelled: " + platform::PrintableName(outputs[result.output].path) +
+                  " already exists and was kept.\n\n\n\n");
+        return Outcome::Cancelled;
+    case platform::OutputUnit::Outcome::Refused:
+        return Failed(failure, failure + "\n");
+    case platform::OutputUnit::Outcome::Failed:
+        return Failed(kNotWritten, kNotWrittenLog);
+    }
+    std::vector<std::string> paths;
+    for (Output& output : outputs)
+        paths.push_back(std::move(output.path));
+    m_plan.Written(paths, input);
+    if (m_outputs.pduTo)
+        m_summary.pduFiles.push_back({paths.back(), std::move(pduLengths)});
+    return Outcome::Converted;
+}
+
+platform::ReplaceVerdict Batch::Decide(const std::string& path,
+                                       const platform::FileIdentity& existing,
+                                       std::string& failure) {
+    if (std::optional<std::string> conflict = m_plan.ConflictByIdentity(path, existing)) {
+        failure = std::move(*conflict);
+        return platform::ReplaceVerdict::Refuse;
+    }
+    if (m_replaceAll)
+        return platform::ReplaceVerdict::Replace;
+    switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
+                            " already exists, would you like to replace it?")) {
+    case platform::ReplaceAnswer::ReplaceAll:
+        m_replaceAll = true;
+        return platform::ReplaceVerdict::Replace;
+    case platform::ReplaceAnswer::Replace:
+        return platform::ReplaceVerdict::Replace;
+    case platform::ReplaceAnswer::DoNotReplace:
+        break;
+    }
+    return platform::ReplaceVerdict::Keep;
 }
 
 } // namespace
 
-PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
+PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
                                         const PictureOutputs& outputs) {
-    Messages messages(ui);
-    PictureLog log;
-    if (!log.Open(programDir))
-        messages.Show(kNoLog);
-    const std::vector<platform::FileIdentity> inputs = InputFiles(names);
     PictureBatchSummary summary;
-    PduFiles pdus{outputs.pduTo, summary.pduFiles};
-    for (const std::string& name : names) {
-        if (ConvertOne(messages, name, outputDir, outputs, inputs, pdus, log) == Outcome::Converted)
+    Batch batch(ui, names, outputDir, outputs, summary);
+    if (!batch.log.Open(programDir))
+        batch.Show(kNoLog);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        switch (batch.Convert(names[i], i)) {
+        case Outcome::Converted:
             ++summary.converted;
-        else
+            break;
+        case Outcome::Failed:
             ++summary.failed;
+            break;
+        case Outcome::Cancelled:
+            ++summary.cancelled;
+            break;
+        }
         // A failed append closes the log: this is said once per call.
-        if (!log.EndEntry())
-            messages.Show(kLogNotWritten);
+        batch.log.EndEntry();
+        if (batch.log.TakeFailure())
+            batch.Show(kLogNotWritten);
     }
-    log.Close();
-    messages.Show(kCompleted);
+    batch.log.Close();
+    batch.Show(kCompleted);
     return summary;
 }
 
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
                                     std::string_view outputDir, std::string_view programDir) {
-    return ConvertPictureFiles(ui, platform::SplitInputList(inputList), outputDir, programDir);
+    ReplacingUi replacing(ui);
+    return ConvertPictureFiles(replacing, platform::SplitInputList(inputList), outputDir,
+                               programDir);
 }
 
 } // namespace logoconv

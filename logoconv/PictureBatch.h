@@ -13,10 +13,15 @@
 // file's messages ("Error! Could not write to the log file!"); either way
 // the log takes no further entry in the call and the conversion goes on.
 //
-// Asked for, the picture is also written as a PNG image beside its EMS
-// picture file. A file is converted when both are written; when the PNG
-// cannot be, the file fails as an output that cannot be written does (the
-// message, the log line and no drawing), its EMS picture file written.
+// Asked for, the picture is also written as a PNG image and as ready-to-send
+// short messages beside its EMS picture file. A file's outputs are one unit
+// (platform/OutputUnit.h): all are written or none, and the entry of a
+// written file goes into the log before an interruption can end the
+// process. When one cannot be written the file fails as an output that
+// cannot be written does (the message, the log line and no drawing), and
+// nothing of it is written. No output replaces an input of the call or a
+// file that an earlier input of the call wrote (platform/OutputPlan.h):
+// that file fails with a message naming both.
 
 #include "platform/MessageUi.h"
 #include "sms/SubmitPdu.h"
@@ -43,20 +48,23 @@ struct PictureOutputs {
 
 struct PictureBatchSummary {
     std::size_t converted = 0;
-    std::size_t failed = 0;             // not found, not a valid picture, or not written
+    std::size_t failed = 0;    // not found, not a valid picture, or not written
+    std::size_t cancelled = 0; // an existing output kept at the replace question
     std::vector<sms::PduFile> pduFiles; // the PDU files written, in order
 };
 
 // Converts the files of inputList, full paths joined by "," (cut as
-// platform/InputList.h says). Both folders are plain prefixes and normally
-// end in "/".
+// platform/InputList.h says), as the component does: an existing EMS
+// picture file is replaced without a question. Both folders are plain
+// prefixes and normally end in "/".
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
                                     std::string_view outputDir, std::string_view programDir);
 
 // The batch over names already taken apart; a name may hold any character.
-// With outputs.pduTo, every output file gets its PDU file too; a picture
-// whose PDU file cannot be written fails as one whose output file cannot.
-PictureBatchSummary ConvertPictureFiles(platform::IMessageUi& ui,
+// ui is asked before any existing file is replaced ("The file: PATH already
+// exists, would you like to replace it?"); Cancel keeps every output of that
+// file as it was, and the file counts as cancelled.
+PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
                                         const PictureOutputs& outputs = {});

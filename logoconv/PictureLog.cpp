@@ -32,13 +32,14 @@ void PictureLog::Write(std::string_view text) {
         m_entry.append(text);
 }
 
-bool PictureLog::EndEntry() {
+void PictureLog::EndEntry() {
     const bool written =
         m_entry.empty() || !m_file.IsOpen() || m_file.Write(platform::LfToCrlf(m_entry)).ok();
     m_entry.clear();
-    if (!written)
+    if (!written) {
         m_file.Close();
-    return written;
+        m_failed = true;
+    }
 }
 
 void PictureLog::DrawPicture(std::string_view bits, int width, int height) {

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace logoconv {
 
@@ -26,15 +27,18 @@ public:
     // Adds text to the entry in hand.
     void Write(std::string_view text);
     void DrawPicture(std::string_view bits, int width, int height);
-    // Appends the entry in hand to the file and starts the next one. False
-    // when that append failed: the log is closed then, so that no later
-    // entry follows a missing one. Nothing is written while the log is closed.
-    bool EndEntry();
+    // Appends the entry in hand to the file and starts the next one. When
+    // that append fails the log is closed, so that no later entry follows a
+    // missing one. Nothing is written while the log is closed.
+    void EndEntry();
+    // True once after an append failed.
+    bool TakeFailure() { return std::exchange(m_failed, false); }
     void Close() { m_file.Close(); }
 
 private:
     platform::AppendFile m_file;
     std::string m_entry;
+    bool m_failed = false;
 };
 
 } // namespace logoconv

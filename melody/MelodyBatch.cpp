@@ -2,9 +2,9 @@
 // each, appended to MelodyConverter.log as soon as that file and target are
 // done, so an interrupted batch keeps the entries of what it did.
 
-#include "melody/MelodyConverter.h"
+#include "melody/internal/BatchState.h"
 
-#include "melody/ImelodySound.h"
+#include "platform/Ascii.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
@@ -22,15 +22,6 @@ constexpr char kLogName[] = "MelodyConverter.log";
 // The largest RTX file read: far above any ringtone (a few hundred bytes),
 // so that a file too large for memory fails alone instead of ending the batch.
 constexpr std::uintmax_t kMaxRtxBytes = 64u << 20;
-
-// The file name of the path without its folder and without its last extension.
-std::string BaseName(const std::string& path) {
-    std::string name = platform::FileNamePart(path);
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
-    return name;
-}
 
 } // namespace
 
@@ -57,22 +48,21 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     // cannot be opened at all.
     platform::AppendFile log;
     bool logFailed = !log.Open(logPath).ok();
-    std::string entry;
-    const auto convert = [&](int target, const std::string& path) {
-        entry.clear();
-        ConvertMelodyFile(target, entry, path, outputDir);
-        if (!logFailed && !log.Write(entry)) {
-            logFailed = true;
-            log.Close();
-        }
-    };
+    Batch batch{outputDir, platform::OutputPlan(rtxPaths), [&](const std::string& entry) {
+                    if (!logFailed && !log.Write(entry)) {
+                        logFailed = true;
+                        log.Close();
+                    }
+                }};
     for (std::size_t i = 0; i < rtxPaths.size() && !m_ui.StopRequested(); ++i) {
         const std::string& path = rtxPaths[i];
         m_ui.FileStarting(i + 1, rtxPaths.size(), path);
+        // Read once for both targets; each target says what became of it.
+        const FileText file = ReadFileText(path);
         if (target1 != 0)
-            convert(1, path);
+            ConvertTarget(1, path, file, i, batch);
         if (target2 != 0)
-            convert(2, path);
+            ConvertTarget(2, path, file, i, batch);
     }
     if (!log.Close().ok())
         logFailed = true;
@@ -83,78 +73,92 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     m_ui.ShowMessage("Conversion complete.", m_strTitle);
 }
 
-std::string CMelodyConverter::ImelodyOfFile(const std::string& rtxFile, int target) {
-    m_strCurrentFile = rtxFile;
-    std::string text;
-    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, text, kMaxRtxBytes);
+void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
+                                         const std::string& rtxFile, const std::string& outputDir) {
+    const std::vector<std::string> inputs{rtxFile};
+    Batch batch{outputDir, platform::OutputPlan(inputs),
+                [&](const std::string& entry) { logText += entry; }};
+    ConvertTarget(target, rtxFile, ReadFileText(rtxFile), 0, batch);
+}
+
+CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtxFile) {
+    FileText file;
+    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes);
         !read) {
-        if (read.error == EFBIG)
-            throw CEMSError(rtxFile + " is larger than 64 MB, too large for an RTX file.");
-        m_ui.ShowMessage(rtxFile + " could not be found.", m_strTitle);
-        text.clear();
+        file.error = read.error;
+        file.text.clear();
     }
-    platform::ReadByteOrderMark(text);
-    melody::Melody melody = ReadMelody(text);
-    std::string().swap(text); // the file text is no longer needed
+    platform::ReadByteOrderMark(file.text);
+    return file;
+}
+
+std::optional<std::string> CMelodyConverter::ImelodyOf(const std::string& rtxFile,
+                                                       const FileText& file, int target,
+                                                       std::string& failure) {
+    m_strCurrentFile = platform::PrintableName(rtxFile);
+    if (file.error == EFBIG) {
+        failure = m_strCurrentFile + " is larger than 64 MB, too large for an RTX file.";
+        return std::nullopt;
+    }
+    if (file.error != 0)
+        m_ui.ShowMessage(m_strCurrentFile + " could not be found.", m_strTitle);
+    melody::Melody melody;
     std::string imelody;
-    WriteMelody(melody, target, imelody);
+    std::optional<std::string> problem = ReadMelody(file.text, melody);
+    if (!problem)
+        problem = WriteMelody(melody, target, imelody);
+    if (problem) {
+        failure = std::move(*problem);
+        return std::nullopt;
+    }
     return imelody;
 }
 
-void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
-                                         const std::string& rtxFile, const std::string& outputDir) {
-    logText += platform::CtimeNow();
-    logText += "Converting: ";
-    logText += rtxFile;
+void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, const FileText& file,
+                                     std::size_t input, Batch& batch) {
+    std::string entry = platform::CtimeNow();
+    entry += "Converting: ";
+    entry += platform::PrintableName(rtxFile);
+    std::string failure;
+    Outcome outcome = Outcome::Failed;
     try {
-        const std::string imelody = ImelodyOfFile(rtxFile, target);
-        const std::string base = outputDir + BaseName(rtxFile);
-        const char digit = target == 1 ? '1' : '2';
-        const std::string hex = melody::EncodeEmsHex(imelody);
-        const auto writeWave = [&] {
-            return WriteOutputFile(
-                base + '.' + digit + ".wav",
-                melody::WaveFile(melody::RenderImelody(imelody, melody::OctavePrefixOf(target))));
-        };
-        if (!WriteOutputFile(base + ".em" + digit, imelody) ||
-            !WriteOutputFile(base + ".hx" + digit, hex) ||
-            !WritePduFile(base + '.' + digit + '.' + std::string(sms::kPduFileEnding), hex) ||
-            (m_bWriteWave && !writeWave())) {
-            logText += " Status: Cancelled\r\n\r\n";
-            ++m_counts.cancelled;
-            return;
-        }
-        logText += "Status: Success\r\n";
-        logText +=
-            m_bTruncated
-                ? "The melody was truncated to accomodate the maximum limit of 128 bytes.\r\n\r\n"
-                : "\r\n";
-        ++m_counts.succeeded;
-    } catch (const CEMSError& error) {
-        Failed(error.m_strMessage, logText);
+        if (const std::optional<std::string> imelody = ImelodyOf(rtxFile, file, target, failure))
+            outcome = WriteOutputs(target, rtxFile, *imelody, input, batch, entry, failure);
     } catch (const std::bad_alloc&) {
         // Whatever the file held has been freed by now: the batch goes on.
-        Failed(rtxFile + " could not be converted: not enough memory.", logText);
+        failure = platform::PrintableName(rtxFile) + " could not be converted: not enough memory.";
+        outcome = Outcome::Failed;
     }
+    switch (outcome) {
+    case Outcome::Succeeded:
+        ++m_counts.succeeded; // its entry went in with its files
+        return;
+    case Outcome::Cancelled:
+        entry += " Status: Cancelled\r\n\r\n";
+        ++m_counts.cancelled;
+        break;
+    case Outcome::Failed:
+        entry += " Status: Failed - ";
+        entry += failure;
+        entry += "\r\n\r\n";
+        m_ui.ShowMessage(failure, m_strTitle);
+        ++m_counts.failed;
+        break;
+    }
+    batch.appendEntry(entry);
 }
 
 std::optional<std::string> CMelodyConverter::ConvertForListening(const std::string& rtxFile,
                                                                  int target, int includeHeader) {
     m_bIncludeHeader = includeHeader;
+    std::string failure;
     try {
-        return ImelodyOfFile(rtxFile, target);
-    } catch (const CEMSError& error) {
-        m_ui.ShowMessage(error.m_strMessage, m_strTitle);
+        if (std::optional<std::string> imelody =
+                ImelodyOf(rtxFile, ReadFileText(rtxFile), target, failure))
+            return imelody;
     } catch (const std::bad_alloc&) {
-        m_ui.ShowMessage(rtxFile + " could not be converted: not enough memory.", m_strTitle);
+        failure = platform::PrintableName(rtxFile) + " could not be converted: not enough memory.";
     }
+    m_ui.ShowMessage(failure, m_strTitle);
     return std::nullopt;
-}
-
-void CMelodyConverter::Failed(const std::string& message, std::string& logText) {
-    logText += " Status: Failed - ";
-    logText += message;
-    logText += "\r\n\r\n";
-    m_ui.ShowMessage(message, m_strTitle);
-    ++m_counts.failed;
 }

@@ -32,19 +32,24 @@ void CMelodyConverter::StoreSettings(melody::RtxSettings&& settings) {
     m_strStyle = std::move(settings.style);
 }
 
-melody::Melody CMelodyConverter::ReadMelody(std::string_view text) {
+std::optional<std::string> CMelodyConverter::ReadMelody(std::string_view text,
+                                                        melody::Melody& melody) {
     melody::RtxReading reading = melody::ReadRtx(text, Settings());
     if (reading.problem == melody::RtxProblem::NotRtx)
-        throw CEMSError(m_strCurrentFile + kNotValid);
+        return m_strCurrentFile + kNotValid;
     m_strMelodyName = reading.melody.name;
     StoreSettings(melody::RtxSettings(reading.melody.settings));
     if (reading.problem == melody::RtxProblem::NoMelody)
-        throw CEMSError(m_strCurrentFile + kNoMelody);
-    return std::move(reading.melody);
+        return m_strCurrentFile + kNoMelody;
+    melody = std::move(reading.melody);
+    return std::nullopt;
 }
 
 std::string CMelodyConverter::ReadRtx(std::string_view text) {
-    return ReadMelody(text).notes;
+    melody::Melody melody;
+    if (std::optional<std::string> problem = ReadMelody(text, melody))
+        throw CEMSError(std::move(*problem));
+    return std::move(melody.notes);
 }
 
 void CMelodyConverter::SetMelodyName(std::string_view section) {
@@ -74,22 +79,26 @@ RtxNote CMelodyConverter::ParseRtxNote(std::string_view item) const {
     return melody::ResolveNote(item, m_strDuration, m_strOctave);
 }
 
-void CMelodyConverter::WriteMelody(const melody::Melody& melody, int target, std::string& text) {
+std::optional<std::string> CMelodyConverter::WriteMelody(const melody::Melody& melody, int target,
+                                                         std::string& text) {
     const melody::ImelodyText written = melody::WriteImelody(melody, target, m_bIncludeHeader != 0);
     m_bTruncated = written.truncated;
     m_bUsesLowOctave = written.usesLowOctave;
     m_bUsesHighOctave = written.usesHighOctave;
     text += written.text;
     if (written.OutOfRange())
-        throw CEMSError(kOutOfRange);
+        return kOutOfRange;
+    return std::nullopt;
 }
 
 void CMelodyConverter::WriteImelody1(const std::string& notes, std::string& text) {
-    WriteMelody({m_strMelodyName, Settings(), notes}, 1, text);
+    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 1, text))
+        throw CEMSError(std::move(*problem));
 }
 
 void CMelodyConverter::WriteImelody2(const std::string& notes, std::string& text) {
-    WriteMelody({m_strMelodyName, Settings(), notes}, 2, text);
+    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 2, text))
+        throw CEMSError(std::move(*problem));
 }
 
 std::string CMelodyConverter::ConvertNote1(std::string_view item, std::int64_t& runningOctave) {

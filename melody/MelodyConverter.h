@@ -6,11 +6,18 @@
 // appends each file and target's log entry to MelodyConverter.log as soon
 // as it is done.
 //
+// The outputs of a file and target are one unit (platform/OutputUnit.h):
+// all of them are written, or none, and the log entry of a written unit is
+// appended before an interruption can end the process. No output replaces
+// an input of the batch or a file that an earlier file of the batch wrote
+// (platform/OutputPlan.h): that file and target fails instead. Every
+// replace question of a unit is asked before its first file is renamed
+// into place, so Cancel keeps all of the unit's old files.
+//
 // Asked for (SetWaveOutput), it also writes the melody of each target as it
-// sounds, NAME.1.wav or NAME.2.wav (melody/ImelodySound.h), after the other
-// two files and with the same replace question. Its log entry is the same
-// as without it; only a WAV that cannot be written (or one kept at the
-// replace question) fails (or cancels) the file and target as the others do.
+// sounds, NAME.1.wav or NAME.2.wav (melody/ImelodySound.h), in the same
+// unit, with the same replace question. Its log entry is the same as
+// without it.
 //
 // The conversion itself is the functional core of melody/Melody.h; this
 // object carries the settings and flags that the batch keeps from file to
@@ -69,14 +76,15 @@ public:
     // True when every file and target of the last batch was converted and written.
     bool AllSucceeded() const { return m_counts.failed == 0 && m_counts.cancelled == 0; }
 
-    // ---- PDU files (MelodyPdu.cpp) ----
+    // ---- PDU files ----
 
     // From now on every file and target written gets a third output beside
     // its EMS header, NAME.1.pdu or NAME.2.pdu: the header as a short message
     // to `to`, ready to send (sms/SubmitPdu.h). It is written, asked about
-    // and reported like the other two.
+    // and reported like the other outputs.
     void WritePdusTo(const sms::Address& to) { m_pduTo = to; }
-    // The PDU files the last batch wrote, in order.
+    // The PDU files the last batch wrote, in order (those of files and
+    // targets whose outputs were all written).
     const std::vector<sms::PduFile>& PduFiles() const { return m_pduFiles; }
 
     // ---- Sound ----
@@ -137,28 +145,40 @@ public:
     std::string m_strMelodyName;                          // name section of the last file read
 
 private:
+    // The state of one ConvertMelodies call (MelodyBatch.cpp).
+    struct Batch;
+    // An RTX file as the batch read it: its text, or the error that kept it.
+    struct FileText {
+        std::string text;
+        int error = 0; // EFBIG: over 64 MB
+    };
+    enum class Outcome { Succeeded, Failed, Cancelled };
+
     // The settings members as the core's value, and back.
     melody::RtxSettings Settings() const;
     void StoreSettings(melody::RtxSettings&& settings);
-    // ReadRtx's work, keeping the whole melody; the writers' work for a
-    // melody, which sets the flags and appends the text to text.
-    melody::Melody ReadMelody(std::string_view text);
-    void WriteMelody(const melody::Melody& melody, int target, std::string& text);
+    // ReadRtx's work, keeping the whole melody, and the writers' work for a
+    // melody, which sets the flags and appends the text to text. Each gives
+    // the message of its failure instead of throwing it.
+    std::optional<std::string> ReadMelody(std::string_view text, melody::Melody& melody);
+    std::optional<std::string> WriteMelody(const melody::Melody& melody, int target,
+                                           std::string& text);
 
-    // Reads rtxFile and writes its iMelody text for target, as the batch
-    // does; throws CEMSError (shown first when the file is not found).
-    std::string ImelodyOfFile(const std::string& rtxFile, int target);
+    static FileText ReadFileText(const std::string& rtxFile);
+    // The iMelody text of the file for target, as the batch writes it, or
+    // nothing with the message of the failure (a file that could not be
+    // read is said to the user first).
+    std::optional<std::string> ImelodyOf(const std::string& rtxFile, const FileText& file,
+                                         int target, std::string& failure);
 
-    // Logs and shows the failure of the file and target in hand.
-    void Failed(const std::string& message, std::string& logText);
-
-    // Writes one output file after the overwrite check (OutputFile.cpp).
-    // False when the user cancelled at the replace question; throws CEMSError
-    // when the file could not be written.
-    bool WriteOutputFile(const std::string& path, const std::string& content);
-    // Writes the PDU file of the EMS header hex, when a number was given;
-    // false when the user cancelled at the replace question.
-    bool WritePduFile(const std::string& path, const std::string& hex);
+    // One file (input number `input` of the batch, already read) for one
+    // target: its outputs written as one unit (MelodyOutputs.cpp) and its
+    // log entry appended through the batch.
+    void ConvertTarget(int target, const std::string& rtxFile, const FileText& file,
+                       std::size_t input, Batch& batch);
+    Outcome WriteOutputs(int target, const std::string& rtxFile, const std::string& imelody,
+                         std::size_t input, Batch& batch, std::string& entry,
+                         std::string& failure);
 
     IMelodyUi& m_ui;
     std::string m_strLogFolder;

@@ -1,6 +1,6 @@
 #pragma once
-// What the melody conversion needs from its user: the messages of
-// platform::IMessageUi and the blocking replace question, and, if the user
+// What the melody conversion needs from its user: the messages and the
+// blocking replace question of platform::IReplaceUi, and, if the user
 // interface wants them, progress notices and a way to stop a batch. The
 // desktop program, the command-line tool and the tests each implement it.
 
@@ -9,17 +9,10 @@
 #include <cstddef>
 #include <string>
 
-enum class ReplaceAnswer {
-    Replace,      // replace this file
-    ReplaceAll,   // replace this one and every later one of the batch
-    DoNotReplace, // cancel: keep the existing file
-};
+using ReplaceAnswer = platform::ReplaceAnswer;
 
-class IMelodyUi : public platform::IMessageUi {
+class IMelodyUi : public platform::IReplaceUi {
 public:
-    // Asks the replace question with the given prompt text.
-    virtual ReplaceAnswer AskReplace(const std::string& prompt) = 0;
-
     // Asked before each file of a batch: true ends the batch there, after the
     // file in hand (both its targets); the log is written and the batch ends
     // as usual.

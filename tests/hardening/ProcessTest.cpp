@@ -64,9 +64,7 @@ struct Inputs {
 std::vector<std::string> Emsconv(bool picture, const std::vector<std::string>& files,
                                  const std::string& out, const std::string& logs) {
     std::vector<std::string> argv = {
-        kEmsconv, picture ? "picture" : "melody", "-o", out, "--log-dir", logs};
-    if (!picture)
-        argv.insert(argv.end(), {"--replace", "all"});
+        kEmsconv, picture ? "picture" : "melody", "-o", out, "--log-dir", logs, "--replace", "all"};
     argv.insert(argv.end(), files.begin(), files.end());
     return argv;
 }
@@ -204,14 +202,17 @@ TEST(Processes, AKilledBatchLeavesOneTemporaryAndTheNextRunRemovesNothingElse) {
             continue;
         ::kill(*pid, SIGKILL);
         EXPECT_EQ(Wait(pid), -1);
-        EXPECT_EQ(Temporaries(out.Folder()).size(), 1u);
+        // At most the temporary files of one unit: a picture's one, a melody
+        // target's two.
+        const std::size_t left = Temporaries(out.Folder()).size();
+        EXPECT_TRUE(left >= 1 && left <= (picture ? 1u : 2u)) << left;
         const std::vector<std::string> before = FilesIn(out.Folder());
 
         EXPECT_EQ(Wait(Start(argv, {"/dev/null", "/dev/null", "/dev/null"})), 0);
         const std::vector<std::string> after = FilesIn(out.Folder());
         for (const std::string& name : before)
             EXPECT_TRUE(std::binary_search(after.begin(), after.end(), name)) << name << " went";
-        EXPECT_EQ(after.size(), inputs.melodies.size() * (picture ? 1 : 2) + 1);
+        EXPECT_EQ(after.size(), inputs.melodies.size() * (picture ? 1 : 2) + left);
     }
 }
 

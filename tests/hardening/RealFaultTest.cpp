@@ -65,7 +65,8 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
                                "ASK The file: " + out +
                                    "a.em1 already exists, would you like to "
                                    "replace it?",
-                               kCaption + Written(out + "a.em1"),
+                               // the new name is made before the old file is replaced
+                               kCaption + Written(out + "a.hx1"),
                                kCaption + Written(out + "a.em2"),
                                kCaption + Written(out + "b.em1"),
                                kCaption + Written(out + "b.em2"),
@@ -74,7 +75,7 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
     const std::string log = testsupport::Untimed(ReadFile(logs / "MelodyConverter.log"));
     std::string expected;
     for (const char* entry :
-         {"a.txt Status: Failed - The file: OUTa.em1", "a.txt Status: Failed - The file: OUTa.em2",
+         {"a.txt Status: Failed - The file: OUTa.hx1", "a.txt Status: Failed - The file: OUTa.em2",
           "b.txt Status: Failed - The file: OUTb.em1",
           "b.txt Status: Failed - The file: OUTb.em2"}) {
         std::string line = std::string("<time>Converting: ") + in.Folder() + entry;
@@ -132,7 +133,8 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
     EXPECT_TRUE(converter.AllSucceeded());
 
     testsupport::RecordingUi messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota" + "," + in / "a.ota", out.Folder(),
+    WriteFile(in / "b.ota", Logo());
+    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota" + "," + in / "b.ota", out.Folder(),
                                         logs.Folder())
                   .converted,
               2u);
@@ -141,7 +143,7 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(logs / "PictureConverter.log"), "earlier picture\r\n");
     EXPECT_EQ(FilesIn(out.Path()),
-              (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "a.lgo"}));
+              (std::vector<std::string>{"a.em1", "a.em2", "a.hx1", "a.hx2", "a.lgo", "b.lgo"}));
 }
 
 TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGoesOn) {
@@ -239,7 +241,8 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(std::vector<std::string>{melody}, out.Folder(), 0, 1, 0);
-    EXPECT_EQ(user.events.front(), kCaption + melody + " could not be found.");
+    // Said with the zero escaped, as every control character in a name is.
+    EXPECT_EQ(user.events.front(), kCaption + in / "a.txt\\x00x could not be found.");
     EXPECT_EQ(converter.Counts().failed, 1);
 
     testsupport::RecordingUi messages;

@@ -123,9 +123,10 @@ TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {
 TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
     testsupport::TempDir in, out, app;
     WriteFile(in / "a.txt", Rows(14));
+    WriteFile(in / "b.txt", Rows(14));
     std::filesystem::create_directory(app / "PictureConverter.log");
     testsupport::RecordingUi messages;
-    const std::string list = in / "a.txt" + "," + in / "a.txt";
+    const std::string list = in / "a.txt" + "," + in / "b.txt";
     EXPECT_EQ(RunPictureBatch(messages, list, out.Folder(), app.Folder()).converted, 2u);
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
@@ -138,7 +139,7 @@ TEST(PictureBatch, LogThatCannotBeOpenedIsReportedOnceAndConversionGoesOn) {
 TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
     // x.lgo's output is x.lgo itself; a.txt's output is a.lgo, named later
     // in the same call; p.png's PNG image is p.png itself. Each is reported
-    // as not written and stays as it was.
+    // as not written, naming the file, and stays as it was.
     testsupport::TempDir in, app;
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         WriteFile(in / name, Rows(14));
@@ -151,10 +152,14 @@ TEST(PictureBatch, AnOutputNeverReplacesAnInputOfTheSameCall) {
     EXPECT_EQ(summary.failed, 4u);
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
-    const std::string notWritten = Box("Error! Could not write to file! ");
+    const auto isInput = [&](const char* name) {
+        return Box("The file: " + in / name +
+                   " could not be written: it is an input of this conversion.");
+    };
     EXPECT_EQ(messages.events,
-              (std::vector<std::string>{notice, notWritten, notice, notWritten, notice, notWritten,
-                                        notWritten, Box("Conversion completed!")}));
+              (std::vector<std::string>{notice, isInput("x.lgo"), notice, isInput("a.lgo"), notice,
+                                        isInput("a.lgo"), isInput("p.png"),
+                                        Box("Conversion completed!")}));
     for (const char* name : {"x.lgo", "a.txt", "a.lgo"})
         EXPECT_EQ(ReadFile(in / name), Rows(14)) << name;
     EXPECT_EQ(ReadFile(in / "p.png"), png);
@@ -221,9 +226,13 @@ TEST(PictureBatch, PduFilesCarryEveryLineOfTheOutputAndNeverReplaceAnInput) {
     const std::string notice =
         Box("Operator logo without header found! width=72 height=14 colors=1");
     EXPECT_EQ(messages.events,
-              (std::vector<std::string>{notice, notice, Box("Error! Could not write to file! "),
+              (std::vector<std::string>{notice, notice,
+                                        Box("The file: " + in / "keep.pdu" +
+                                            " could not be written: it is an input of this "
+                                            "conversion."),
                                         Box("Conversion completed!")}));
     EXPECT_EQ(ReadFile(in / "keep.pdu"), Rows(14));
+    EXPECT_FALSE(std::filesystem::exists(in / "keep.lgo"));
     ASSERT_EQ(summary.pduFiles.size(), 2u);
     EXPECT_EQ(summary.pduFiles[0].path, in / "big.pdu");
     EXPECT_EQ(summary.pduFiles[1].path, in / "small.pdu");

@@ -46,7 +46,8 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
               1);
     // A log that cannot be opened does not change the status.
     EXPECT_EQ(
-        cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", in / "no/such", in / "good.txt"}),
+        cli::RunPictureCommand({"-o", out.Folder(), "--log-dir", in / "no/such", "--replace=all",
+                                in / "good.txt"}),
         0);
     EXPECT_EQ(messages.events.back(), testsupport::Box("Conversion completed!"));
     // Without -o the output goes to the current folder.
@@ -59,7 +60,8 @@ TEST(PictureCommand, ExitStatusTellsFailuresAndUsageErrors) {
     // The AT+CMGS length of every line of every PDU file written.
     testing::internal::CaptureStdout();
     EXPECT_EQ(cli::RunPictureCommand({"--pdu=+4912345", "-o", out.Folder(), "--log-dir",
-                                      out.Folder(), in / "good.txt", in / "bad.txt"}),
+                                      out.Folder(), "--replace", "all", in / "good.txt",
+                                      in / "bad.txt"}),
               1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               out / "good.pdu" + ": AT+CMGS=141 AT+CMGS=137 AT+CMGS=53\n");

@@ -189,11 +189,12 @@ TEST_F(Batch, CancelKeepsTheOldFilesAndEndsTheEntry) {
     EXPECT_EQ(converter.Counts().cancelled, 1);
     EXPECT_FALSE(converter.AllSucceeded());
 
-    // Replace for the iMelody file, Cancel for the hex file: the new one stays.
+    // Replace for the iMelody file, Cancel for the hex file: every question
+    // comes first, so the old pair stays whole.
     ui.events.clear();
     ui.answers = {ReplaceAnswer::Replace, ReplaceAnswer::DoNotReplace};
     Run(song, 0, 1, 0);
-    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(ui.events.size(), 3u);
     EXPECT_FALSE(converter.m_bReplaceAll);
@@ -214,13 +215,14 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
                          " Status: Failed - The file: " + em2 + " could not be written.\r\n\r\n");
     EXPECT_EQ(converter.Counts().failed, 2);
 
-    // A read-only hex file: the new iMelody file stays, the old hex file too.
+    // A read-only hex file: the old hex file stays, and no iMelody file is
+    // written beside it.
     ui.events.clear();
     WriteFile(out / "song.hx1", "old hx");
     MakeReadOnly(out / "song.hx1");
     converter.m_bReplaceAll = true;
     Run(song, 0, 1, 0);
-    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_FALSE(std::filesystem::exists(out / "song.em1"));
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(ui.events.front(),
               kCaption + "The file: " + out / "song.hx1" + " could not be written.");
@@ -244,7 +246,7 @@ TEST_F(Batch, WaveFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
     EXPECT_EQ(
         FilesIn(out.Path()),
         (std::vector<std::string>{"range.2.wav", "range.em2", "range.hx2", "song.1.wav",
-                                  "song.2.wav", "song.em1", "song.em2", "song.hx1", "song.hx2"}));
+                                  "song.2.wav", "song.em1", "song.hx1"}));
     // Each is its target's iMelody file as the target's handsets play it.
     EXPECT_EQ(Output("range.2.wav"), melody::WaveFile(melody::RenderImelody(
                                          Output("range.em2"), melody::OctavePrefix::ForOneNote)));
@@ -275,10 +277,11 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     EXPECT_EQ(ui.events.front(),
               kCaption + "The file: " + out / "song.em1" + " could not be written.");
 
+    // A failed rename, the first replacing one: the old pair stays whole.
     ui.events.clear();
     platform::faults::InjectFailure(platform::faults::FileOp::Rename, 2, EIO);
     Run(song, 0, 1, 0);
-    EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
+    EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"song.em1", "song.hx1"}));
     EXPECT_FALSE(converter.AllSucceeded());
