@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <zlib.h>
 
 using namespace logoconv;
 using testsupport::AsBmp;
@@ -38,6 +39,42 @@ std::string AsRgbaPng(const imaging::MonoImage& image) {
     std::string bytes(size, '\0');
     EXPECT_TRUE(png_image_write_to_memory(&png, bytes.data(), &size, 0, rgba.data(), 0, nullptr));
     return bytes;
+}
+
+// A valid 72x14 8-bit grey PNG (all white) whose image data is padded with
+// empty deflate blocks to at least idatBytes.
+std::string PaddedPng(std::size_t idatBytes) {
+    const auto bigEndian = [](std::string& out, std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out += static_cast<char>((value >> shift) & 0xFF);
+    };
+    const auto chunk = [&](std::string_view kind, std::string_view body) {
+        std::string out;
+        bigEndian(out, static_cast<std::uint32_t>(body.size()));
+        const std::string crcd = std::string(kind) + std::string(body);
+        out += crcd;
+        bigEndian(out, static_cast<std::uint32_t>(crc32(
+                           0, reinterpret_cast<const Bytef*>(crcd.data()), crcd.size())));
+        return out;
+    };
+    std::string rows;
+    for (int y = 0; y < 14; ++y)
+        rows += '\0' + std::string(72, '\xFF');
+    // zlib: its header, empty stored blocks, the rows as the last stored block, Adler-32.
+    std::string data("\x78\x01", 2);
+    while (data.size() < idatBytes)
+        data += std::string("\0\0\0\xFF\xFF", 5);
+    data += '\x01';
+    data += static_cast<char>(rows.size() & 0xFF);
+    data += static_cast<char>(rows.size() >> 8);
+    data += static_cast<char>(~rows.size() & 0xFF);
+    data += static_cast<char>((~rows.size() >> 8) & 0xFF);
+    data += rows;
+    bigEndian(data, static_cast<std::uint32_t>(
+                        adler32(1, reinterpret_cast<const Bytef*>(rows.data()), rows.size())));
+    const std::string header("\0\0\0\x48\0\0\0\x0E\x08\0\0\0\0", 13);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", data) +
+           chunk("IEND", "");
 }
 
 LogoImage ReadThroughFile(const std::string& bytes) {
@@ -111,7 +148,11 @@ TEST(ImageInput, OtherSizesAndBrokenImagesAreNoPicture) {
                                              AsPbm(RowsImage(14), false).substr(0, 100),
                                              "P4 72 14" + std::string(126, '\0'),
                                              "P1 0 0",
-                                             "P1 99999999999999999999 14"};
+                                             "P1 99999999999999999999 14",
+                                             // pixels that index past their palette
+                                             testsupport::ReadFile(PNG_FIXTURES "bad-index.png"),
+                                             // image data far beyond what 72x14 needs
+                                             PaddedPng(65 * 1024)};
     for (std::size_t i = 0; i < broken.size(); ++i) {
         const LogoImage image = ReadThroughFile(broken[i]);
         EXPECT_EQ(image.kind, LogoKind::NotAPicture) << i;
@@ -139,4 +180,25 @@ TEST(ImageInput, PngOutputIsTheDrawingAndReadsBackAsThePicture) {
     EXPECT_EQ(PictureAsPng(RecogniseLogo("00480E01")), "");
     EXPECT_EQ(PngPathFor("out/logo.lgo"), "out/logo.png");
     EXPECT_EQ(PngPathFor("out/xlgo"), "out/xpng");
+}
+
+TEST(ImageInput, PngsOfOtherEncodersReadAsTheirEightBitTwin) {
+    // Every colour type, 8 and 16 bits, interlaced or not, with and without
+    // gamma chunks: written by netpbm and ImageMagick (png/make.sh).
+    const auto read = [](const std::string& bytes) {
+        const auto image = imaging::DecodePng(bytes, 72, 28);
+        return image ? image->dark : std::vector<std::uint8_t>{};
+    };
+    const std::vector<std::uint8_t> twin = read(testsupport::ReadFile(PNG_FIXTURES "g8.png"));
+    ASSERT_EQ(twin.size(), 72u * 14u);
+    EXPECT_EQ(twin, read(imaging::EncodePng(imaging::DecodeImage(
+                        testsupport::ReadFile(PROJECT_DIR "samples/pictures/operator_logo_image.png"),
+                        72, 28)
+                                                .value())));
+    for (const char* name : {"g8i", "g16", "g16i", "rgb8", "rgb8i", "rgb16", "rgb16i", "pal", "pali",
+                             "im48i", "im64", "im64i", "im8i", "imgai"})
+        EXPECT_EQ(read(testsupport::ReadFile(PNG_FIXTURES + std::string(name) + ".png")), twin)
+            << name;
+    // Image data padded short of the limit is still a picture.
+    EXPECT_EQ(read(PaddedPng(60 * 1024)), std::vector<std::uint8_t>(72 * 14, 0));
 }
