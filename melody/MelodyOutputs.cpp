@@ -34,7 +34,7 @@ std::string NotWritten(const std::string& path) {
 } // namespace
 
 CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::string& rtxFile,
-                                                         const std::string& imelody,
+                                                         std::string imelody,
                                                          std::size_t input, Batch& batch,
                                                          std::string& entry,
                                                          std::string& failure) {
@@ -53,11 +53,11 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         }
     }
 
-    outputs[0].data = imelody;
     outputs[1].data = melody::EncodeEmsHex(imelody);
     if (m_bWriteWave)
         outputs[2].data =
             melody::WaveFile(melody::RenderImelody(imelody, melody::OctavePrefixOf(target)));
+    outputs[0].data = std::move(imelody);
     std::vector<std::size_t> pduLengths;
     if (m_pduTo) {
         // Every writer keeps its text short enough for one short message.
@@ -87,6 +87,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         }
         if (m_bReplaceAll)
             return platform::ReplaceVerdict::Replace;
+        batch.releaseLog();
         switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
                                 " already exists, would you like to replace it?")) {
         case ReplaceAnswer::ReplaceAll:
@@ -121,8 +122,8 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     std::vector<std::string> paths;
     for (Output& output : outputs)
         paths.push_back(std::move(output.path));
-    batch.plan.Written(paths, input);
     if (m_pduTo)
         m_pduFiles.push_back({paths.back(), std::move(pduLengths)});
+    batch.plan.Written(std::move(paths), input);
     return Outcome::Succeeded;
 }
