@@ -301,11 +301,13 @@ FileResult AppendFile::Close() {
 
 std::string LfToCrlf(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16 + 8);
-    for (const char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
+    out.reserve(text.size() + text.size() / 32 + 16);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', start), text.size());
+        out.append(text, start, lf - start);
+        if (lf < text.size())
+            out.append("\r\n");
+        start = lf + 1;
     }
     return out;
 }
@@ -313,10 +315,12 @@ std::string LfToCrlf(std::string_view text) {
 std::string CrlfToLf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t cr = text.find("\r\n", start);
+        if (cr == std::string_view::npos)
+            cr = text.size();
+        out.append(text, start, cr - start);
+        start = cr + 1; // the "\n" is taken with what follows
     }
     return out;
 }
