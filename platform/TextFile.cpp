@@ -129,10 +129,13 @@ bool AppendWhole(int fd, std::string_view data) {
     if (written > 0) {
         const off_t end = ::lseek(fd, 0, SEEK_CUR);
         struct stat info {};
-        // Should the take-back fail too, the part stays: the append has failed all the same.
         if (end >= static_cast<off_t>(written) && ::fstat(fd, &info) == 0 && info.st_size == end) {
-            [[maybe_unused]] const bool takenBack =
-                ::ftruncate(fd, end - static_cast<off_t>(written)) == 0;
+            // Should the file refuse to shrink, the failure is reported all
+            // the same; a signal only makes us try again.
+            int rc;
+            do {
+                rc = ::ftruncate(fd, end - static_cast<off_t>(written));
+            } while (rc != 0 && errno == EINTR);
         }
     }
     errno = saved;
