@@ -118,11 +118,9 @@ std::pair<std::size_t, std::size_t> WholeEntries(const std::string& logs) {
     return {melodies, pictures};
 }
 
-// Once the log has an entry, stops the running program at random moments
-// until one finds a temporary file of its in out; true with the program
-// stopped then, false when it ended first.
-bool StopWithATemporaryInFlight(pid_t pid, const std::string& out, const std::string& log) {
-    std::mt19937 random(static_cast<unsigned>(pid));
+// Waits until the log has an entry (the program is well under way); false
+// when the program ended first.
+bool WaitForTheFirstEntry(pid_t pid, const std::string& log) {
     std::error_code error;
     while (std::filesystem::file_size(log, error) == 0 || error) {
         int status = 0;
@@ -132,6 +130,16 @@ bool StopWithATemporaryInFlight(pid_t pid, const std::string& out, const std::st
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    return true;
+}
+
+// Once the log has an entry, stops the running program at random moments
+// until one finds a temporary file of its in out; true with the program
+// stopped then, false when it ended first.
+bool StopWithATemporaryInFlight(pid_t pid, const std::string& out, const std::string& log) {
+    std::mt19937 random(static_cast<unsigned>(pid));
+    if (!WaitForTheFirstEntry(pid, log))
+        return false;
     for (;;) {
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 400));
         if (::kill(pid, SIGSTOP) != 0)
@@ -172,7 +180,9 @@ TEST(Processes, InterruptedBatchesLeaveEveryFileWholeOrUntouched) {
             if (!StopWithATemporaryInFlight(*pid, out.Folder(), LogOf(logs, picture)))
                 continue;
         } else {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50 + random() % 1500));
+            if (!WaitForTheFirstEntry(*pid, LogOf(logs, picture)))
+                continue;
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 1000));
         }
         ::kill(*pid, signal);
         ::kill(*pid, SIGCONT);
@@ -317,9 +327,14 @@ TEST(Processes, StandardStreamsClosedAtStartAreOpenedOnDevNullBeforeAnythingElse
         SCOPED_TRACE(program.argv[0]);
         const auto pid = Start(program.argv, program.streams);
         ASSERT_TRUE(pid);
-        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        // However slowly the program starts (a sanitizer build on a busy
+        // machine), its descriptors are opened on /dev/null within seconds.
         for (int fd = program.streams.in == kClosed ? 0 : 1; fd < 3; ++fd) {
-            EXPECT_EQ(DescriptorTarget(*pid, fd), "/dev/null") << "descriptor " << fd;
+            std::string target;
+            for (int wait = 0; wait < 100 && (target = DescriptorTarget(*pid, fd)) != "/dev/null";
+                 ++wait)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            EXPECT_EQ(target, "/dev/null") << "descriptor " << fd;
         }
         ::kill(*pid, SIGTERM);
         Wait(pid);
