@@ -75,6 +75,36 @@ TEST(RegistryTree, MalformedTextIsRejectedWithItsLine) {
     EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\n@=\"open\n"));
     EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\ngarbage\n"));
     EXPECT_TRUE(RegistryTree::FromText("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CLASSES_ROOT\\A]\r\n"));
+
+    // The limits of the registry: each text at its limit reads, one more
+    // character is a malformed line.
+    const std::string name(255, 'k');
+    std::string longest = name; // 128 names: 32,767 characters
+    while (longest.size() < 32767)
+        longest += "\\" + name;
+    const struct {
+        std::string line;
+        const char* error;
+    } limits[] = {
+        {"[HKEY_CLASSES_ROOT\\" + name + "]", nullptr},
+        {"[HKEY_CLASSES_ROOT\\" + name + "k]", "line 2: a key name longer than 255 characters"},
+        {"[HKEY_CLASSES_ROOT\\" + longest + "]", nullptr},
+        {"[HKEY_CLASSES_ROOT\\" + longest + "k]",
+         "line 2: a key path longer than 32767 characters"},
+        {"[HKEY_CLASSES_ROOT\\A]\n\"" + std::string(16383, 'v') + "\"=\"\"", nullptr},
+        {"[HKEY_CLASSES_ROOT\\A]\n\"" + std::string(16384, 'v') + "\"=\"\"",
+         "line 3: a value name longer than 16383 characters"},
+    };
+    for (const auto& limit : limits) {
+        error.clear();
+        EXPECT_EQ(RegistryTree::FromText("REGEDIT4\n" + limit.line + "\n", &error).has_value(),
+                  limit.error == nullptr);
+        EXPECT_EQ(error, limit.error == nullptr ? "" : limit.error);
+    }
+    RegistryTree tree; // and what cannot be read cannot be made either
+    EXPECT_FALSE(tree.CreateKey(name + "k"));
+    EXPECT_FALSE(tree.SetValue("A", std::string(16384, 'v'), ""));
+    EXPECT_FALSE(tree.KeyExists("A"));
 }
 
 TEST(RegistryFile, PathsComeFromTheEnvironment) {
