@@ -3,10 +3,13 @@
 
 #include "tests/component/ComponentFixture.h"
 
+#include "com/ModuleResources.h"
+#include "com/Registrar.h"
 #include "com/RegistryFile.h"
 #include "platform/BuildInfo.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using componenttest::Component;
 using testsupport::CallExport;
@@ -57,6 +60,37 @@ TEST_F(Component, RegistrationWritesEveryListedEntry) {
     const std::string itf = "Interface\\{5BA4DE79-080E-421B-8AF1-260A249D605F}";
     EXPECT_EQ(tree.GetValue(itf, ""), "ILogoConverter");
     EXPECT_EQ(tree.GetValue(itf + "\\TypeLib", ""), "{78165FE8-B27C-486C-B90F-D12678536855}");
+}
+
+// What registration writes is the module's own REGISTRY 102 with %MODULE%
+// replaced, and the type library's entries.
+TEST_F(Component, RegistrationWritesTheScriptTheModuleCarries) {
+    const auto script = com::ReadModuleResource(PELLUMO_MODULE, "REGISTRY", 102);
+    ASSERT_TRUE(script.has_value());
+    com::RegistryTree expected;
+    ASSERT_EQ(com::ApplyRegistrationScript(expected, *script, {{"MODULE", PELLUMO_MODULE}}, true),
+              S_OK);
+    com::RegistryTree written = Registry();
+    written.DeleteTree("TypeLib");
+    written.DeleteTree("Interface");
+    EXPECT_EQ(written.ToText(), expected.ToText());
+    EXPECT_EQ(com::ReadModuleResource(PELLUMO_MODULE, "STRING", 100), "Pellumo");
+    EXPECT_EQ(com::ReadModuleResource(PELLUMO_MODULE, "STRING", 101), "LogoConverter Class");
+}
+
+// A copy whose script says otherwise registers what its script says.
+TEST(ComponentModule, RegistersByTheScriptInItsFile) {
+    testsupport::ScopedRegistry registry;
+    std::string bytes = testsupport::ReadFile(PELLUMO_MODULE);
+    const std::string said = "val ThreadingModel = s 'both'";
+    ASSERT_NE(bytes.find(said), std::string::npos);
+    for (auto at = bytes.find(said); at != std::string::npos; at = bytes.find(said, at))
+        bytes.replace(at, said.size(), "val ThreadingModel = s 'free'");
+    const std::string copy = registry.Dir() / "libPellumo.so";
+    testsupport::WriteFile(copy, bytes);
+    ASSERT_TRUE(testsupport::RegisterModule(copy));
+    EXPECT_EQ(Registry().GetValue(std::string(kClassKey) + "\\InprocServer32", "ThreadingModel"),
+              "free");
 }
 
 TEST_F(Component, ReRegistrationReplacesTheClassKeyWhole) {
