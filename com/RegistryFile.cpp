@@ -60,13 +60,16 @@ std::int64_t NowNs() {
 }
 
 // The last settled versions read, for ReadRegistryFileShared, most recently
-// used first: a lookup reads the user's file and the machine's. Freed at
-// exit, or with the module that holds this copy of the runtime.
+// used first: a lookup reads the user's file and the machine's. A malformed
+// version is kept too, with what is wrong with it, so that a broken user's
+// registry passed over is not parsed again for every lookup. Freed at exit,
+// or with the module that holds this copy of the runtime.
 struct SharedRegistries {
     struct Entry {
         std::string path;
         platform::FileVersion version;
-        std::shared_ptr<const RegistryTree> tree;
+        std::shared_ptr<const RegistryTree> tree; // null when malformed
+        std::string problem;
     };
     static constexpr std::size_t kKept = 4;
     std::mutex mutex;
@@ -98,12 +101,10 @@ HRESULT ReadTree(const std::string& path, std::optional<RegistryTree>& out,
             *error = "cannot be read: " + platform::ErrorDescription(result.error);
         return REGDB_E_READREGDB;
     }
-    out = RegistryTree::FromText(text, error);
-    if (!out)
-        return REGDB_E_READREGDB;
     if (version != nullptr)
         *version = read;
-    return S_OK;
+    out = RegistryTree::FromText(text, error);
+    return out ? S_OK : REGDB_E_READREGDB;
 }
 
 // Says on standard error, once for each file in the process, that a user's
@@ -198,8 +199,10 @@ HRESULT ReadRegistryFileShared(const std::string& path, std::shared_ptr<const Re
             for (auto it = shared.entries.begin(); it != shared.entries.end(); ++it)
                 if (it->path == path && it->version == current) {
                     shared.entries.splice(shared.entries.begin(), shared.entries, it);
+                    if (it->tree == nullptr && error != nullptr)
+                        *error = it->problem;
                     out = it->tree;
-                    return S_OK;
+                    return out != nullptr ? S_OK : REGDB_E_READREGDB;
                 }
         }
         // Parsed outside the lock: a large registry takes a while, and other
@@ -207,19 +210,24 @@ HRESULT ReadRegistryFileShared(const std::string& path, std::shared_ptr<const Re
         const std::int64_t readAt = NowNs();
         std::optional<RegistryTree> tree;
         platform::FileVersion version;
-        if (const HRESULT hr = ReadTree(path, tree, &version, error); FAILED(hr))
-            return hr;
-        auto parsed = std::make_shared<const RegistryTree>(std::move(*tree));
-        if (version.modifiedNs != 0 && readAt - version.modifiedNs >= kSettledAfterNs &&
+        std::string problem;
+        const HRESULT hr = ReadTree(path, tree, &version, &problem);
+        if (error != nullptr)
+            *error = problem;
+        std::shared_ptr<const RegistryTree> parsed;
+        if (tree)
+            parsed = std::make_shared<const RegistryTree>(std::move(*tree));
+        if ((parsed != nullptr || hr == REGDB_E_READREGDB) && version.modifiedNs != 0 &&
+            readAt - version.modifiedNs >= kSettledAfterNs &&
             readAt - version.changedNs >= kSettledAfterNs) {
             std::lock_guard lock(shared.mutex);
             shared.entries.remove_if([&](const auto& entry) { return entry.path == path; });
-            shared.entries.push_front({path, version, parsed});
+            shared.entries.push_front({path, version, parsed, problem});
             if (shared.entries.size() > SharedRegistries::kKept)
                 shared.entries.pop_back();
         }
         out = std::move(parsed);
-        return S_OK;
+        return hr;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
