@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <thread>
 
 namespace {
@@ -80,13 +79,16 @@ TEST(Activation, FailuresAreReportedAsCodes) {
 }
 
 // Registries that once froze the host, loaded from wherever it stood, or hid
-// the machine's registration. Each row prepares the user's registry (and the
-// machine's) in dir; the class is created twice.
+// the machine's registration (of a module without DllGetClassObject). Each
+// row prepares the user's registry; the class is created twice.
 TEST(Activation, HostileRegistriesNeitherBlockNorHideTheMachines) {
     namespace fs = std::filesystem;
     const auto registration = [](const std::string& module) {
         return "[HKEY_CLASSES_ROOT\\CLSID\\" + com::GuidToString(kClsid) +
                "\\InprocServer32]\n@=\"" + module + "\"\n";
+    };
+    const auto write = [](const std::string& path, const std::string& text) {
+        testsupport::WriteFile(path, text);
     };
     const struct {
         const char* name;
@@ -97,7 +99,7 @@ TEST(Activation, HostileRegistriesNeitherBlockNorHideTheMachines) {
         {"a FIFO as module",
          [&](const auto& r) {
              ASSERT_EQ(::mkfifo((r.Dir() / "pipe.so").c_str(), 0600), 0);
-             testsupport::WriteFile(r.Path(), registration(r.Dir() / "pipe.so"));
+             write(r.Path(), registration(r.Dir() / "pipe.so"));
          },
          CO_E_DLLNOTFOUND, 0},
         {"a relative module path",
@@ -105,53 +107,39 @@ TEST(Activation, HostileRegistriesNeitherBlockNorHideTheMachines) {
              fs::create_directory(r.Dir() / "sub");
              fs::copy_file(NOEXPORT_MODULE, r.Dir() / "sub/module.so");
              fs::current_path(r.Dir().Path()); // sub/module.so exists from here
-             testsupport::WriteFile(r.Path(), registration("sub/module.so"));
+             write(r.Path(), registration("sub/module.so"));
          },
          CO_E_DLLNOTFOUND, 0},
-        {"a bare library name",
-         [&](const auto& r) { testsupport::WriteFile(r.Path(), registration("libc.so.6")); },
+        {"a bare library name", [&](const auto& r) { write(r.Path(), registration("libc.so.6")); },
          CO_E_DLLNOTFOUND, 0},
         {"a malformed user's registry",
-         [&](const auto& r) {
-             testsupport::WriteFile(r.Path(), registration("/none.so") + "broken\n");
-             testsupport::WriteFile(r.SystemPath(), registration(NOEXPORT_MODULE));
-         },
+         [&](const auto& r) { write(r.Path(), registration("/none.so") + "broken\n"); },
          CO_E_ERRORINDLL, 1},
         {"a user's registry saved as UTF-16",
          [&](const auto& r) {
              std::string units = "\xFF\xFE";
              for (char c : registration("/none.so"))
                  units += std::string{c, '\0'};
-             testsupport::WriteFile(r.Path(), units);
-             testsupport::WriteFile(r.SystemPath(), registration(NOEXPORT_MODULE));
+             write(r.Path(), units);
          },
          CO_E_ERRORINDLL, 1},
-        {"an unreadable user's registry",
-         [&](const auto& r) {
-             fs::create_directory(r.Path());
-             testsupport::WriteFile(r.SystemPath(), registration(NOEXPORT_MODULE));
-         },
+        {"an unreadable user's registry", [](const auto& r) { fs::create_directory(r.Path()); },
          CO_E_ERRORINDLL, 1},
         {"no HOME and a relative XDG_DATA_HOME",
-         [&](const auto& r) {
+         [](const auto&) {
              ::unsetenv("QUILLMERE_REGISTRY");
              ::unsetenv("HOME");
              ::setenv("XDG_DATA_HOME", "relative", 1);
-             testsupport::WriteFile(r.SystemPath(), registration(NOEXPORT_MODULE));
          },
          CO_E_ERRORINDLL, -1},
-    };
-    const auto env = [](const char* name) {
-        const char* value = std::getenv(name);
-        return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
     };
     const fs::path folder = fs::current_path();
     ASSERT_EQ(CoInitialize(nullptr), S_OK);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         testsupport::ScopedRegistry registry;
-        testsupport::ScopedEnv home("HOME", env("HOME")),
-            dataHome("XDG_DATA_HOME", env("XDG_DATA_HOME"));
+        testsupport::ScopedEnv home("HOME"), dataHome("XDG_DATA_HOME");
+        write(registry.SystemPath(), registration(NOEXPORT_MODULE));
         row.prepare(registry);
         testing::internal::CaptureStderr();
         EXPECT_EQ(Create(), row.expected);
