@@ -205,8 +205,14 @@ bool AppendWhole(int fd, std::string_view data) {
     if (written > 0) {
         const off_t end = ::lseek(fd, 0, SEEK_CUR);
         struct stat info {};
-        if (end >= static_cast<off_t>(written) && ::fstat(fd, &info) == 0 && info.st_size == end)
-            (void)::ftruncate(fd, end - static_cast<off_t>(written));
+        if (end >= static_cast<off_t>(written) && ::fstat(fd, &info) == 0 && info.st_size == end) {
+            // Should the file refuse to shrink, the failure is reported all
+            // the same; a signal only makes us try again.
+            int rc;
+            do {
+                rc = ::ftruncate(fd, end - static_cast<off_t>(written));
+            } while (rc != 0 && errno == EINTR);
+        }
     }
     errno = saved;
     return false;
@@ -287,17 +293,20 @@ int CreateTemporary(const std::string& path, std::string& temp, int& token) {
 
 // The replacement of a regular file keeps its owner and group where the
 // process may keep them (root converting into a user's folder), and its
-// permission bits, but never set-user-ID, set-group-ID or sticky. True when
-// both owner and group were kept.
+// permission bits, but never set-user-ID, set-group-ID or sticky. A group
+// that cannot be kept gets none of the old group's rights. True when both
+// owner and group were kept.
 bool TakeOverOwnerAndMode(int fd, const struct stat& replaced) {
     bool kept = true;
+    mode_t mode = replaced.st_mode & 0777;
     if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
         if (::fchown(fd, replaced.st_uid, replaced.st_gid) != 0) {
             kept = false;
-            (void)::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid);
+            if (::fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) != 0)
+                mode &= ~static_cast<mode_t>(S_IRWXG);
         }
     }
-    (void)::fchmod(fd, replaced.st_mode & 0777); // a mode we cannot set is no reason to fail
+    (void)::fchmod(fd, mode); // a mode we cannot set is no reason to fail
     return kept;
 }
 
