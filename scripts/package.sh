@@ -20,15 +20,21 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
             head -n1)" +%s)"
 fi
 export SOURCE_DATE_EPOCH
+mkdir -p "$build"
+echo "$SOURCE_DATE_EPOCH" >"$build/SOURCE_DATE_EPOCH" # for a second build to compare
 
 # Debian's flags with every hardening feature; the preprocessor's go with
-# the compiler's, as CMake reads no CPPFLAGS. The source folder is written
-# "." into debug information and file names, so the folder of the build
-# does not show.
-eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)"
-map="-ffile-prefix-map=$root=."
-# A compiler cache, where one is installed, serves both builds of a
-# reproducibility check: paths below the source folder are hashed relative.
+# the compiler's, as CMake reads no CPPFLAGS. Its own path mapping gives way to
+# the one below.
+eval "$(DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath,-fixdebugpath" \
+    dpkg-buildflags --export=sh)"
+# No folder of the build shows in the binaries: paths are recorded relative
+# to the build folder (itself "."), as a compiler cache that hashes paths
+# below the source folder relative (CCACHE_BASEDIR) hands them to the
+# compiler, so a build with the cache and one without give the same
+# package. (The compiler tries the last mapping first.)
+up="$(realpath --relative-to="$build" "$root")"
+map="-ffile-prefix-map=$root/=$up/ -ffile-prefix-map=$build=. -ffile-prefix-map=$build/="
 launcher=()
 if command -v ccache >/dev/null; then
     export CCACHE_BASEDIR="$root"
