@@ -3,6 +3,7 @@
 #include "app/Resources.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,18 +24,65 @@ QWidget* FindControl(const QWidget* dialog, int id) {
     return nullptr;
 }
 
-QPixmap Picture(int id) {
-    return QPixmap(QStringLiteral(":/artwork/%1.png").arg(id));
+QPixmap Picture(int id, qreal devicePixelRatio) {
+    if (devicePixelRatio < 1.5)
+        return QPixmap(QStringLiteral(":/artwork/%1.png").arg(id));
+    QPixmap large(QStringLiteral(":/artwork/%1@2x.png").arg(id));
+    large.setDevicePixelRatio(2.0);
+    return large;
 }
 
 QIcon Icon(int id) {
-    return QIcon(Picture(id));
+    QIcon icon(Picture(id));
+    icon.addPixmap(Picture(id, 2.0));
+    return icon;
+}
+
+namespace {
+
+// Sets its picture again whenever it moves to a screen of another ratio.
+class PictureLabelImpl final : public QLabel {
+public:
+    PictureLabelImpl(int id, QWidget* parent) : QLabel(parent), m_id(id) { Draw(); }
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::ScreenChangeInternal || event->type() == QEvent::Show)
+            Draw();
+        return QLabel::event(event);
+    }
+
+private:
+    void Draw() {
+        const qreal ratio = devicePixelRatioF();
+        if (ratio != m_ratio) {
+            m_ratio = ratio;
+            setPixmap(Picture(m_id, ratio));
+        }
+    }
+
+    int m_id;
+    qreal m_ratio = 0;
+};
+
+} // namespace
+
+QLabel* PictureLabel(int id, const char* name, QWidget* parent) {
+    QLabel* label = new PictureLabelImpl(id, parent);
+    label->setAccessibleName(QString::fromUtf8(name));
+    return label;
 }
 
 QLabel* WrappedText(const char* text, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLabel* FieldLabel(const char* text, QWidget* field, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setBuddy(field);
     return label;
 }
 
@@ -92,11 +140,10 @@ bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int o
 }
 
 void LayOutInfoBox(QDialog* dialog, int pictureId, QVBoxLayout* texts) {
-    auto* picture = new QLabel(dialog);
-    picture->setPixmap(Picture(pictureId));
+    QLabel* picture = PictureLabel(pictureId, "Quillmere", dialog);
     picture->setAlignment(Qt::AlignTop);
     QPushButton* ok = DialogButton(
-        "OK", IDOK, dialog, [dialog] { dialog->accept(); }, EnterKey::Default);
+        "&OK", IDOK, dialog, [dialog] { dialog->accept(); }, EnterKey::Default);
 
     auto* layout = new QGridLayout(dialog);
     layout->setHorizontalSpacing(16);

@@ -8,11 +8,16 @@
 
 namespace app {
 
-// The top left corner for a window frame of the given size, the index-th
-// one opened beside owner (its frame), within the available screen area:
-// right of owner, else left, below or above, each later one a step further
-// on. On a screen too small for any of these, the place that hides the
-// least of owner.
-QPoint BesideOwner(const QRect& owner, const QSize& frame, const QRect& available, int index);
+// The top left corner for a window frame of the given size, the index-th one
+// opened beside owner (its frame), within the available screen area, each
+// later one a step further on:
+// 1. right of owner, else left, below or above it, where the frame fits;
+// 2. else beside keep, the part of owner that must stay in sight (its
+//    buttons): above, below, right or left of it, whichever covers the
+//    least of owner;
+// 3. else, on a screen too small for either, cascaded from the area's top
+//    left corner.
+QPoint BesideOwner(const QRect& owner, const QRect& keep, const QSize& frame,
+                   const QRect& available, int index);
 
 } // namespace app

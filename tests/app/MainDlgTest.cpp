@@ -114,21 +114,21 @@ TEST(MainDlg, ShowsItsTitleBannerWelcomeAndButtons) {
                                       {IDC_PICTURES, "Pictures"},
                                       {IDC_ABOUT, "About..."},
                                       {IDC_CLOSE, "Close"}})
-        EXPECT_EQ(Control<QPushButton>(&dlg, id)->text(), caption);
+        EXPECT_EQ(apptest::Shown(Control<QPushButton>(&dlg, id)), caption);
 }
 
 TEST(MainDlg, AboutBoxesShowTheirOwnTexts) {
     const CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), "About Quillmere");
     EXPECT_TRUE(LabelTexts(&about).contains("Quillmere Version 1.0"));
-    EXPECT_EQ(Control<QPushButton>(&about, IDOK)->text(), "OK");
+    EXPECT_EQ(apptest::Shown(Control<QPushButton>(&about, IDOK)), "OK");
 
     const CProductInfoDlg info;
     EXPECT_EQ(info.windowTitle(), "Corvane EMS Converter");
     EXPECT_TRUE(LabelTexts(&info).contains("Corvane EMS Converter"));
     EXPECT_TRUE(LabelTexts(&info).contains("Version 1.0"));
     EXPECT_FALSE(info.windowIcon().isNull());
-    EXPECT_EQ(Control<QPushButton>(&info, IDOK)->text(), "OK");
+    EXPECT_EQ(apptest::Shown(Control<QPushButton>(&info, IDOK)), "OK");
 }
 
 TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
@@ -182,17 +182,23 @@ TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
     const QRect screen(0, 0, 1920, 1080);
     const QSize frame(540, 360);
     const struct {
-        QRect owner, available;
+        QRect owner, keep, available;
         int index;
         QPoint expected;
-    } cases[] = {{{100, 100, 420, 180}, screen, 0, {528, 100}},      // right
-                 {{100, 100, 420, 180}, screen, 1, {560, 132}},      // right, one step on
-                 {{1400, 100, 420, 180}, screen, 0, {852, 100}},     // left
-                 {{0, 0, 420, 180}, {0, 0, 800, 600}, 0, {0, 188}},  // below
-                 {{0, 400, 420, 180}, {0, 0, 800, 600}, 0, {0, 32}}, // above
-                 {{0, 0, 420, 180}, {0, 0, 640, 480}, 0, {0, 120}}}; // no room: hides the least
+    } cases[] = {
+        {{100, 100, 420, 180}, {110, 240, 400, 30}, screen, 0, {528, 100}},      // right
+        {{100, 100, 420, 180}, {110, 240, 400, 30}, screen, 1, {560, 132}},      // one step on
+        {{1400, 100, 420, 180}, {1410, 240, 400, 30}, screen, 0, {852, 100}},    // left
+        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 800, 600}, 0, {0, 188}},   // below
+        {{0, 400, 420, 180}, {10, 540, 400, 30}, {0, 0, 800, 600}, 0, {0, 32}},  // above
+        // 1024 x 768, the owner centred: over the banner, clear of the buttons.
+        {{292, 244, 420, 185}, {302, 395, 400, 24}, {0, 0, 1024, 768}, 0, {292, 27}},
+        {{292, 244, 420, 185}, {302, 395, 400, 24}, {0, 0, 1024, 768}, 1, {324, 0}},
+        // No room even for that: cascaded from the corner.
+        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 640, 480}, 0, {0, 0}},
+        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 640, 480}, 2, {64, 64}}};
     for (const auto& c : cases)
-        EXPECT_EQ(BesideOwner(c.owner, frame, c.available, c.index), c.expected)
+        EXPECT_EQ(BesideOwner(c.owner, c.keep, frame, c.available, c.index), c.expected)
             << c.owner.x() << "," << c.owner.y() << " #" << c.index;
 }
 
