@@ -67,7 +67,6 @@ CHelpWindow::CHelpWindow(QWidget* owner, Kind kind, const std::string& path)
                                .arg(QFileInfo(QString::fromStdString(path)).fileName()));
 
     m_search = new QLineEdit(this);
-    m_search->setClearButtonEnabled(true);
     m_search->setAccessibleDescription(
         QStringLiteral("Enter finds the next occurrence, Shift+Enter the previous one"));
     auto* searchLabel = new QLabel(QStringLiteral("&Find:"), this);

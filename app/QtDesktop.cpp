@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStringList>
+#include <QTextEdit>
 #include <QUrl>
 
 namespace app {
@@ -59,6 +60,8 @@ void SetFittingText(QMessageBox& box, QWidget* owner, const std::string& text) {
         return;
     box.setText(shown);
     box.setDetailedText(whole);
+    if (auto* details = box.findChild<QTextEdit*>())
+        details->setAccessibleName(QStringLiteral("The whole message"));
     if (label != nullptr)
         label->setToolTip(WrappedToolTip(whole));
 }
@@ -92,6 +95,7 @@ public:
         folder->setAccessibleDescription(QStringLiteral("Shows the output folder in the file manager"));
         log->setAccessibleDescription(QStringLiteral("Shows the conversion log"));
         box.setDefaultButton(QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Ok); // Esc and the close box too
         Prepare(box, owner, text);
         RunBox(box);
         return box.clickedButton() == folder ? FinalChoice::OpenFolder

@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
 #include "app/WindowPlacement.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,7 +17,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <new>
@@ -176,6 +179,22 @@ TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
         EXPECT_TRUE(dlg.SystemMenu()->isVisible()) << key;
         dlg.SystemMenu()->hide();
     }
+
+    // Restore is there for a maximised window only, Maximize for the others.
+    const auto enabled = [&](unsigned id) {
+        emit dlg.SystemMenu()->aboutToShow();
+        for (QAction* action : actions)
+            if (action->data().toUInt() == id)
+                return action->isEnabled();
+        return false;
+    };
+    EXPECT_FALSE(enabled(SC_RESTORE));
+    EXPECT_TRUE(enabled(SC_MAXIMIZE));
+    dlg.OnSysCommand(SC_MAXIMIZE);
+    EXPECT_TRUE(enabled(SC_RESTORE));
+    EXPECT_FALSE(enabled(SC_MAXIMIZE));
+    dlg.OnSysCommand(SC_RESTORE);
+    EXPECT_FALSE(enabled(SC_RESTORE));
 }
 
 TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
@@ -273,6 +292,35 @@ TEST(MainDlg, ConverterDialogFailuresAreReported) {
         EXPECT_EQ(message.owner, &dlg);
     }
     EXPECT_TRUE(Converters<CMelodyDlg>(dlg).isEmpty()); // the failed one is not left behind
+}
+
+TEST(MainDlg, ClosingTheMainDialogDuringABatchStopsItAsStopDoes) {
+    DesktopFakes fakes;
+    const testsupport::TempDir work;
+    std::string list;
+    for (int i = 0; i < 500; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        testsupport::WriteFile(path, "Tune::c\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    CMainDlg main;
+    main.show();
+    main.OnMelodies();
+    const QPointer<CMelodyDlg> melody = Converters<CMelodyDlg>(main).value(0);
+    ASSERT_FALSE(melody.isNull());
+    melody->m_strProgramFolder = work.Folder();
+    Control<QLineEdit>(melody, IDC_MELODY_RTX_FILES)->setText(QString::fromStdString(list));
+    Control<QLineEdit>(melody, IDC_MELODY_OUTPUT_DIR)->setText(QString::fromStdString(work.Folder()));
+    QTimer::singleShot(0, &main, [&] { main.close(); }); // asks nothing
+    Control<QPushButton>(melody, IDC_MELODY_CONVERT)->click();
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_TRUE(fakes.messages[0].text.starts_with("Stopped: "));
+    EXPECT_TRUE(fakes.messages[0].final);
+    EXPECT_NE(testsupport::ReadFile(work / "MelodyConverter.log").find("Stopped by the user: "),
+              std::string::npos);
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(melody.isNull());
+    EXPECT_FALSE(main.isVisible());
 }
 
 TEST(MainDlg, ClosingTheMainDialogClosesTheConvertersAndEndsTheProgram) {

@@ -96,6 +96,18 @@ TEST_F(MelodyDlgTest, InputBrowseJoinsTheChosenPathsAndCancelKeepsTheField) {
     Press(IDC_MELODY_BROWSE_INPUT);
     EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/typed.rtx");
     EXPECT_TRUE(fakes.messages.empty());
+
+    // A name holding "," would split in two: it is refused, and named.
+    fakes.openAnswers = {std::vector<std::string>{"/in/a,b.txt", "/in/c.txt"},
+                         std::vector<std::string>{"/in/x,y.txt"}};
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/c.txt");
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/c.txt");
+    const char* const kComma =
+        " cannot be converted: its name holds a comma, which separates the files of the list.";
+    EXPECT_EQ(fakes.MessageTexts(), (std::vector<std::string>{std::string("/in/a,b.txt") + kComma,
+                                                              std::string("/in/x,y.txt") + kComma}));
 }
 
 TEST_F(MelodyDlgTest, OutputBrowseProposesTheTypedNamesAndTakesTheChosenFolder) {
@@ -470,6 +482,7 @@ TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
     WriteFile(in / "song.txt", "S:b=60:4c,4p,4c6");
     WriteFile(in / "bad.txt", "not a ringtone");
     auto* play = Control<QPushButton>(dlg, IDC_MELODY_PLAY);
+    Press(IDC_MELODY_PLAY); // nothing listed yet
     Type(IDC_MELODY_RTX_FILES, in / "song.txt," + in / "bad.txt");
     Press(IDC_MELODY_PLAY);
     // Target 1 writes no beat: three quarters at 120 beats, 1.5 s.
@@ -489,7 +502,9 @@ TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
     EXPECT_EQ(fakes.played[1].samples, 132300u);
     fakes.PlayingEnds();
     EXPECT_EQ(apptest::Shown(play), "Play");
-    EXPECT_TRUE(fakes.messages.empty());
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>{"Choose or type a melody file first."});
+    fakes.messages.clear();
 
     // A file that does not convert gives the converter's message; no output: said so.
     Type(IDC_MELODY_RTX_FILES, in / "bad.txt");
