@@ -5,6 +5,7 @@
 #include "app/DialogControls.h"
 #include "app/FileDrop.h"
 #include "app/PathRules.h"
+#include "app/ScreenFit.h"
 #include "platform/InputList.h"
 
 #include <QDialog>
@@ -20,6 +21,8 @@ namespace {
 
 // Wide fields give the dialog its width, so the texts wrap to fit it.
 constexpr int kFieldWidth = 420;
+// The Browse button, the margins and a scroll bar beside a field.
+constexpr int kBesideField = 190;
 
 } // namespace
 
@@ -38,8 +41,11 @@ CConverterForm::CConverterForm(QDialog* dialog, const char* intro, const char* i
         QStringLiteral("Full paths of the files to convert, separated by commas"));
     m_outputField->setAccessibleDescription(
         QStringLiteral("The folder the converted files are written to"));
-    m_inputField->setMinimumWidth(kFieldWidth);
-    m_outputField->setMinimumWidth(kFieldWidth);
+    // Narrower on a narrow screen: there the fields keep beside their buttons.
+    const int fieldWidth =
+        qMin(kFieldWidth, AvailableArea(nullptr).width() - kBesideField);
+    m_inputField->setMinimumWidth(fieldWidth);
+    m_outputField->setMinimumWidth(fieldWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

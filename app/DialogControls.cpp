@@ -1,6 +1,7 @@
 #include "app/DialogControls.h"
 
 #include "app/Resources.h"
+#include "app/ScreenFit.h"
 
 #include <QDialog>
 #include <QEvent>
@@ -9,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 #include <QVariant>
 #include <limits>
@@ -120,6 +122,40 @@ QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons) {
     return row;
 }
 
+namespace {
+
+// Asks for its body's natural size: its width, and the height its wrapped
+// texts need at that width.
+class ScrollingBodyArea final : public QScrollArea {
+public:
+    explicit ScrollingBodyArea(QWidget* parent) : QScrollArea(parent) {}
+
+    QSize sizeHint() const override {
+        const QWidget* body = widget();
+        const int width = body->sizeHint().width();
+        const int height =
+            body->hasHeightForWidth() ? body->heightForWidth(width) : body->sizeHint().height();
+        return QSize(width, height) + QSize(2 * frameWidth(), 2 * frameWidth());
+    }
+};
+
+// Room the window manager's frame takes around a dialog, at most.
+constexpr QSize kFrameAllowance(16, 48);
+
+} // namespace
+
+QScrollArea* ScrollingBody(QWidget* body, QWidget* parent) {
+    auto* area = new ScrollingBodyArea(parent);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setFocusPolicy(Qt::NoFocus);
+    area->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    area->setWidget(body);
+    body->setAutoFillBackground(false);
+    area->viewport()->setAutoFillBackground(false);
+    return area;
+}
+
 void GrowOnlyInWidth(QDialog* dialog) {
     QLayout* layout = dialog->layout();
     layout->activate();
@@ -127,9 +163,11 @@ void GrowOnlyInWidth(QDialog* dialog) {
     // Wrapped texts need the most height at the narrowest width.
     const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
                                                    : dialog->sizeHint().height();
-    dialog->setMinimumSize(width, height);
+    const QSize screen = AvailableArea(dialog->parentWidget()).size() - kFrameAllowance;
+    const QSize shown = QSize(width, height).boundedTo(screen);
+    dialog->setMinimumSize(shown);
     dialog->setMaximumHeight(height);
-    dialog->resize(width, height);
+    dialog->resize(shown);
 }
 
 bool CreateModelessDialog(QDialog* dialog, QWidget* owner, int templateId, int ownTemplate) {

@@ -14,6 +14,7 @@ class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace app {
@@ -71,9 +72,15 @@ void ChainTabOrder(std::initializer_list<QWidget*> widgets);
 // The buttons right-aligned in one row.
 QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> buttons);
 
+// body in a frameless scroll area that asks for body's whole natural size:
+// a dialog shows all of it where the screen has room, and scrolls it where
+// the screen is too small (the dialog's buttons stay outside, in sight).
+QScrollArea* ScrollingBody(QWidget* body, QWidget* parent);
+
 // Makes the dialog's natural size its minimum and lets it grow only in
-// width, so that no control is ever squeezed or cut. Call once its layout
-// is complete.
+// width, so that no control is ever squeezed or cut; on a screen too small
+// for that size, the size of the screen (its scrolling body scrolls). Call
+// once its layout is complete.
 void GrowOnlyInWidth(QDialog* dialog);
 
 // Gives a converter dialog its owner window, when templateId is the

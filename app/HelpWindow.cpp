@@ -114,8 +114,7 @@ CHelpWindow::CHelpWindow(QWidget* owner, Kind kind, const std::string& path)
         m_viewer->setTextCursor(cursor);
         FindNext(false);
     });
-    const QRect area = AvailableArea(owner);
-    resize(kPreferredSize.boundedTo(area.size() * 9 / 10));
+    resize(kPreferredSize.boundedTo(AvailableArea(owner).size() * 17 / 20));
 }
 
 CHelpWindow* CHelpWindow::Find(const std::string& path) {
@@ -178,6 +177,8 @@ bool CHelpWindow::Load() {
 }
 
 void CHelpWindow::BringToFront() {
+    if (!isVisible())
+        CentreOnScreen(this, parentWidget());
     show();
     if (isMinimized())
         showNormal();

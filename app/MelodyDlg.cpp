@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -67,15 +68,19 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         QStringLiteral("Plays the first listed file as the first checked target's handsets would"));
     HelpOnF1(this, [this] { OnHelp(); });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_form);
-    layout->addWidget(m_checkHeader);
-    layout->addWidget(WrappedText("Please select at least one target IMelody format (based on "
+    auto* body = new QWidget(this);
+    auto* fields = new QVBoxLayout(body);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(m_form);
+    fields->addWidget(m_checkHeader);
+    fields->addWidget(WrappedText("Please select at least one target IMelody format (based on "
                                   "Corvane phones) for the EMS output.",
-                                  this));
-    layout->addWidget(m_checkTarget1);
-    layout->addWidget(m_checkTarget2);
-    layout->addStretch(); // spare height, when wider, goes above the buttons
+                                  body));
+    fields->addWidget(m_checkTarget1);
+    fields->addWidget(m_checkTarget2);
+    fields->addStretch(); // spare height, when wider, goes above the buttons
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ScrollingBody(body, this));
     layout->addLayout(ButtonRow({m_convert, cancel, help, m_play}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
                    m_form->OutputBrowse(), m_checkHeader, m_checkTarget1, m_checkTarget2, m_convert,

@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -83,10 +84,14 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
     connect(m_form->InputField(), &QLineEdit::textChanged, this,
             [this](const QString& list) { m_preview->ShowFirstOf(list.toStdString()); });
 
+    auto* body = new QWidget(this);
+    auto* fields = new QVBoxLayout(body);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(m_form);
+    fields->addWidget(m_preview);
+    fields->addStretch(); // spare height, when wider, goes above the buttons
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_form);
-    layout->addWidget(m_preview);
-    layout->addStretch(); // spare height, when wider, goes above the buttons
+    layout->addWidget(ScrollingBody(body, this));
     layout->addLayout(ButtonRow({convert, cancel, help}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
                    m_form->OutputBrowse(), convert, cancel, help});

@@ -52,6 +52,18 @@ QRect AvailableArea(const QWidget* near) {
     return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 800, 600);
 }
 
+void CentreOnScreen(QWidget* window, const QWidget* near) {
+    const QRect area = AvailableArea(near != nullptr ? near : window);
+    const QSize frameMargins = window->isVisible()
+                                   ? window->frameGeometry().size() - window->size()
+                                   : QSize(8, 32); // a title bar and thin borders
+    QRect frame(QPoint(0, 0), window->size() + frameMargins);
+    frame.moveCenter(near != nullptr ? near->window()->frameGeometry().center() : area.center());
+    frame.moveLeft(qMax(area.left(), qMin(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(qMax(area.top(), qMin(frame.top(), area.bottom() + 1 - frame.height())));
+    window->move(frame.topLeft());
+}
+
 int WrappedLineCount(const QString& text, const QFont& font, int width) {
     return int(Lines(text, font, width).size());
 }

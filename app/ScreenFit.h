@@ -14,6 +14,11 @@ namespace app {
 // primary screen when near is null.
 QRect AvailableArea(const QWidget* near);
 
+// Moves the window, frame and all, centred on near's window (or the screen
+// when near is null), moved onto the available area where it would reach
+// beyond it. Before the window is first shown its frame is estimated.
+void CentreOnScreen(QWidget* window, const QWidget* near);
+
 // The lines text takes in font, wrapped at word boundaries or, inside a word
 // wider than a line, anywhere, at width pixels.
 int WrappedLineCount(const QString& text, const QFont& font, int width);
