@@ -158,15 +158,16 @@ CPictureDlg* CMainDlg::NewPictureDlg() {
 void CMainDlg::PlaceBeside(QDialog* dlg) const {
     if (!isVisible() || screen() == nullptr)
         return;
-    int open = 0;
+    QList<QRect> others;
     for (const QDialog* other : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
-        open += other != dlg && other->isVisible() ? 1 : 0;
+        if (other != dlg && other->isVisible())
+            others << other->frameGeometry();
     const QSize frameMargins = frameGeometry().size() - size();
-    QRect buttons;
+    QList<QRect> buttons;
     for (const QWidget* button : m_buttons)
-        buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+        buttons << QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
     dlg->move(BesideOwner(frameGeometry(), buttons, dlg->size() + frameMargins,
-                          screen()->availableGeometry(), open));
+                          screen()->availableGeometry(), int(others.size()), others));
 }
 
 template <typename Dlg>

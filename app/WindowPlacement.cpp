@@ -1,12 +1,14 @@
 #include "app/WindowPlacement.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace app {
 
 namespace {
 
-constexpr int kGap = 8;   // between owner and window
+constexpr int kGap = 8;     // between owner and window
+constexpr int kKeepGap = 2; // between the part kept in sight and window
 constexpr int kStep = 32; // from one window to the next, so each title bar shows
 constexpr int kCascades = 8;
 
@@ -24,8 +26,11 @@ long long Area(const QRect& rect) {
 
 } // namespace
 
-QPoint BesideOwner(const QRect& owner, const QRect& keep, const QSize& frame,
-                   const QRect& available, int index) {
+QPoint BesideOwner(const QRect& owner, const QList<QRect>& keep, const QSize& frame,
+                   const QRect& available, int index, const QList<QRect>& others) {
+    QRect kept; // all of keep
+    for (const QRect& control : keep)
+        kept |= control;
     const int step = (index % kCascades) * kStep;
     const QPoint besideOwner[] = {
         {owner.right() + 1 + kGap + step, owner.top() + step},              // right
@@ -38,26 +43,32 @@ QPoint BesideOwner(const QRect& owner, const QRect& keep, const QSize& frame,
             return corner;
 
     const QPoint besideKeep[] = {
-        {owner.left() + step, keep.top() - kGap - frame.height() - step}, // above
-        {owner.left() + step, keep.bottom() + 1 + kGap + step},           // below
-        {keep.right() + 1 + kGap + step, owner.top() + step},             // right
-        {keep.left() - kGap - frame.width() - step, owner.top() + step}}; // left
+        {owner.left() + step, kept.top() - kKeepGap - frame.height() - step}, // above
+        {owner.left() + step, kept.bottom() + 1 + kKeepGap + step},           // below
+        {kept.right() + 1 + kKeepGap + step, owner.top() + step},             // right
+        {kept.left() - kKeepGap - frame.width() - step, owner.top() + step},  // left
+        available.topLeft(),                                                   // corners
+        {available.right() + 1 - frame.width(), available.top()},
+        {available.left(), available.bottom() + 1 - frame.height()},
+        {available.right() + 1 - frame.width(), available.bottom() + 1 - frame.height()},
+        available.topLeft() + QPoint(step, step)}; // cascaded
+    // The fewest of keep covered, then the least of owner and the others.
     QPoint best;
-    long long leastCovered = -1;
+    std::pair<long long, long long> least(-1, -1);
     for (const QPoint& wanted : besideKeep) {
         const QPoint corner = Onto(wanted, frame, available);
         const QRect placed(corner, frame);
-        if (placed.intersects(keep))
-            continue;
-        if (const long long covered = Area(placed & owner);
-            leastCovered < 0 || covered < leastCovered) {
+        std::pair<long long, long long> covered(0, Area(placed & owner));
+        for (const QRect& control : keep)
+            covered.first += placed.intersects(control) ? 1 : 0;
+        for (const QRect& other : others)
+            covered.second += Area(placed & other);
+        if (least.first < 0 || covered < least) {
             best = corner;
-            leastCovered = covered;
+            least = covered;
         }
     }
-    if (leastCovered >= 0)
-        return best;
-    return Onto(available.topLeft() + QPoint(step, step), frame, available);
+    return best;
 }
 
 } // namespace app

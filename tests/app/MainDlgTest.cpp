@@ -201,23 +201,30 @@ TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
     const QRect screen(0, 0, 1920, 1080);
     const QSize frame(540, 360);
     const struct {
-        QRect owner, keep, available;
+        QRect owner;
+        QList<QRect> keep;
+        QRect available;
         int index;
         QPoint expected;
+        QList<QRect> others = {};
     } cases[] = {
-        {{100, 100, 420, 180}, {110, 240, 400, 30}, screen, 0, {528, 100}},      // right
-        {{100, 100, 420, 180}, {110, 240, 400, 30}, screen, 1, {560, 132}},      // one step on
-        {{1400, 100, 420, 180}, {1410, 240, 400, 30}, screen, 0, {852, 100}},    // left
-        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 800, 600}, 0, {0, 188}},   // below
-        {{0, 400, 420, 180}, {10, 540, 400, 30}, {0, 0, 800, 600}, 0, {0, 32}},  // above
-        // 1024 x 768, the owner centred: over the banner, clear of the buttons.
-        {{292, 244, 420, 185}, {302, 395, 400, 24}, {0, 0, 1024, 768}, 0, {292, 27}},
-        {{292, 244, 420, 185}, {302, 395, 400, 24}, {0, 0, 1024, 768}, 1, {324, 0}},
-        // No room even for that: cascaded from the corner.
-        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 640, 480}, 0, {0, 0}},
-        {{0, 0, 420, 180}, {10, 140, 400, 30}, {0, 0, 640, 480}, 2, {64, 64}}};
+        {{100, 100, 420, 180}, {{110, 240, 400, 30}}, screen, 0, {528, 100}},      // right
+        {{100, 100, 420, 180}, {{110, 240, 400, 30}}, screen, 1, {560, 132}},      // one step on
+        {{1400, 100, 420, 180}, {{1410, 240, 400, 30}}, screen, 0, {852, 100}},    // left
+        {{0, 0, 420, 180}, {{10, 140, 400, 30}}, {0, 0, 800, 600}, 0, {0, 188}},   // below
+        {{0, 400, 420, 180}, {{10, 540, 400, 30}}, {0, 0, 800, 600}, 0, {0, 32}},  // above
+        // 1024 x 768, the owner centred: clear of its buttons, covering the
+        // least of it.
+        {{292, 244, 420, 185}, {{302, 395, 400, 24}}, {0, 0, 1024, 768}, 0, {484, 0}},
+        {{292, 244, 420, 185}, {{302, 395, 400, 24}}, {0, 0, 1024, 768}, 1, {0, 0},
+         {{484, 0, 540, 360}}}, // and of the one opened before
+        {{292, 200, 420, 185}, {{302, 351, 400, 24}}, {0, 0, 540, 768}, 0, {0, 408}},
+        // No room even for that: where it covers the fewest buttons.
+        {{0, 0, 420, 180},
+         {{10, 140, 100, 30}, {120, 140, 100, 30}, {230, 140, 100, 30}, {340, 140, 70, 30}},
+         {0, 0, 640, 480}, 0, {100, 120}}};
     for (const auto& c : cases)
-        EXPECT_EQ(BesideOwner(c.owner, c.keep, frame, c.available, c.index), c.expected)
+        EXPECT_EQ(BesideOwner(c.owner, c.keep, frame, c.available, c.index, c.others), c.expected)
             << c.owner.x() << "," << c.owner.y() << " #" << c.index;
 }
 
