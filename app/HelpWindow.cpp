@@ -75,6 +75,7 @@ CHelpWindow::CHelpWindow(QWidget* owner, Kind kind, const std::string& path)
                                   EnterKey::Never);
     auto* next = DialogButton("&Next", 0, this, [this] { FindNext(false); }, EnterKey::Never);
     m_status = new QLabel(this);
+    m_status->hide(); // shown with "Not found."
 
     m_viewer = new QTextBrowser(this);
     m_viewer->setOpenLinks(false);
@@ -108,9 +109,13 @@ CHelpWindow::CHelpWindow(QWidget* owner, Kind kind, const std::string& path)
 
     connect(m_search, &QLineEdit::returnPressed, this, [this] { FindNext(false); });
     connect(m_search, &QLineEdit::textEdited, this, [this] {
-        // As the user types, the match grows from where the last one began.
+        // As the user types, the match grows from where the last one began,
+        // or, before the first, from the top of what is in view.
         QTextCursor cursor = m_viewer->textCursor();
-        cursor.setPosition(cursor.selectionStart());
+        if (cursor.hasSelection())
+            cursor.setPosition(cursor.selectionStart());
+        else
+            cursor = m_viewer->cursorForPosition(QPoint(0, 0));
         m_viewer->setTextCursor(cursor);
         FindNext(false);
     });
@@ -188,7 +193,7 @@ void CHelpWindow::BringToFront() {
 
 bool CHelpWindow::FindNext(bool backwards) {
     const QString text = m_search->text();
-    m_status->clear();
+    m_status->hide();
     if (text.isEmpty())
         return false;
     const QTextDocument::FindFlags flags = backwards ? QTextDocument::FindBackward
@@ -202,6 +207,7 @@ bool CHelpWindow::FindNext(bool backwards) {
         return true;
     m_viewer->setTextCursor(kept);
     m_status->setText(QStringLiteral("Not found."));
+    m_status->show();
     return false;
 }
 
