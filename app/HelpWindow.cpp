@@ -29,6 +29,15 @@ namespace {
 constexpr qint64 kMostLogBytes = 1 << 20;
 constexpr QSize kPreferredSize(760, 600);
 
+// The window that owns owner's window, and so on up: the main window, so
+// that the help stays open when the converter that asked for it closes.
+QWidget* OutermostWindow(QWidget* owner) {
+    QWidget* window = owner != nullptr ? owner->window() : nullptr;
+    while (window != nullptr && window->parentWidget() != nullptr)
+        window = window->parentWidget()->window();
+    return window;
+}
+
 QList<QPointer<CHelpWindow>>& OpenWindows() {
     static QList<QPointer<CHelpWindow>> windows;
     return windows;
@@ -58,8 +67,7 @@ std::optional<QString> LogText(const std::string& path) {
 } // namespace
 
 CHelpWindow::CHelpWindow(QWidget* owner, Kind kind, const std::string& path)
-    : QDialog(owner != nullptr ? owner->window() : nullptr, Qt::Window), m_kind(kind),
-      m_path(path) {
+    : QDialog(OutermostWindow(owner), Qt::Window), m_kind(kind), m_path(path) {
     setAttribute(Qt::WA_DeleteOnClose);
     const bool guide = kind == Kind::Guide;
     setWindowTitle(guide ? QStringLiteral("Quillmere Help")

@@ -4,8 +4,9 @@
 // HTML, opened at a section, its links followed; a log is shown as plain
 // text from its newest entries. A search field finds text in either, and a
 // button hands the document to the desktop's own program (a browser, a text
-// editor). Each document has one window, owned by the window that asked for
-// it first; asking again brings that window to the front.
+// editor). Each document has one window, owned by the main window (the
+// outermost owner of the window that asked for it first), so it closes with
+// the program; asking again brings that window to the front.
 
 #include <QDialog>
 #include <QUrl>
