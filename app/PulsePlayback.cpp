@@ -25,20 +25,20 @@ struct PulsePlayback::Stream {
 };
 
 std::unique_ptr<PulsePlayback> PulsePlayback::Open(int sampleRate) {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16NE;
-    spec.rate = static_cast<std::uint32_t>(sampleRate);
-    spec.channels = 1;
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_S16NE;
+    format.rate = static_cast<std::uint32_t>(sampleRate);
+    format.channels = 1;
     // A short buffer: each write waits a moment at most, so Stop is heard at once.
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kBufferUs, &spec));
+    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kBufferUs, &format));
     buffer.prebuf = static_cast<std::uint32_t>(-1);
     buffer.minreq = static_cast<std::uint32_t>(-1);
     buffer.fragsize = static_cast<std::uint32_t>(-1);
     int error = 0;
     pa_simple* simple = pa_simple_new(nullptr, "Quillmere", PA_STREAM_PLAYBACK, nullptr, "Melody",
-                                      &spec, nullptr, &buffer, &error);
+                                      &format, nullptr, &buffer, &error);
     if (simple == nullptr)
         return nullptr;
     return std::unique_ptr<PulsePlayback>(new PulsePlayback(new Stream{simple}));
