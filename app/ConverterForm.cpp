@@ -1,8 +1,11 @@
 #include "app/ConverterForm.h"
 
+#include "app/AppNames.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
 #include "app/FileDrop.h"
+#include "app/PathRules.h"
+#include "app/ScreenFit.h"
 #include "platform/InputList.h"
 
 #include <QDialog>
@@ -18,6 +21,8 @@ namespace {
 
 // Wide fields give the dialog its width, so the texts wrap to fit it.
 constexpr int kFieldWidth = 420;
+// The Browse button, the margins and a scroll bar beside a field.
+constexpr int kBesideField = 190;
 
 } // namespace
 
@@ -27,10 +32,20 @@ CConverterForm::CConverterForm(QDialog* dialog, const char* intro, const char* i
     : QWidget(dialog) {
     m_inputField = PathField(controls.inputField, this);
     m_outputField = PathField(controls.outputField, this);
-    m_inputBrowse = DialogButton("Browse", controls.inputBrowse, this, std::move(onBrowseInput));
-    m_outputBrowse = DialogButton("Browse", controls.outputBrowse, this, std::move(onBrowseOutput));
-    m_inputField->setMinimumWidth(kFieldWidth);
-    m_outputField->setMinimumWidth(kFieldWidth);
+    // The same visible "Browse" twice; a screen reader tells them apart.
+    m_inputBrowse = DialogButton("&Browse", controls.inputBrowse, this, std::move(onBrowseInput));
+    m_outputBrowse = DialogButton("Bro&wse", controls.outputBrowse, this, std::move(onBrowseOutput));
+    m_inputBrowse->setAccessibleName(QStringLiteral("Browse for input files"));
+    m_outputBrowse->setAccessibleName(QStringLiteral("Browse for output folder"));
+    m_inputField->setAccessibleDescription(
+        QStringLiteral("Full paths of the files to convert, separated by commas"));
+    m_outputField->setAccessibleDescription(
+        QStringLiteral("The folder the converted files are written to"));
+    // Narrower on a narrow screen: there the fields keep beside their buttons.
+    const int fieldWidth =
+        qMin(kFieldWidth, AvailableArea(nullptr).width() - kBesideField);
+    m_inputField->setMinimumWidth(fieldWidth);
+    m_outputField->setMinimumWidth(fieldWidth);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -39,14 +54,14 @@ CConverterForm::CConverterForm(QDialog* dialog, const char* intro, const char* i
         Tag(introduction, controls.intro);
     layout->addWidget(introduction);
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QString::fromUtf8(inputLabel), this), 0, 0, 1, 2);
+    fields->addWidget(FieldLabel(inputLabel, m_inputField, this), 0, 0, 1, 2);
     fields->addWidget(m_inputField, 1, 0);
     fields->addWidget(m_inputBrowse, 1, 1);
     fields->addWidget(WrappedText("Please select the windows directory you wish to save the "
                                   "converted files to by specifying a valid windows file path.",
                                   this),
                       2, 0, 1, 2);
-    fields->addWidget(new QLabel(QStringLiteral("EMS output directory:"), this), 3, 0, 1, 2);
+    fields->addWidget(FieldLabel("EMS &output directory:", m_outputField, this), 3, 0, 1, 2);
     fields->addWidget(m_outputField, 4, 0);
     fields->addWidget(m_outputBrowse, 4, 1);
     layout->addLayout(fields);
@@ -69,7 +84,13 @@ CConverterForm::ChooseInputList(const std::vector<std::string>& filters) {
     const auto chosen = FileChooser().ChooseFilesToOpen(window(), filters);
     if (!chosen)
         return std::nullopt;
-    return platform::JoinInputList(*chosen);
+    std::string refused;
+    const std::vector<std::string> paths = ListablePaths(*chosen, refused);
+    if (!refused.empty())
+        ShowMessageBox(window(), refused, kAppName);
+    if (paths.empty() && !chosen->empty())
+        return std::nullopt;
+    return platform::JoinInputList(paths);
 }
 
 std::optional<std::string> CConverterForm::ChooseOutputPath(const std::string& proposedName) {

@@ -25,7 +25,8 @@ public:
         int outputBrowse;
     };
 
-    // The Browse buttons call onBrowseInput and onBrowseOutput.
+    // inputLabel marks its Alt letter with "&" (the output label has "o").
+    // The Browse buttons, Alt+B and Alt+W, call onBrowseInput and onBrowseOutput.
     CConverterForm(QDialog* dialog, const char* intro, const char* inputLabel,
                    const Controls& controls, std::function<void()> onBrowseInput,
                    std::function<void()> onBrowseOutput);

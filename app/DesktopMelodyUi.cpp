@@ -4,11 +4,11 @@
 #include "app/ReplaceDlg.h"
 
 void CDesktopMelodyUi::ShowMessage(const std::string& text, const std::string& caption) {
-    app::ShowMessageBox(nullptr, text, caption);
+    app::ShowMessageBox(m_owner, text, caption);
 }
 
 ReplaceAnswer CDesktopMelodyUi::AskReplace(const std::string& prompt) {
-    CReplaceDlg dlg;
+    CReplaceDlg dlg(m_owner);
     dlg.m_pszMessage = prompt.c_str();
     dlg.DoModal();
     if (dlg.m_bReplaceAll != 0)

@@ -17,10 +17,6 @@ template <typename T> T* Replace(T*& slot, T* replacement) {
     return previous;
 }
 
-void PresentThroughMessageBoxes(void*, const char* caption, const char* text) {
-    MessageBoxes().Show(nullptr, text, caption);
-}
-
 } // namespace
 
 IMessageBox& MessageBoxes() {
@@ -53,11 +49,17 @@ void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& 
     MessageBoxes().Show(owner, text, caption);
 }
 
-MessagePresenterScope::MessagePresenterScope() {
-    const QuillmereMessagePresenter previous =
-        platform::SetMessagePresenter(&PresentThroughMessageBoxes);
+MessagePresenterScope::MessagePresenterScope(QWidget* owner, Handler onMessage)
+    : m_owner(owner), m_onMessage(std::move(onMessage)) {
+    const QuillmereMessagePresenter previous = platform::SetMessagePresenter(&Present, this);
     m_previousFn = previous.show;
     m_previousContext = previous.context;
+}
+
+void MessagePresenterScope::Present(void* context, const char* caption, const char* text) {
+    auto* scope = static_cast<MessagePresenterScope*>(context);
+    if (!scope->m_onMessage || !scope->m_onMessage(text, caption))
+        MessageBoxes().Show(scope->m_owner, text, caption);
 }
 
 MessagePresenterScope::~MessagePresenterScope() {

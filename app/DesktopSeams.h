@@ -16,11 +16,20 @@ class QWidget;
 
 namespace app {
 
+// What the user chose in the last box of a conversion.
+enum class FinalChoice { Ok, OpenFolder, ShowLog };
+
 class IMessageBox {
 public:
     virtual ~IMessageBox() = default;
-    // A modal message box with one OK button and no icon; owner may be null.
+    // A modal message box with one OK button and no icon, centred on owner
+    // (which may be null). A text too large for the screen is shortened in
+    // the visible box, and shown whole under "Show Details...".
     virtual void Show(QWidget* owner, const std::string& text, const std::string& caption) = 0;
+    // The last box of a conversion: the same box with "Open Folder" and
+    // "Show Log" beside OK; the button that closed it.
+    virtual FinalChoice ShowFinal(QWidget* owner, const std::string& text,
+                                  const std::string& caption) = 0;
 };
 
 class IFileChooser {
@@ -78,16 +87,23 @@ IAudioOutput* SetAudioOutput(IAudioOutput* output);
 void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption);
 
 // Routes the messages of platform::ShowMessage (the converters, the component
-// loaded at run time) to the current message boxes, with no owner window.
-// Returns an object that restores the previous presenter when destroyed.
+// loaded at run time) to the current message boxes, owned by owner (null for
+// none), while the object lives; the previous presenter comes back when it
+// is destroyed. A message that onMessage takes (returns true for) is left to
+// it instead.
 class MessagePresenterScope {
 public:
-    MessagePresenterScope();
+    using Handler = std::function<bool(const std::string& text, const std::string& caption)>;
+    explicit MessagePresenterScope(QWidget* owner = nullptr, Handler onMessage = {});
     ~MessagePresenterScope();
     MessagePresenterScope(const MessagePresenterScope&) = delete;
     MessagePresenterScope& operator=(const MessagePresenterScope&) = delete;
 
 private:
+    static void Present(void* scope, const char* caption, const char* text);
+
+    QWidget* m_owner;
+    Handler m_onMessage;
     void (*m_previousFn)(void*, const char*, const char*);
     void* m_previousContext;
 };

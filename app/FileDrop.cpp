@@ -6,6 +6,7 @@
 #include "platform/InputList.h"
 
 #include <QDialog>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -57,16 +58,21 @@ private:
             m_output->setText(QString::fromStdString(result.text));
             break;
         case DropResult::Refused:
-            // Once the drop is over, so that the file manager is not kept waiting.
-            QMetaObject::invokeMethod(
-                m_dialog,
-                [dialog = m_dialog, text = result.text] { ShowMessageBox(dialog, text, kAppName); },
-                Qt::QueuedConnection);
+            Tell(result.text);
             return false;
         case DropResult::Nothing:
             break;
         }
+        if (!result.notice.empty())
+            Tell(result.notice);
         return true;
+    }
+
+    // Once the drop is over, so that the file manager is not kept waiting.
+    void Tell(const std::string& text) {
+        QMetaObject::invokeMethod(
+            m_dialog, [dialog = m_dialog, text] { ShowMessageBox(dialog, text, kAppName); },
+            Qt::QueuedConnection);
     }
 
     QDialog* m_dialog;
@@ -80,20 +86,40 @@ DropResult InterpretDrop(const QList<QUrl>& urls, DropZone zone, bool add,
                          const std::string& currentList) {
     if (urls.isEmpty())
         return {};
-    std::vector<std::string> paths;
-    if (add && !currentList.empty())
-        paths.push_back(currentList);
-    for (const QUrl& url : urls) {
+    for (const QUrl& url : urls)
         if (!OnThisComputer(url))
             return {DropResult::Refused,
                     "Only files on this computer can be converted. This is not one of them:\n" +
-                        url.toDisplayString().toStdString()};
-        paths.push_back(url.toLocalFile().toStdString());
-    }
+                        url.toDisplayString().toStdString(),
+                    {}};
     if (urls.size() == 1 && zone != DropZone::InputField &&
         QFileInfo(urls.front().toLocalFile()).isDir())
-        return {DropResult::OutputFolder, WithFolderSlash(paths.back())};
-    return {DropResult::InputList, platform::JoinInputList(paths)};
+        return {DropResult::OutputFolder,
+                WithFolderSlash(urls.front().toLocalFile().toStdString()), {}};
+
+    std::vector<std::string> dropped;
+    std::string emptyFolder;
+    for (const QUrl& url : urls) {
+        const QString path = url.toLocalFile();
+        if (!QFileInfo(path).isDir()) {
+            dropped.push_back(path.toStdString());
+            continue;
+        }
+        const QDir folder(path);
+        const QStringList names = folder.entryList(QDir::Files, QDir::Name);
+        for (const QString& name : names)
+            dropped.push_back(folder.filePath(name).toStdString());
+        if (names.isEmpty())
+            emptyFolder = path.toStdString();
+    }
+    std::string refused;
+    std::vector<std::string> paths = ListablePaths(dropped, refused);
+    if (paths.empty())
+        return {DropResult::Refused,
+                !refused.empty() ? refused : "The folder " + emptyFolder + " holds no files.", {}};
+    if (add && !currentList.empty())
+        paths.insert(paths.begin(), currentList);
+    return {DropResult::InputList, platform::JoinInputList(paths), refused};
 }
 
 void AcceptFileDrops(QDialog* dialog, QLineEdit* inputField, QLineEdit* outputField) {

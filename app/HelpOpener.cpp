@@ -2,7 +2,10 @@
 
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
+#include "app/HelpWindow.h"
 
+#include <QKeySequence>
+#include <QShortcut>
 #include <QString>
 #include <QUrl>
 #include <filesystem>
@@ -38,10 +41,13 @@ void OpenHelp(QWidget* owner, const std::string& programFolder, int context) {
         ShowMessageBox(owner, "Could not find the help file " + guide + ".", kAppName);
         return;
     }
-    QUrl url = QUrl::fromLocalFile(QString::fromStdString(guide));
-    url.setFragment(QString::number(context));
-    if (!UrlOpener().Open(url))
-        ShowMessageBox(owner, "Could not open the help file " + guide + ".", kAppName);
+    if (CHelpWindow::ShowGuide(owner, guide, context) == nullptr)
+        ShowMessageBox(owner, "Could not read the help file " + guide + ".", kAppName);
+}
+
+void HelpOnF1(QWidget* window, std::function<void()> openHelp) {
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, window);
+    QObject::connect(f1, &QShortcut::activated, window, std::move(openHelp));
 }
 
 } // namespace app

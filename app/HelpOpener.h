@@ -1,6 +1,7 @@
 #pragma once
 // Opening the user guide at a topic.
 
+#include <functional>
 #include <string>
 
 class QWidget;
@@ -13,9 +14,13 @@ std::string HelpFilePath(const std::string& programFolder);
 std::string HelpGuidePath(const std::string& programFolder);
 
 // Opens the help for a topic number: the help file with the desktop's
-// default handler when it exists, otherwise the HTML guide at the anchor
-// "#context". When neither can be opened, a message box owned by owner
+// default handler when it exists, otherwise the HTML guide in the program's
+// help window (app/HelpWindow.h) at the section "#context" (0: its
+// beginning). When neither can be opened, a message box owned by owner
 // names the file that is missing or could not be opened.
 void OpenHelp(QWidget* owner, const std::string& programFolder, int context);
+
+// F1 anywhere in window calls openHelp.
+void HelpOnF1(QWidget* window, std::function<void()> openHelp);
 
 } // namespace app

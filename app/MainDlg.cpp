@@ -4,6 +4,7 @@
 #include "app/AppNames.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
+#include "app/HelpOpener.h"
 #include "app/LastErrorText.h"
 #include "app/MelodyDlg.h"
 #include "app/PictureDlg.h"
@@ -11,6 +12,7 @@
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
 #include "app/WindowPlacement.h"
+#include "platform/ProgramPath.h"
 
 #include <QContextMenuEvent>
 #include <QGridLayout>
@@ -39,13 +41,17 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent), m_hIcon(Icon(IDI_APP)) {
     // The controls stay together at their natural size, centred however
     // large the window is made (maximised, for one).
     auto* content = new QWidget(this);
-    auto* banner = new QLabel(content);
-    banner->setPixmap(Picture(IDB_BANNER));
+    QLabel* banner = PictureLabel(IDB_BANNER, "Corvane EMS Converter", content);
     banner->setFixedSize(400, 80);
-    auto* melodies = DialogButton("Melodies", IDC_MELODIES, content, [this] { OnMelodies(); });
-    auto* pictures = DialogButton("Pictures", IDC_PICTURES, content, [this] { OnPictures(); });
-    auto* about = DialogButton("About...", IDC_ABOUT, content, [this] { OnAbout(); });
-    auto* close = DialogButton("Close", IDC_CLOSE, content, [this] { OnClose(); });
+    auto* melodies = DialogButton("&Melodies", IDC_MELODIES, content, [this] { OnMelodies(); });
+    auto* pictures = DialogButton("&Pictures", IDC_PICTURES, content, [this] { OnPictures(); });
+    auto* about = DialogButton("&About...", IDC_ABOUT, content, [this] { OnAbout(); });
+    auto* close = DialogButton("&Close", IDC_CLOSE, content, [this] { OnClose(); });
+    melodies->setAccessibleDescription(QStringLiteral("Opens a melody converter window"));
+    pictures->setAccessibleDescription(QStringLiteral("Opens a picture converter window"));
+    about->setAccessibleDescription(QStringLiteral("Shows the product information"));
+    m_buttons = {melodies, pictures, about, close};
+    HelpOnF1(this, [this] { OpenHelp(this, platform::ProgramFolder(), 0); });
 
     auto* layout = new QVBoxLayout(content);
     layout->addWidget(banner, 0, Qt::AlignHCenter);
@@ -81,6 +87,15 @@ void CMainDlg::OnInitDialog() {
                           {"&Close", SC_CLOSE}};
     for (const auto& command : windowCommands)
         m_systemMenu->addAction(QString::fromUtf8(command.text))->setData(command.id);
+    // Restore only what is maximised or minimised; maximise only what is not.
+    connect(m_systemMenu, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : m_systemMenu->actions()) {
+            if (action->data() == QVariant(SC_RESTORE))
+                action->setEnabled(isMaximized() || isMinimized());
+            else if (action->data() == QVariant(SC_MAXIMIZE))
+                action->setEnabled(!isMaximized());
+        }
+    });
     const QString aboutEntry = QString::fromUtf8(kAboutEntry);
     if (!aboutEntry.isEmpty()) {
         m_systemMenu->addSeparator();
@@ -143,12 +158,16 @@ CPictureDlg* CMainDlg::NewPictureDlg() {
 void CMainDlg::PlaceBeside(QDialog* dlg) const {
     if (!isVisible() || screen() == nullptr)
         return;
-    int open = 0;
+    QList<QRect> others;
     for (const QDialog* other : findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
-        open += other != dlg && other->isVisible() ? 1 : 0;
+        if (other != dlg && other->isVisible())
+            others << other->frameGeometry();
     const QSize frameMargins = frameGeometry().size() - size();
-    dlg->move(BesideOwner(frameGeometry(), dlg->size() + frameMargins,
-                          screen()->availableGeometry(), open));
+    QList<QRect> buttons;
+    for (const QWidget* button : m_buttons)
+        buttons << QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    dlg->move(BesideOwner(frameGeometry(), buttons, dlg->size() + frameMargins,
+                          screen()->availableGeometry(), int(others.size()), others));
 }
 
 template <typename Dlg>

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QList>
 
 class CMelodyDlg;
 class CPictureDlg;
@@ -50,4 +51,5 @@ private:
     template <typename Dlg> void OpenConverter(Dlg* (CMainDlg::*make)(), const char* whenNotMade);
 
     QMenu* m_systemMenu = nullptr;
+    QList<QWidget*> m_buttons; // kept in sight when converter dialogs open
 };

@@ -1,13 +1,20 @@
 #pragma once
 // One melody batch run on a worker thread, so that the dialogs stay live
 // while it works. Its messages and replace questions are shown on the user
-// interface thread, and the worker waits for each to be answered, so they
-// come in the same order and with the same texts as ever. A batch that runs
-// longer than a moment shows a progress window whose Stop button ends it
-// after the file in hand.
+// interface thread, centred on the owner, and the worker waits for each to
+// be answered, so they come in the same order and with the same texts as
+// ever. A batch that runs longer than a moment shows a progress window whose
+// Stop button ends it after the file in hand.
+//
+// The last box comes after the progress window has closed, with "Open
+// Folder" and "Show Log" beside OK (app/ConversionEnd.h): "Conversion
+// complete." or, when the user stopped the batch before its last file,
+// "Stopped: N of M files converted; K not converted.", the log then ending
+// with "Stopped by the user: K files not converted.".
 
 #include <QObject>
 #include <QPointer>
+#include <cstddef>
 #include <exception>
 #include <memory>
 #include <string>
@@ -24,16 +31,21 @@ struct MelodyBatchRequest {
     int target2 = 0;
 };
 
+// The last box's text and the log's line for a batch stopped after
+// `handled` of `count` files.
+std::string StoppedMessage(std::size_t handled, std::size_t count);
+std::string StoppedLogLine(std::size_t handled, std::size_t count);
+
 class CMelodyBatchRun {
 public:
-    // owner: the window the progress window belongs to. progressDelayMs: how
-    // long the batch runs before the progress window shows.
+    // owner: the window the progress window and the boxes belong to.
+    // progressDelayMs: how long the batch runs before the progress window shows.
     CMelodyBatchRun(QWidget* owner, int progressDelayMs);
     ~CMelodyBatchRun();
     CMelodyBatchRun(const CMelodyBatchRun&) = delete;
     CMelodyBatchRun& operator=(const CMelodyBatchRun&) = delete;
 
-    // Runs the batch and returns when it has ended and its last message was
+    // Runs the batch and returns when it has ended and its last box was
     // answered; events are handled meanwhile. An exception of the batch is
     // rethrown here.
     void Run(const MelodyBatchRequest& request);
@@ -47,6 +59,8 @@ private:
     void ShowProgress();
     void UpdateProgress();
     void Finished();
+    // Whether the user's Stop left some of the count files unconverted.
+    bool Stopped(std::size_t count) const;
 
     QWidget* m_owner;
     int m_progressDelayMs;

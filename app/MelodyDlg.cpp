@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -41,36 +42,45 @@ CMelodyDlg::CMelodyDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         "Please select the SmartMessaging file you wish to convert by specifying a valid file "
         "path or browsing to the appropriate file. NOTE: The file must have a \".txt\" or "
         "\".rtx\" extension.",
-        "RTX file/s location:",
+        "&RTX file/s location:",
         {IDC_MELODY_INTRO, IDC_MELODY_RTX_FILES, IDC_MELODY_BROWSE_INPUT, IDC_MELODY_OUTPUT_DIR,
          IDC_MELODY_BROWSE_OUTPUT},
         [this] { OnBrowseInput(); }, [this] { OnBrowseOutput(); });
-    m_checkHeader = Tag(new QCheckBox(QStringLiteral("Include header information."), this),
+    m_checkHeader = Tag(new QCheckBox(QStringLiteral("&Include header information."), this),
                         IDC_MELODY_CHECK_HEADER);
-    m_checkTarget1 = Tag(new QCheckBox(QStringLiteral("(1) Corvane Arden 3, Corvane Arden 5, "
+    m_checkHeader->setAccessibleDescription(
+        QStringLiteral("Writes the iMelody header and end lines around the melody"));
+    m_checkTarget1 = Tag(new QCheckBox(QStringLiteral("(&1) Corvane Arden 3, Corvane Arden 5, "
                                                       "Corvane Brisk 20, Corvane Brisk 22"),
                                        this),
                          IDC_MELODY_TARGET1);
-    m_checkTarget2 =
-        Tag(new QCheckBox(QStringLiteral("(2) Corvane Tamsin 7, Corvane Tamsin 9, Corvane Velo 40"),
-                          this),
-            IDC_MELODY_TARGET2);
+    m_checkTarget2 = Tag(
+        new QCheckBox(QStringLiteral("(&2) Corvane Tamsin 7, Corvane Tamsin 9, Corvane Velo 40"),
+                      this),
+        IDC_MELODY_TARGET2);
     // Enter in a field converts.
     m_convert = DialogButton(
-        "Convert", IDC_MELODY_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
-    auto* cancel = DialogButton("Cancel", IDCANCEL, this, [this] { reject(); });
-    auto* help = DialogButton("Help", IDC_MELODY_HELP, this, [this] { OnHelp(); });
-    m_play = DialogButton("Play", IDC_MELODY_PLAY, this, [this] { OnPlay(); });
+        "&Convert", IDC_MELODY_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
+    auto* cancel = DialogButton("Ca&ncel", IDCANCEL, this, [this] { reject(); });
+    auto* help = DialogButton("&Help", IDC_MELODY_HELP, this, [this] { OnHelp(); });
+    m_play = DialogButton("&Play", IDC_MELODY_PLAY, this, [this] { OnPlay(); });
+    m_play->setAccessibleDescription(
+        QStringLiteral("Plays the first listed file as the first checked target's handsets would"));
+    HelpOnF1(this, [this] { OnHelp(); });
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_form);
-    layout->addWidget(m_checkHeader);
-    layout->addWidget(WrappedText("Please select at least one target IMelody format (based on "
+    auto* body = new QWidget(this);
+    auto* fields = new QVBoxLayout(body);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(m_form);
+    fields->addWidget(m_checkHeader);
+    fields->addWidget(WrappedText("Please select at least one target IMelody format (based on "
                                   "Corvane phones) for the EMS output.",
-                                  this));
-    layout->addWidget(m_checkTarget1);
-    layout->addWidget(m_checkTarget2);
-    layout->addStretch(); // spare height, when wider, goes above the buttons
+                                  body));
+    fields->addWidget(m_checkTarget1);
+    fields->addWidget(m_checkTarget2);
+    fields->addStretch(); // spare height, when wider, goes above the buttons
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ScrollingBody(body, this));
     layout->addLayout(ButtonRow({m_convert, cancel, help, m_play}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
                    m_form->OutputBrowse(), m_checkHeader, m_checkTarget1, m_checkTarget2, m_convert,
@@ -218,7 +228,11 @@ void CMelodyDlg::OnPlay() {
     }
     const std::string list = m_form->InputField()->text().toStdString();
     const std::string first(platform::FirstInput(list));
-    CDesktopMelodyUi ui;
+    if (first.empty()) {
+        ShowMessageBox(this, "Choose or type a melody file first.", kAppName);
+        return;
+    }
+    CDesktopMelodyUi ui(this);
     CMelodyConverter converter(ui);
     const std::optional<std::string> imelody =
         converter.ConvertForListening(first, target, m_checkHeader->isChecked() ? 1 : 0);
@@ -235,12 +249,12 @@ void CMelodyDlg::OnPlay() {
         return;
     }
     m_bPlaying = true;
-    m_play->setText(QStringLiteral("Stop"));
+    m_play->setText(QStringLiteral("&Stop"));
 }
 
 void CMelodyDlg::PlayEnded() {
     m_bPlaying = false;
-    m_play->setText(QStringLiteral("Play"));
+    m_play->setText(QStringLiteral("&Play"));
 }
 
 void CMelodyDlg::OnHelp() {

@@ -29,4 +29,20 @@ std::string WithFolderSlash(std::string folder) {
     return folder;
 }
 
+std::vector<std::string> ListablePaths(const std::vector<std::string>& paths,
+                                       std::string& refused) {
+    std::vector<std::string> listable;
+    refused.clear();
+    for (const std::string& path : paths) {
+        if (path.find(',') == std::string::npos) {
+            listable.push_back(path);
+            continue;
+        }
+        refused += (refused.empty() ? "" : "\n") + path +
+                   " cannot be converted: its name holds a comma, which separates the files "
+                   "of the list.";
+    }
+    return listable;
+}
+
 } // namespace app

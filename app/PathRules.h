@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace app {
 
@@ -21,5 +22,11 @@ std::string ProposedSaveName(std::string_view fileList);
 // The output folder as Convert hands it on: a "/" appended unless it already
 // ends in one (an empty text becomes "/").
 std::string WithFolderSlash(std::string folder);
+
+// The paths that can go into an input list, in order. A path holding ","
+// (the list's separator) would be split into two names; each is left out and
+// named in refused, one line each ("" when none is).
+std::vector<std::string> ListablePaths(const std::vector<std::string>& paths,
+                                       std::string& refused);
 
 } // namespace app

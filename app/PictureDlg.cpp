@@ -1,6 +1,7 @@
 #include "app/PictureDlg.h"
 
 #include "app/AppNames.h"
+#include "app/ConversionEnd.h"
 #include "app/ConverterForm.h"
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
@@ -9,11 +10,14 @@
 #include "app/PathRules.h"
 #include "app/PicturePreview.h"
 #include "app/Resources.h"
+#include "logoconv/PictureLog.h"
+#include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 using namespace app;
@@ -34,8 +38,22 @@ public:
 const std::vector<std::string> kInputFilters = {
     "Pictures and images (*.txt *.ota *.png *.bmp *.pbm)", "All Files (*)"};
 
-bool ConvertWithBusyCursor(const std::string& logoFiles, const std::string& outputDir,
-                           const std::string& programFolder) {
+// The component's last message.
+constexpr char kPicturesDone[] = "Conversion completed!";
+
+// Runs the component with the wait cursor up; its messages are centred on
+// owner, and its last one is the box with Open Folder and Show Log.
+bool ConvertPictures(QWidget* owner, const std::string& logoFiles, const std::string& outputDir,
+                     const std::string& programFolder) {
+    const std::string logPath =
+        platform::LogFolder(programFolder) + std::string(logoconv::kPictureLogName);
+    const MessagePresenterScope messages(
+        owner, [&](const std::string& text, const std::string& caption) {
+            if (text != kPicturesDone)
+                return false;
+            ShowConversionEnd(owner, text, caption, outputDir, logPath);
+            return true;
+        });
     const BusyCursor busy;
     return RunLogoConverter(logoFiles, outputDir, programFolder);
 }
@@ -51,24 +69,29 @@ CPictureDlg::CPictureDlg() : m_strProgramFolder(platform::ProgramFolder()) {
         "Please select the SmartMessaging logo file you wish to convert by specifying a valid "
         "file path or browsing to the appropriate file. NOTE: The file must have a \".txt\" or "
         "\".ota\" extension.",
-        "Smart Messaging File/s:",
+        "&Smart Messaging File/s:",
         {0, IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
          IDC_PICTURE_BROWSE_OUTPUT},
         [this] { OnBrowseInput(); }, [this] { OnBrowseOutput(); });
     // Enter in a field converts.
     auto* convert = DialogButton(
-        "Convert", IDC_PICTURE_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
-    auto* cancel = DialogButton("Cancel", IDC_PICTURE_CANCEL, this, [this] { reject(); });
-    auto* help = DialogButton("Help", IDC_PICTURE_HELP, this, [this] { OnHelp(); });
+        "&Convert", IDC_PICTURE_CONVERT, this, [this] { OnConvert(); }, EnterKey::Default);
+    auto* cancel = DialogButton("Ca&ncel", IDC_PICTURE_CANCEL, this, [this] { reject(); });
+    auto* help = DialogButton("&Help", IDC_PICTURE_HELP, this, [this] { OnHelp(); });
+    HelpOnF1(this, [this] { OnHelp(); });
 
     m_preview = new CPicturePreview(this);
     connect(m_form->InputField(), &QLineEdit::textChanged, this,
             [this](const QString& list) { m_preview->ShowFirstOf(list.toStdString()); });
 
+    auto* body = new QWidget(this);
+    auto* fields = new QVBoxLayout(body);
+    fields->setContentsMargins(0, 0, 0, 0);
+    fields->addWidget(m_form);
+    fields->addWidget(m_preview);
+    fields->addStretch(); // spare height, when wider, goes above the buttons
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_form);
-    layout->addWidget(m_preview);
-    layout->addStretch(); // spare height, when wider, goes above the buttons
+    layout->addWidget(ScrollingBody(body, this));
     layout->addLayout(ButtonRow({convert, cancel, help}));
     ChainTabOrder({m_form->InputField(), m_form->InputBrowse(), m_form->OutputField(),
                    m_form->OutputBrowse(), convert, cancel, help});
@@ -132,7 +155,7 @@ void CPictureDlg::OnConvert() {
         return;
     }
     m_strOutputDir = WithFolderSlash(m_strOutputDir);
-    if (!ConvertWithBusyCursor(m_strLogoFiles, m_strOutputDir, programFolder))
+    if (!ConvertPictures(this, m_strLogoFiles, m_strOutputDir, programFolder))
         ShowMessageBox(this, "Internal error: Could not create Logo Converter object.", kAppName);
 }
 

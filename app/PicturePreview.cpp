@@ -7,6 +7,7 @@
 #include "logoconv/PictureFormat.h"
 #include "platform/InputList.h"
 
+#include <QEvent>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
@@ -17,8 +18,9 @@ using namespace app;
 namespace {
 
 // The picture's cells, dark where its bit is 1, each a kScale-pixel square
-// (scaled without smoothing).
-QPixmap Drawn(const logoconv::LogoImage& image) {
+// drawn as a whole number of device pixels, without smoothing, so that
+// every cell stays sharp on any screen.
+QPixmap Drawn(const logoconv::LogoImage& image, qreal devicePixelRatio) {
     const std::string bits = logoconv::PictureBits(image.data);
     QImage cells(image.width, image.height, QImage::Format_RGB32);
     cells.fill(Qt::white);
@@ -27,9 +29,11 @@ QPixmap Drawn(const logoconv::LogoImage& image) {
             if (const auto cell = static_cast<std::size_t>(y * image.width + x);
                 cell < bits.size() && bits[cell] == '1')
                 cells.setPixel(x, y, qRgb(0, 0, 0));
-    const int scale = CPicturePreview::kScale;
-    return QPixmap::fromImage(cells.scaled(image.width * scale, image.height * scale,
-                                           Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    const int cell = qMax(1, qRound(CPicturePreview::kScale * devicePixelRatio));
+    QPixmap drawn = QPixmap::fromImage(cells.scaled(image.width * cell, image.height * cell,
+                                                    Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    drawn.setDevicePixelRatio(qreal(cell) / CPicturePreview::kScale);
+    return drawn;
 }
 
 } // namespace
@@ -39,6 +43,7 @@ CPicturePreview::CPicturePreview(QWidget* parent) : QWidget(parent) {
     m_picture = Tag(new QLabel(this), IDC_PICTURE_PREVIEW);
     m_picture->setFixedSize(kWidth * kScale, kLargeHeight * kScale);
     m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_picture->setAccessibleName(QStringLiteral("Picture preview"));
     m_text = Tag(new QLabel(this), IDC_PICTURE_PREVIEW_TEXT);
     m_text->setTextFormat(Qt::PlainText);
     auto* layout = new QVBoxLayout(this);
@@ -47,9 +52,18 @@ CPicturePreview::CPicturePreview(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_picture);
 }
 
+bool CPicturePreview::event(QEvent* event) {
+    // Moved to a screen of another ratio: drawn anew for it.
+    if (event->type() == QEvent::ScreenChangeInternal && !m_inputList.empty())
+        ShowFirstOf(m_inputList);
+    return QWidget::event(event);
+}
+
 void CPicturePreview::ShowFirstOf(const std::string& inputList) {
+    m_inputList = inputList;
     m_picture->clear();
     m_text->clear();
+    m_picture->setAccessibleDescription(QString());
     if (inputList.empty())
         return;
     const std::optional<std::string> text =
@@ -67,9 +81,10 @@ void CPicturePreview::ShowFirstOf(const std::string& inputList) {
                               static_cast<qsizetype>(logoconv::kNotValidMessage.size())));
         return;
     }
-    m_picture->setPixmap(Drawn(image));
+    m_picture->setPixmap(Drawn(image, m_picture->devicePixelRatioF()));
     std::string report = image.report;
     if (!report.empty() && report.back() == '\n')
         report.pop_back();
     m_text->setText(QString::fromStdString(report));
+    m_picture->setAccessibleDescription(m_text->text());
 }

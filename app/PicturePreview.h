@@ -22,7 +22,11 @@ public:
     QLabel* Picture() const { return m_picture; }
     QLabel* Text() const { return m_text; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    std::string m_inputList; // shown last
     QLabel* m_picture;
     QLabel* m_text;
 };

@@ -2,6 +2,7 @@
 
 #include "app/DialogControls.h"
 #include "app/Resources.h"
+#include "app/ScreenFit.h"
 #include "platform/ProgramPath.h"
 
 #include <QLabel>
@@ -27,8 +28,10 @@ CProgressDlg::CProgressDlg(QWidget* owner, std::function<void()> onStop)
     m_name->setFixedWidth(kNameWidth);
     m_bar = new QProgressBar(this);
     m_bar->setTextVisible(false);
+    m_bar->setAccessibleName(QStringLiteral("Files converted"));
     m_stop = DialogButton(
-        "Stop", IDC_PROGRESS_STOP, this, [this] { OnStop(); }, EnterKey::Default);
+        "&Stop", IDC_PROGRESS_STOP, this, [this] { OnStop(); }, EnterKey::Default);
+    m_stop->setAccessibleDescription(QStringLiteral("Ends the conversion after the file in hand"));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_count);
@@ -47,7 +50,8 @@ void CProgressDlg::SetProgress(std::size_t number, std::size_t count, const std:
     m_bar->setValue(int(share * 1000));
     const QString name = QString::fromStdString(platform::FileNamePart(path));
     m_name->setText(m_name->fontMetrics().elidedText(name, Qt::ElideMiddle, kNameWidth));
-    m_name->setToolTip(QString::fromStdString(path));
+    m_name->setToolTip(WrappedToolTip(QString::fromStdString(path)));
+    m_bar->setAccessibleDescription(m_count->text());
 }
 
 void CProgressDlg::OnStop() {

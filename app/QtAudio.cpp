@@ -1,6 +1,8 @@
-// The sound output through Qt Multimedia: the samples handed to a QAudioSink
-// on the default output device, read from memory; nothing is written to disk.
+// The sound output: the desktop's sound server, looked for again at every
+// Play (app/PulsePlayback.h), else Qt Multimedia's default output device
+// (a QAudioSink reading the samples from memory). Nothing is written to disk.
 
+#include "app/PulsePlayback.h"
 #include "app/QtDesktop.h"
 
 #include <QAudioDevice>
@@ -18,6 +20,22 @@ public:
     bool Play(std::vector<std::int16_t> samples, int sampleRate,
               std::function<void()> onEnded) override {
         Stop();
+        if ((m_pulse = PulsePlayback::Open(sampleRate))) {
+            // Heard to the end: ended on the user interface thread, unless
+            // stopped (or played anew) meanwhile.
+            const unsigned playing = ++m_playing;
+            m_pulse->Start(std::move(samples), [this, playing] {
+                QMetaObject::invokeMethod(
+                    &m_context,
+                    [this, playing] {
+                        if (playing == m_playing)
+                            Stop();
+                    },
+                    Qt::QueuedConnection);
+            });
+            m_onEnded = std::move(onEnded);
+            return true;
+        }
         const QAudioDevice device = QMediaDevices::defaultAudioOutput();
         QAudioFormat format;
         format.setSampleRate(sampleRate);
@@ -46,9 +64,14 @@ public:
     }
 
     void Stop() override {
-        if (m_sink == nullptr)
+        if (m_pulse) {
+            ++m_playing;
+            m_pulse.reset();
+        } else if (m_sink != nullptr) {
+            Release();
+        } else {
             return;
-        Release();
+        }
         if (auto onEnded = std::exchange(m_onEnded, {}))
             onEnded();
     }
@@ -66,6 +89,9 @@ private:
 
     QAudioSink* m_sink = nullptr;
     QBuffer* m_buffer = nullptr;
+    std::unique_ptr<PulsePlayback> m_pulse;
+    unsigned m_playing = 0; // counts the playings, so a late end is told apart
+    QObject m_context;      // on the user interface thread
     std::function<void()> m_onEnded;
 };
 

@@ -12,6 +12,7 @@
 #include <QDialog>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 class CReplaceDlg : public QDialog {
@@ -37,8 +38,11 @@ private:
     void OnInitDialog();
     void OnReplace();
     void OnReplaceAll();
+    void OnShowDetails();
 
     QLabel* m_message;
+    QPlainTextEdit* m_details; // the whole path, when the text shows it shortened
+    QPushButton* m_showDetails;
     QPushButton* m_replace;
     QPushButton* m_replaceAll;
     QPushButton* m_cancel;

@@ -4,20 +4,17 @@
 
 #include "melody/internal/BatchState.h"
 
+#include "melody/MelodyLog.h"
 #include "platform/Ascii.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
-#include "platform/LogFolder.h"
-#include "platform/ProgramPath.h"
 #include "platform/TextFile.h"
 
 #include <cerrno>
 #include <new>
 
 namespace {
-
-constexpr char kLogName[] = "MelodyConverter.log";
 
 // The largest RTX file read: far above any ringtone (a few hundred bytes),
 // so that a file too large for memory fails alone instead of ending the batch.
@@ -36,10 +33,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     m_bIncludeHeader = includeHeader;
     m_counts = {};
     m_pduFiles.clear();
-    const std::string logPath =
-        (m_strLogFolder.empty() ? platform::LogFolder(platform::ProgramFolder())
-                                : platform::WithTrailingSlash(m_strLogFolder)) +
-        kLogName;
+    const std::string logPath = melody::MelodyLogPath(m_strLogFolder);
 
     // The log is opened once for the batch and takes each entry in one append
     // under its lock. When it cannot be opened, or an append fails, it takes
@@ -70,9 +64,8 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
         logFailed = true;
 
     if (logFailed)
-        m_ui.ShowMessage("Could not create the log entry, make sure the log file is not read only.",
-                         m_strTitle);
-    m_ui.ShowMessage("Conversion complete.", m_strTitle);
+        m_ui.ShowMessage(melody::kLogNotWrittenMessage, m_strTitle);
+    m_ui.ShowMessage(melody::kBatchCompleteMessage, m_strTitle);
 }
 
 void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,

@@ -1,6 +1,8 @@
 // Draws the program's pictures and writes them as PNG files into the folder
 // given on the command line: the 400 x 80 banner (132) and the 32 x 32 icons
 // 128 (About), 129 (application), 136 (melodies) and 137 (pictures).
+// Each is written twice: at its size and, for screens of two device pixels
+// to the pixel, twice as large ("132@2x.png").
 // Run it by hand when the artwork changes; the PNG files are kept with the
 // sources. "--app-icon SIZE FILE" draws the application icon at SIZE x SIZE
 // pixels instead, for the desktop's icon theme (made by the build), and
@@ -29,6 +31,13 @@ QImage NewIcon(int size = 32) {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     return image;
+}
+
+// A painter on image that draws on the grid of its size at scale 1.
+void Begin(QPainter& p, QImage& image, int scale) {
+    p.begin(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
 }
 
 void RoundedTile(QPainter& p, const QColor& top, const QColor& bottom) {
@@ -74,10 +83,10 @@ void EighthNote(QPainter& p, QPointF head, double size, const QColor& color) {
     p.drawPath(flag);
 }
 
-QImage Banner() {
-    QImage image(400, 80, QImage::Format_RGB32);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+QImage Banner(int scale) {
+    QImage image(400 * scale, 80 * scale, QImage::Format_RGB32);
+    QPainter p;
+    Begin(p, image, scale);
     QLinearGradient sky(0, 0, 400, 80);
     sky.setColorAt(0, kDeep);
     sky.setColorAt(1, kTeal);
@@ -125,10 +134,10 @@ QImage Banner() {
     return image.convertToFormat(QImage::Format_RGB888);
 }
 
-QImage AboutIcon() {
-    QImage image = NewIcon();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+QImage AboutIcon(int scale) {
+    QImage image = NewIcon(32 * scale);
+    QPainter p;
+    Begin(p, image, scale);
     p.setPen(QPen(kDeep, 1));
     p.setBrush(kPaper);
     p.drawRect(QRectF(4.5, 3.5, 19, 25));
@@ -174,10 +183,10 @@ bool WriteScalableAppIcon(const QString& path) {
     return p.end();
 }
 
-QImage MelodyIcon() {
-    QImage image = NewIcon();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+QImage MelodyIcon(int scale) {
+    QImage image = NewIcon(32 * scale);
+    QPainter p;
+    Begin(p, image, scale);
     RoundedTile(p, kAmber.lighter(115), kAmber.darker(130));
     EighthNote(p, QPointF(13, 23), 17, kDeep);
     p.setPen(QPen(kPaper, 1.5));
@@ -185,10 +194,10 @@ QImage MelodyIcon() {
     return image;
 }
 
-QImage PictureIcon() {
-    QImage image = NewIcon();
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+QImage PictureIcon(int scale) {
+    QImage image = NewIcon(32 * scale);
+    QPainter p;
+    Begin(p, image, scale);
     RoundedTile(p, QColor(0x7c, 0xc5, 0x76), QColor(0x2e, 0x7d, 0x32));
     // A tiny monochrome logo on a handset screen.
     p.setPen(Qt::NoPen);
@@ -233,13 +242,13 @@ int main(int argc, char** argv) {
     const struct {
         const char* name;
         QImage image;
-    } pictures[] = {{"128.png", AboutIcon()},
-                    {"129.png", AppIcon()},
-                    {"132.png", Banner()},
-                    {"136.png", MelodyIcon()},
-                    {"137.png", PictureIcon()}};
+    } pictures[] = {{"128", AboutIcon(1)},    {"129", AppIcon()},
+                    {"132", Banner(1)},       {"136", MelodyIcon(1)},
+                    {"137", PictureIcon(1)},  {"128@2x", AboutIcon(2)},
+                    {"129@2x", AppIcon(64)},  {"132@2x", Banner(2)},
+                    {"136@2x", MelodyIcon(2)}, {"137@2x", PictureIcon(2)}};
     for (const auto& picture : pictures) {
-        const QString path = folder.filePath(QString::fromUtf8(picture.name));
+        const QString path = folder.filePath(QString::fromUtf8(picture.name) + ".png");
         if (!picture.image.save(path)) {
             std::fprintf(stderr, "could not write %s\n", qPrintable(path));
             return 1;

@@ -32,7 +32,23 @@ std::vector<std::string> DesktopFakes::MessageTexts() const {
 
 void DesktopFakes::Show(QWidget* owner, const std::string& text, const std::string& caption) {
     const QCursor* cursor = QGuiApplication::overrideCursor();
-    messages.push_back({owner, text, caption, cursor && cursor->shape() == Qt::WaitCursor});
+    QStringList windows;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            windows << window->windowTitle();
+    messages.push_back(
+        {owner, text, caption, cursor && cursor->shape() == Qt::WaitCursor, false, windows});
+}
+
+app::FinalChoice DesktopFakes::ShowFinal(QWidget* owner, const std::string& text,
+                                         const std::string& caption) {
+    Show(owner, text, caption);
+    messages.back().final = true;
+    if (finalAnswers.empty())
+        return app::FinalChoice::Ok;
+    const app::FinalChoice answer = finalAnswers.front();
+    finalAnswers.pop_front();
+    return answer;
 }
 
 std::optional<std::vector<std::string>>

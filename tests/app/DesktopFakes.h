@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QStringList>
 #include <QUrl>
 #include <deque>
 #include <functional>
@@ -25,6 +26,8 @@ struct ShownMessage {
     std::string text;
     std::string caption;
     bool busyCursor; // shown while the wait cursor was up
+    bool final;      // the last box of a conversion, with Open Folder and Show Log
+    QStringList windows; // titles of the windows shown at the time
 };
 
 struct SaveRequest {
@@ -53,6 +56,8 @@ public:
     std::deque<std::optional<std::vector<std::string>>> openAnswers;
     std::deque<std::optional<std::string>> saveAnswers;
     bool urlOpenerSucceeds = true;
+    // Buttons pressed in the next final boxes, in order; OK after them.
+    std::deque<app::FinalChoice> finalAnswers;
     bool soundOutput = true; // false: there is no sound output to play on
 
     // What was shown, asked and opened.
@@ -68,6 +73,8 @@ public:
     std::vector<std::string> MessageTexts() const;
 
     void Show(QWidget* owner, const std::string& text, const std::string& caption) override;
+    app::FinalChoice ShowFinal(QWidget* owner, const std::string& text,
+                               const std::string& caption) override;
     std::optional<std::vector<std::string>>
     ChooseFilesToOpen(QWidget* owner, const std::vector<std::string>& filters) override;
     std::optional<std::string> ChooseFileToSave(QWidget* owner, const std::string& proposedName,
@@ -102,6 +109,11 @@ private:
     Poller* m_poller;
     int m_answered = 0;
 };
+
+// A control's text as the user sees it: without the "&" before its Alt letter.
+template <typename W> QString Shown(const W* widget) {
+    return QString(widget->text()).remove(QLatin1Char('&'));
+}
 
 // Shows and activates window, puts the focus on first and presses Tab
 // count times: the control numbers focused, first included (0 for a

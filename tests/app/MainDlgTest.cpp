@@ -9,6 +9,7 @@
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
 #include "app/WindowPlacement.h"
+#include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -16,7 +17,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <gtest/gtest.h>
 #include <new>
@@ -114,21 +117,21 @@ TEST(MainDlg, ShowsItsTitleBannerWelcomeAndButtons) {
                                       {IDC_PICTURES, "Pictures"},
                                       {IDC_ABOUT, "About..."},
                                       {IDC_CLOSE, "Close"}})
-        EXPECT_EQ(Control<QPushButton>(&dlg, id)->text(), caption);
+        EXPECT_EQ(apptest::Shown(Control<QPushButton>(&dlg, id)), caption);
 }
 
 TEST(MainDlg, AboutBoxesShowTheirOwnTexts) {
     const CAboutDlg about;
     EXPECT_EQ(about.windowTitle(), "About Quillmere");
     EXPECT_TRUE(LabelTexts(&about).contains("Quillmere Version 1.0"));
-    EXPECT_EQ(Control<QPushButton>(&about, IDOK)->text(), "OK");
+    EXPECT_EQ(apptest::Shown(Control<QPushButton>(&about, IDOK)), "OK");
 
     const CProductInfoDlg info;
     EXPECT_EQ(info.windowTitle(), "Corvane EMS Converter");
     EXPECT_TRUE(LabelTexts(&info).contains("Corvane EMS Converter"));
     EXPECT_TRUE(LabelTexts(&info).contains("Version 1.0"));
     EXPECT_FALSE(info.windowIcon().isNull());
-    EXPECT_EQ(Control<QPushButton>(&info, IDOK)->text(), "OK");
+    EXPECT_EQ(apptest::Shown(Control<QPushButton>(&info, IDOK)), "OK");
 }
 
 TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
@@ -176,23 +179,52 @@ TEST(MainDlg, WindowMenuEndsWithTheAboutEntryAndCommand16OpensAbout) {
         EXPECT_TRUE(dlg.SystemMenu()->isVisible()) << key;
         dlg.SystemMenu()->hide();
     }
+
+    // Restore is there for a maximised window only, Maximize for the others.
+    const auto enabled = [&](unsigned id) {
+        emit dlg.SystemMenu()->aboutToShow();
+        for (QAction* action : actions)
+            if (action->data().toUInt() == id)
+                return action->isEnabled();
+        return false;
+    };
+    EXPECT_FALSE(enabled(SC_RESTORE));
+    EXPECT_TRUE(enabled(SC_MAXIMIZE));
+    dlg.OnSysCommand(SC_MAXIMIZE);
+    EXPECT_TRUE(enabled(SC_RESTORE));
+    EXPECT_FALSE(enabled(SC_MAXIMIZE));
+    dlg.OnSysCommand(SC_RESTORE);
+    EXPECT_FALSE(enabled(SC_RESTORE));
 }
 
 TEST(MainDlg, ConverterDialogsOpenBesideTheMainDialog) {
     const QRect screen(0, 0, 1920, 1080);
     const QSize frame(540, 360);
     const struct {
-        QRect owner, available;
+        QRect owner;
+        QList<QRect> keep;
+        QRect available;
         int index;
         QPoint expected;
-    } cases[] = {{{100, 100, 420, 180}, screen, 0, {528, 100}},      // right
-                 {{100, 100, 420, 180}, screen, 1, {560, 132}},      // right, one step on
-                 {{1400, 100, 420, 180}, screen, 0, {852, 100}},     // left
-                 {{0, 0, 420, 180}, {0, 0, 800, 600}, 0, {0, 188}},  // below
-                 {{0, 400, 420, 180}, {0, 0, 800, 600}, 0, {0, 32}}, // above
-                 {{0, 0, 420, 180}, {0, 0, 640, 480}, 0, {0, 120}}}; // no room: hides the least
+        QList<QRect> others = {};
+    } cases[] = {
+        {{100, 100, 420, 180}, {{110, 240, 400, 30}}, screen, 0, {528, 100}},      // right
+        {{100, 100, 420, 180}, {{110, 240, 400, 30}}, screen, 1, {560, 132}},      // one step on
+        {{1400, 100, 420, 180}, {{1410, 240, 400, 30}}, screen, 0, {852, 100}},    // left
+        {{0, 0, 420, 180}, {{10, 140, 400, 30}}, {0, 0, 800, 600}, 0, {0, 188}},   // below
+        {{0, 400, 420, 180}, {{10, 540, 400, 30}}, {0, 0, 800, 600}, 0, {0, 32}},  // above
+        // 1024 x 768, the owner centred: clear of its buttons, covering the
+        // least of it.
+        {{292, 244, 420, 185}, {{302, 395, 400, 24}}, {0, 0, 1024, 768}, 0, {484, 0}},
+        {{292, 244, 420, 185}, {{302, 395, 400, 24}}, {0, 0, 1024, 768}, 1, {0, 0},
+         {{484, 0, 540, 360}}}, // and of the one opened before
+        {{292, 200, 420, 185}, {{302, 351, 400, 24}}, {0, 0, 540, 768}, 0, {0, 408}},
+        // No room even for that: where it covers the fewest buttons.
+        {{0, 0, 420, 180},
+         {{10, 140, 100, 30}, {120, 140, 100, 30}, {230, 140, 100, 30}, {340, 140, 70, 30}},
+         {0, 0, 640, 480}, 0, {100, 120}}};
     for (const auto& c : cases)
-        EXPECT_EQ(BesideOwner(c.owner, frame, c.available, c.index), c.expected)
+        EXPECT_EQ(BesideOwner(c.owner, c.keep, frame, c.available, c.index, c.others), c.expected)
             << c.owner.x() << "," << c.owner.y() << " #" << c.index;
 }
 
@@ -267,6 +299,35 @@ TEST(MainDlg, ConverterDialogFailuresAreReported) {
         EXPECT_EQ(message.owner, &dlg);
     }
     EXPECT_TRUE(Converters<CMelodyDlg>(dlg).isEmpty()); // the failed one is not left behind
+}
+
+TEST(MainDlg, ClosingTheMainDialogDuringABatchStopsItAsStopDoes) {
+    DesktopFakes fakes;
+    const testsupport::TempDir work;
+    std::string list;
+    for (int i = 0; i < 500; ++i) {
+        const std::string path = work / ("t" + std::to_string(i) + ".txt");
+        testsupport::WriteFile(path, "Tune::c\n");
+        list += (list.empty() ? "" : ",") + path;
+    }
+    CMainDlg main;
+    main.show();
+    main.OnMelodies();
+    const QPointer<CMelodyDlg> melody = Converters<CMelodyDlg>(main).value(0);
+    ASSERT_FALSE(melody.isNull());
+    melody->m_strProgramFolder = work.Folder();
+    Control<QLineEdit>(melody, IDC_MELODY_RTX_FILES)->setText(QString::fromStdString(list));
+    Control<QLineEdit>(melody, IDC_MELODY_OUTPUT_DIR)->setText(QString::fromStdString(work.Folder()));
+    QTimer::singleShot(0, &main, [&] { main.close(); }); // asks nothing
+    Control<QPushButton>(melody, IDC_MELODY_CONVERT)->click();
+    ASSERT_EQ(fakes.messages.size(), 1u);
+    EXPECT_TRUE(fakes.messages[0].text.starts_with("Stopped: "));
+    EXPECT_TRUE(fakes.messages[0].final);
+    EXPECT_NE(testsupport::ReadFile(work / "MelodyConverter.log").find("Stopped by the user: "),
+              std::string::npos);
+    apptest::FlushDeferredDeletes();
+    EXPECT_TRUE(melody.isNull());
+    EXPECT_FALSE(main.isVisible());
 }
 
 TEST(MainDlg, ClosingTheMainDialogClosesTheConvertersAndEndsTheProgram) {

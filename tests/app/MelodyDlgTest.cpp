@@ -1,6 +1,7 @@
 #include "app/MelodyDlg.h"
 #include "DesktopFakes.h"
 #include "app/DialogControls.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "support/TempDir.h"
 
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -47,19 +49,19 @@ TEST_F(MelodyDlgTest, FreshDialogShowsItsTextsAndInitialValues) {
               "or \".rtx\" extension.");
     EXPECT_TRUE(Edit(IDC_MELODY_RTX_FILES)->text().isEmpty());
     EXPECT_TRUE(Edit(IDC_MELODY_OUTPUT_DIR)->text().isEmpty());
-    EXPECT_EQ(Check(IDC_MELODY_CHECK_HEADER)->text(), "Include header information.");
+    EXPECT_EQ(apptest::Shown(Check(IDC_MELODY_CHECK_HEADER)), "Include header information.");
     EXPECT_TRUE(Check(IDC_MELODY_CHECK_HEADER)->isChecked());
     EXPECT_TRUE(Check(IDC_MELODY_TARGET1)->isChecked());
     EXPECT_FALSE(Check(IDC_MELODY_TARGET2)->isChecked());
-    EXPECT_TRUE(Check(IDC_MELODY_TARGET1)->text().startsWith("(1) Corvane "));
-    EXPECT_TRUE(Check(IDC_MELODY_TARGET2)->text().startsWith("(2) Corvane "));
+    EXPECT_TRUE(apptest::Shown(Check(IDC_MELODY_TARGET1)).startsWith("(1) Corvane "));
+    EXPECT_TRUE(apptest::Shown(Check(IDC_MELODY_TARGET2)).startsWith("(2) Corvane "));
     for (const auto& [id, caption] : {std::pair{IDC_MELODY_BROWSE_INPUT, "Browse"},
                                       {IDC_MELODY_BROWSE_OUTPUT, "Browse"},
                                       {IDC_MELODY_CONVERT, "Convert"},
                                       {IDCANCEL, "Cancel"},
                                       {IDC_MELODY_HELP, "Help"},
                                       {IDC_MELODY_PLAY, "Play"}})
-        EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+        EXPECT_EQ(apptest::Shown(Control<QPushButton>(dlg, id)), caption);
 
     CMelodyDlg other;
     EXPECT_FALSE(other.CreateModeless(nullptr, CMelodyDlg::IDD + 1));
@@ -94,6 +96,18 @@ TEST_F(MelodyDlgTest, InputBrowseJoinsTheChosenPathsAndCancelKeepsTheField) {
     Press(IDC_MELODY_BROWSE_INPUT);
     EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/typed.rtx");
     EXPECT_TRUE(fakes.messages.empty());
+
+    // A name holding "," would split in two: it is refused, and named.
+    fakes.openAnswers = {std::vector<std::string>{"/in/a,b.txt", "/in/c.txt"},
+                         std::vector<std::string>{"/in/x,y.txt"}};
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/c.txt");
+    Press(IDC_MELODY_BROWSE_INPUT);
+    EXPECT_EQ(Edit(IDC_MELODY_RTX_FILES)->text(), "/in/c.txt");
+    const char* const kComma =
+        " cannot be converted: its name holds a comma, which separates the files of the list.";
+    EXPECT_EQ(fakes.MessageTexts(), (std::vector<std::string>{std::string("/in/a,b.txt") + kComma,
+                                                              std::string("/in/x,y.txt") + kComma}));
 }
 
 TEST_F(MelodyDlgTest, OutputBrowseProposesTheTypedNamesAndTakesTheChosenFolder) {
@@ -163,9 +177,12 @@ TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
     ASSERT_FALSE(fakes.messages.empty());
     EXPECT_EQ(fakes.messages.back().text, "Conversion complete.");
     EXPECT_EQ(fakes.messages.back().caption, "EMS Melody Converter");
-    EXPECT_EQ(fakes.messages.back().owner, nullptr);
+    EXPECT_EQ(fakes.messages.back().owner, dlg.data()); // centred on the dialog
+    EXPECT_TRUE(fakes.messages.back().final);
 
-    // Again: the replace dialog asks once, and Replace All answers for the batch.
+    // Again: the replace dialog asks once, and Replace All answers for the
+    // batch; the last box's Open Folder shows the output folder.
+    fakes.finalAnswers = {FinalChoice::OpenFolder, FinalChoice::ShowLog};
     std::vector<std::string> prompts;
     {
         const ModalAnswerer answerer([&](QWidget* modal) {
@@ -177,6 +194,8 @@ TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
     ASSERT_EQ(prompts.size(), 1u);
     EXPECT_EQ(prompts[0], "The file: " + (work / "out/tune.em1") +
                               " already exists, would you like to replace it?");
+    ASSERT_EQ(fakes.openedUrls.size(), 1u);
+    EXPECT_EQ(fakes.openedUrls[0].toLocalFile().toStdString(), work / "out");
 
     // A fresh click asks again; Cancel keeps the old files.
     WriteFile(work / "out/tune.em1", "old");
@@ -187,6 +206,12 @@ TEST_F(MelodyDlgTest, ConvertWritesTheMelodyAndAsksBeforeReplacing) {
         EXPECT_EQ(answerer.Answered(), 2); // tune.em1 and tune.em2
     }
     EXPECT_EQ(ReadFile(work / "out/tune.em1"), "old");
+    // Show Log: the log in the program's own viewer, at its newest entry.
+    CHelpWindow* log = CHelpWindow::Find(program / "MelodyConverter.log");
+    ASSERT_NE(log, nullptr);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_TRUE(log->Viewer()->toPlainText().endsWith("Status: Cancelled\n\n"));
+    log->close();
 }
 
 TEST_F(MelodyDlgTest, AListOf200000CharactersConvertsEveryFile) {
@@ -267,7 +292,16 @@ TEST_F(MelodyDlgTest, StopEndsALongBatchAfterTheFileInHandWithItsLogWritten) {
     for (const auto& entry : std::filesystem::directory_iterator(work / "out"))
         outputs += entry.is_regular_file() ? 1 : 0;
     EXPECT_EQ(outputs, 4 * done);
-    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    // The box says so once the progress window has gone, and the log ends
+    // with the files never reached.
+    const std::string left = std::to_string(kFiles - done);
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>{"Stopped: " + std::to_string(done) +
+                                       " of 5000 files converted; " + left + " not converted."});
+    EXPECT_TRUE(fakes.messages[0].final);
+    EXPECT_FALSE(fakes.messages[0].windows.contains("Converting melodies"));
+    EXPECT_TRUE(log.ends_with("Status: Success\r\n\r\nStopped by the user: " + left +
+                              " files not converted.\r\n\r\n"));
     EXPECT_TRUE(Control<QPushButton>(dlg, IDC_MELODY_CONVERT)->isEnabled());
     EXPECT_EQ(Control<QPushButton>(dlg, IDC_PROGRESS_STOP), nullptr); // the window is gone
 }
@@ -286,8 +320,16 @@ TEST_F(MelodyDlgTest, ClosingDuringABatchStopsItAndClosesWhenItHasEnded) {
     QTimer::singleShot(0, dlg, [this] { QTest::keyClick(dlg, Qt::Key_Escape); });
     Press(IDC_MELODY_CONVERT);
     ASSERT_FALSE(dlg.isNull()); // not while the batch ran
-    EXPECT_LT(Occurrences(ReadFile(program / "MelodyConverter.log"), "Converting: "), 500);
-    EXPECT_EQ(fakes.MessageTexts(), std::vector<std::string>{"Conversion complete."});
+    const std::string log = ReadFile(program / "MelodyConverter.log");
+    const int done = Occurrences(log, "Converting: ");
+    EXPECT_LT(done, 500);
+    // Nothing was asked: the batch stopped as with Stop.
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>{"Stopped: " + std::to_string(done) +
+                                       " of 500 files converted; " + std::to_string(500 - done) +
+                                       " not converted."});
+    EXPECT_NE(log.find("Stopped by the user: " + std::to_string(500 - done) + " files"),
+              std::string::npos);
     apptest::FlushDeferredDeletes();
     EXPECT_TRUE(dlg.isNull());
 }
@@ -334,39 +376,95 @@ TEST_F(MelodyDlgTest, DroppedFilesFillTheListAndADroppedFolderTheOutputField) {
     EXPECT_EQ(input->text().toStdString(), work / "e.txt");
 
     // A folder on the output field or the dialog is the output folder; on
-    // the input field it is just another path.
+    // the input field it brings the files directly inside it, by name.
     apptest::DropUrls(output, {file("out")});
     EXPECT_EQ(output->text().toStdString(), work / "out/");
     output->clear();
     apptest::DropUrls(dlg, {QUrl::fromLocalFile(QString::fromStdString(work / "out/"))});
     EXPECT_EQ(output->text().toStdString(), work / "out/");
-    apptest::DropUrls(input, {file("out")});
-    EXPECT_EQ(input->text().toStdString(), work / "out");
+    std::filesystem::create_directories(work / "tunes/sub");
+    for (const char* name : {"tunes/b.txt", "tunes/a.rtx", "tunes/.hidden", "tunes/sub/c.txt"})
+        WriteFile(work / name, "Tune::c\n");
+    apptest::DropUrls(input, {file("tunes")});
+    const std::string tunes = work / "tunes/a.rtx," + work / "tunes/b.txt";
+    EXPECT_EQ(input->text().toStdString(), tunes);
     EXPECT_TRUE(fakes.messages.empty());
 
-    // Anything not on this computer is refused whole, with a message.
+    // A name holding the list's "," is left out, and named; a folder with
+    // no files, or anything not on this computer, refuses the drop whole.
+    EXPECT_EQ(apptest::DropUrls(input, {file("x,y.txt"), file("f.txt")}, Qt::ControlModifier),
+              Qt::CopyAction);
+    EXPECT_EQ(input->text().toStdString(), tunes + "," + (work / "f.txt"));
     for (const QUrl& away : {QUrl("https://example.org/tune.txt"), QUrl("file://server/tune.txt")})
         EXPECT_EQ(apptest::DropUrls(dlg, {file("f.txt"), away}), Qt::IgnoreAction);
-    QApplication::processEvents(); // the message follows the drop
-    EXPECT_EQ(input->text().toStdString(), work / "out");
-    ASSERT_EQ(fakes.messages.size(), 2u);
-    EXPECT_NE(fakes.messages[0].text.find("https://example.org/tune.txt"), std::string::npos);
+    std::filesystem::create_directory(work / "empty");
+    for (const char* nothing : {"empty", "a,b.txt"})
+        EXPECT_EQ(apptest::DropUrls(input, {file(nothing)}), Qt::IgnoreAction) << nothing;
+    QApplication::processEvents(); // the messages follow the drops
+    EXPECT_EQ(input->text().toStdString(), tunes + "," + (work / "f.txt"));
+    EXPECT_EQ(fakes.MessageTexts(),
+              (std::vector<std::string>{
+                  work / "x,y.txt" + " cannot be converted: its name holds a comma, which "
+                                     "separates the files of the list.",
+                  "Only files on this computer can be converted. This is not one of them:\n"
+                  "https://example.org/tune.txt",
+                  "Only files on this computer can be converted. This is not one of them:\n"
+                  "file://server/tune.txt",
+                  "The folder " + (work / "empty") + " holds no files.",
+                  work / "a,b.txt" + " cannot be converted: its name holds a comma, which "
+                                     "separates the files of the list."}));
     EXPECT_EQ(fakes.messages[0].caption, "Quillmere");
     EXPECT_EQ(fakes.messages[0].owner, dlg.data());
 }
 
 TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
+    const std::string guide = program / "Help/VERErezozedi.html";
     Press(IDC_MELODY_HELP);
     ASSERT_EQ(fakes.messages.size(), 1u);
-    EXPECT_NE(fakes.messages[0].text.find(program / "Help/VERErezozedi.html"), std::string::npos);
+    EXPECT_NE(fakes.messages[0].text.find(guide), std::string::npos);
     EXPECT_TRUE(fakes.openedUrls.empty());
 
+    // The guide in the program's own help window, at the melody section,
+    // with or without a browser; F1 opens it too.
     std::filesystem::create_directory(program / "Help");
-    WriteFile(program / "Help/VERErezozedi.html", "<html></html>");
+    WriteFile(guide, "<html><body><a href=\"#21\">pictures</a><h2 id=\"22\">Melodies</h2>"
+                     "<p>Play the tune. Play it again.</p><h2 id=\"21\">Pictures</h2></body></html>");
+    fakes.urlOpenerSucceeds = false;
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dlg));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    CHelpWindow* help = CHelpWindow::Find(guide);
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->Viewer()->source().fragment(), "22");
     Press(IDC_MELODY_HELP);
+    EXPECT_EQ(CHelpWindow::Find(guide), help); // the same window again
+    EXPECT_TRUE(fakes.openedUrls.empty());
+
+    // Its search finds each occurrence in turn, round again, or says so.
+    help->SearchField()->setText("play");
+    EXPECT_TRUE(help->FindNext());
+    const int first = help->Viewer()->textCursor().selectionStart();
+    EXPECT_TRUE(help->FindNext());
+    EXPECT_GT(help->Viewer()->textCursor().selectionStart(), first);
+    EXPECT_TRUE(help->FindNext());
+    EXPECT_EQ(help->Viewer()->textCursor().selectionStart(), first);
+    help->SearchField()->setText("trumpet");
+    EXPECT_FALSE(help->FindNext());
+    // Links within the guide are followed; Open in Browser keeps the section
+    // and, with no browser, says so.
+    emit help->Viewer()->anchorClicked(QUrl("#21"));
+    EXPECT_EQ(help->Viewer()->source().fragment(), "21");
+    help->OnOpenOutside();
     ASSERT_EQ(fakes.openedUrls.size(), 1u);
-    EXPECT_EQ(fakes.openedUrls[0].toLocalFile().toStdString(), program / "Help/VERErezozedi.html");
-    EXPECT_EQ(fakes.openedUrls[0].fragment(), "22");
+    EXPECT_EQ(fakes.openedUrls[0].toLocalFile().toStdString(), guide);
+    EXPECT_EQ(fakes.openedUrls[0].fragment(), "21");
+    ASSERT_EQ(fakes.messages.size(), 2u);
+    EXPECT_EQ(fakes.messages[1].text, "No web browser could be started to show " + guide +
+                                          ". The guide stays here, in Quillmere's help window.");
+    help->close();
+    fakes.urlOpenerSucceeds = true;
 
     WriteFile(program / "Help/VERErezozedi.hlp", "help");
     Press(IDC_MELODY_HELP);
@@ -375,8 +473,8 @@ TEST_F(MelodyDlgTest, HelpOpensTheHelpFileOrTheGuideAtTopic22) {
 
     fakes.urlOpenerSucceeds = false;
     Press(IDC_MELODY_HELP);
-    ASSERT_EQ(fakes.messages.size(), 2u);
-    EXPECT_NE(fakes.messages[1].text.find("VERErezozedi.hlp"), std::string::npos);
+    ASSERT_EQ(fakes.messages.size(), 3u);
+    EXPECT_NE(fakes.messages[2].text.find("VERErezozedi.hlp"), std::string::npos);
 }
 
 TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
@@ -384,16 +482,17 @@ TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
     WriteFile(in / "song.txt", "S:b=60:4c,4p,4c6");
     WriteFile(in / "bad.txt", "not a ringtone");
     auto* play = Control<QPushButton>(dlg, IDC_MELODY_PLAY);
+    Press(IDC_MELODY_PLAY); // nothing listed yet
     Type(IDC_MELODY_RTX_FILES, in / "song.txt," + in / "bad.txt");
     Press(IDC_MELODY_PLAY);
     // Target 1 writes no beat: three quarters at 120 beats, 1.5 s.
     ASSERT_EQ(fakes.played.size(), 1u);
     EXPECT_EQ(fakes.played[0].samples, 66150u);
     EXPECT_EQ(fakes.played[0].sampleRate, 44100);
-    EXPECT_EQ(play->text(), "Stop");
+    EXPECT_EQ(apptest::Shown(play), "Stop");
     Press(IDC_MELODY_PLAY);
     EXPECT_FALSE(fakes.Playing());
-    EXPECT_EQ(play->text(), "Play");
+    EXPECT_EQ(apptest::Shown(play), "Play");
 
     // Target 2 alone: its beat of 60, played to the end.
     Check(IDC_MELODY_TARGET1)->click();
@@ -402,8 +501,10 @@ TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
     ASSERT_EQ(fakes.played.size(), 2u);
     EXPECT_EQ(fakes.played[1].samples, 132300u);
     fakes.PlayingEnds();
-    EXPECT_EQ(play->text(), "Play");
-    EXPECT_TRUE(fakes.messages.empty());
+    EXPECT_EQ(apptest::Shown(play), "Play");
+    EXPECT_EQ(fakes.MessageTexts(),
+              std::vector<std::string>{"Choose or type a melody file first."});
+    fakes.messages.clear();
 
     // A file that does not convert gives the converter's message; no output: said so.
     Type(IDC_MELODY_RTX_FILES, in / "bad.txt");
@@ -415,7 +516,7 @@ TEST_F(MelodyDlgTest, PlayPlaysTheFirstFileForTheFirstCheckedTargetAndStops) {
         fakes.MessageTexts(),
         (std::vector<std::string>{in / "bad.txt" + " is not a valid RTX formatted file.",
                                   "The melody cannot be played: no sound output was found."}));
-    EXPECT_EQ(play->text(), "Play");
+    EXPECT_EQ(apptest::Shown(play), "Play");
     EXPECT_EQ(fakes.played.size(), 2u);
     // Nothing is written, nothing stored.
     EXPECT_EQ(testsupport::FilesIn(in.Path()), (std::vector<std::string>{"bad.txt", "song.txt"}));

@@ -1,6 +1,7 @@
 #include "app/PictureDlg.h"
 #include "DesktopFakes.h"
 #include "app/DialogControls.h"
+#include "app/HelpWindow.h"
 #include "app/Resources.h"
 #include "logoconv/LogoReader.h"
 #include "support/Pictures.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -39,7 +41,7 @@ TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
     EXPECT_FALSE(dlg->windowIcon().isNull());
     QStringList labels;
     for (const QLabel* label : dlg->findChildren<QLabel*>())
-        labels << label->text();
+        labels << apptest::Shown(label);
     EXPECT_TRUE(labels.contains("Smart Messaging File/s:"));
     EXPECT_TRUE(labels.contains("EMS output directory:"));
     EXPECT_TRUE(labels.contains(
@@ -53,7 +55,7 @@ TEST_F(PictureDlgTest, FreshDialogShowsItsTextsAndEmptyFields) {
                                       {IDC_PICTURE_CONVERT, "Convert"},
                                       {IDC_PICTURE_CANCEL, "Cancel"},
                                       {IDC_PICTURE_HELP, "Help"}})
-        EXPECT_EQ(Control<QPushButton>(dlg, id)->text(), caption);
+        EXPECT_EQ(apptest::Shown(Control<QPushButton>(dlg, id)), caption);
     EXPECT_EQ(
         apptest::TabOrder(dlg, Edit(IDC_PICTURE_LOGO_FILES), 7),
         (std::vector<int>{IDC_PICTURE_LOGO_FILES, IDC_PICTURE_BROWSE_INPUT, IDC_PICTURE_OUTPUT_DIR,
@@ -167,22 +169,31 @@ TEST_F(PictureDlgTest, ConvertCreatesTheRegisteredComponentAndWritesThePictures)
     EXPECT_NE(ReadFile(program / "PictureConverter.log").find("logo.ota"), std::string::npos);
     ASSERT_FALSE(fakes.messages.empty());
     EXPECT_EQ(fakes.messages.back().text, "Conversion completed!");
-    EXPECT_EQ(fakes.messages.back().owner, nullptr); // the component's own box
-    EXPECT_TRUE(fakes.messages.back().busyCursor);   // shown during the component call
+    EXPECT_EQ(fakes.messages.back().caption, "ZEV Urur Orarodude"); // the component's own box,
+    EXPECT_EQ(fakes.messages.back().owner, dlg.data()); // centred on the dialog
+    EXPECT_TRUE(fakes.messages.back().final);
+    EXPECT_TRUE(fakes.messages.back().busyCursor); // shown during the component call
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
-    // Each click creates its own object again.
+    // Each click creates its own object again; Show Log shows the picture log.
     const std::size_t shown = fakes.messages.size();
+    fakes.finalAnswers = {FinalChoice::ShowLog};
     Press(IDC_PICTURE_CONVERT);
     EXPECT_EQ(fakes.messages.size(), 2 * shown);
+    CHelpWindow* log = CHelpWindow::Find(program / "PictureConverter.log");
+    ASSERT_NE(log, nullptr);
+    EXPECT_NE(log->Viewer()->toPlainText().indexOf("message.ota"), -1);
+    log->close();
 }
 
 TEST_F(PictureDlgTest, HelpOpensTheGuideAtTopic21AndCancelDestroysTheDialog) {
     std::filesystem::create_directory(program / "Help");
     WriteFile(program / "Help/VERErezozedi.html", "<html></html>");
     Press(IDC_PICTURE_HELP);
-    ASSERT_EQ(fakes.openedUrls.size(), 1u);
-    EXPECT_EQ(fakes.openedUrls[0].fragment(), "21");
+    CHelpWindow* help = CHelpWindow::Find(program / "Help/VERErezozedi.html");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->Viewer()->source().fragment(), "21");
+    help->close();
 
     dlg->show();
     Press(IDC_PICTURE_CANCEL);

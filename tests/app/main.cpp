@@ -12,7 +12,8 @@ QtMessageHandler g_standardHandler = nullptr;
 
 // The offscreen platform notes what it cannot do; that is no news here.
 void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (!text.contains(QLatin1String("does not support propagateSizeHints")))
+    if (!text.contains(QLatin1String("does not support propagateSizeHints")) &&
+        !text.contains(QLatin1String("does not support raise()")))
         g_standardHandler(type, context, text);
 }
 
