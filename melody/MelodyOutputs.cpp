@@ -1,5 +1,5 @@
 // The outputs of one file and target, written as one unit: the iMelody
-// file, the EMS header, and as asked the WAV and the PDU file. Nothing is
+// file, the EMS header, and as asked the WAV, the MIDI file and the PDU file. Nothing is
 // written over an input of the batch or over what an earlier file of the
 // batch wrote; every replace question is asked before the first file is
 // renamed into place; the log entry of a written unit goes in with it.
@@ -41,9 +41,14 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     // The names first: a name taken by an earlier file costs no writing.
     const std::string base = batch.outputDir + BaseName(rtxFile);
     const char digit = target == 1 ? '1' : '2';
-    std::vector<Output> outputs{{base + ".em" + digit, {}}, {base + ".hx" + digit, {}}};
+    std::vector<Output> outputs{{base + ".em" + digit, imelody},
+                                {base + ".hx" + digit, melody::EncodeEmsHex(imelody)}};
+    const std::size_t wave = outputs.size();
     if (m_bWriteWave)
         outputs.push_back({base + '.' + digit + ".wav", {}});
+    const std::size_t midi = outputs.size();
+    if (m_bWriteMidi)
+        outputs.push_back({base + '.' + digit + ".mid", {}});
     if (m_pduTo)
         outputs.push_back({base + '.' + digit + '.' + std::string(sms::kPduFileEnding), {}});
     for (const Output& output : outputs) {
@@ -53,11 +58,14 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         }
     }
 
-    outputs[0].data = imelody;
-    outputs[1].data = melody::EncodeEmsHex(imelody);
-    if (m_bWriteWave)
-        outputs[2].data =
-            melody::WaveFile(melody::RenderImelody(imelody, melody::OctavePrefixOf(target)));
+    if (m_bWriteWave || m_bWriteMidi) {
+        const melody::ImelodyTones tones =
+            melody::ReadImelodyTones(imelody, melody::OctavePrefixOf(target));
+        if (m_bWriteWave)
+            outputs[wave].data = melody::WaveFile(melody::SynthesiseTones(tones.tones));
+        if (m_bWriteMidi)
+            outputs[midi].data = melody::MidiFile(tones);
+    }
     std::vector<std::size_t> pduLengths;
     if (m_pduTo) {
         // Every writer keeps its text short enough for one short message.
