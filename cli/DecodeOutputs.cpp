@@ -1,0 +1,130 @@
+#include "cli/DecodeOutputs.h"
+
+#include "melody/ImelodySound.h"
+#include "platform/Ascii.h"
+#include "platform/OutputUnit.h"
+#include "platform/ProgramPath.h"
+
+namespace cli {
+namespace {
+
+// The file name of the path without its folder and without its last extension.
+std::string BaseName(const std::string& path) {
+    std::string name = platform::FileNamePart(path);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+// How the handsets the melody was written for read an octave prefix: our
+// own target-1 files (NAME.hx1, NAME.1.pdu) keep it until the next one;
+// every other melody has it for one note, as iMelody has it.
+melody::OctavePrefix OctavesOf(const std::string& input) {
+    const bool target1 = input.ends_with(".hx1") || input.ends_with(".1.pdu");
+    return melody::OctavePrefixOf(target1 ? 1 : 2);
+}
+
+} // namespace
+
+void DecodeOutputs::AddMelody(const std::string& base, const std::string& text,
+                              std::size_t input, std::vector<Output>& outputs) const {
+    outputs.push_back({base + ".imy", text, {}});
+    if (!m_options.wav && !m_options.midi)
+        return;
+    const melody::ImelodyTones tones = melody::ReadImelodyTones(text, OctavesOf(m_inputs[input]));
+    const std::string note = tones.endless ? " (its repeat for ever played once)" : "";
+    if (m_options.wav)
+        outputs.push_back(
+            {base + ".wav", melody::WaveFile(melody::SynthesiseTones(tones.tones)), note});
+    if (m_options.midi)
+        outputs.push_back({base + ".mid", melody::MidiFile(tones), note});
+}
+
+DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& contents,
+                                           std::size_t input) {
+    Result result;
+    std::vector<Output> outputs;
+    const std::string stem = m_options.outputDir + BaseName(m_inputs[input]);
+    for (const ems::Content& content : contents) {
+        if (content.kind != ems::Content::Kind::Melody &&
+            content.kind != ems::Content::Kind::Picture)
+            continue;
+        const std::string base = stem + '.' + std::to_string(++m_numbers[stem]);
+        if (content.kind == ems::Content::Kind::Melody)
+            AddMelody(base, content.melody, input, outputs);
+        else
+            outputs.push_back(
+                {base + ".png",
+                 imaging::EncodePng(imaging::Scaled(content.picture, m_options.pngScale)), {}});
+    }
+    if (outputs.empty())
+        return result;
+
+    result.outcome = Outcome::Failed;
+    platform::OutputUnit unit;
+    // The names first: a name taken by an earlier input costs no writing.
+    for (const Output& output : outputs) {
+        if (std::optional<std::string> conflict = m_plan.ConflictByName(output.path)) {
+            result.failure = std::move(*conflict);
+            return result;
+        }
+    }
+    for (const Output& output : outputs) {
+        if (output.data.empty() || !unit.Stage(output.path, output.data)) {
+            result.failure = "The file: " + platform::PrintableName(output.path) + " could not be written.";
+            return result;
+        }
+    }
+    const platform::OutputUnit::Result committed = unit.Commit(
+        [&](std::size_t i, const platform::FileIdentity& existing) {
+            return Decide(outputs[i].path, existing, result.failure);
+        },
+        [] {});
+    switch (committed.outcome) {
+    case platform::OutputUnit::Outcome::Committed:
+        break;
+    case platform::OutputUnit::Outcome::Kept:
+        result.outcome = Outcome::Kept;
+        result.failure = platform::PrintableName(outputs[committed.output].path) +
+                         " exists and was kept";
+        return result;
+    case platform::OutputUnit::Outcome::Refused:
+        return result; // Decide said why
+    case platform::OutputUnit::Outcome::Failed:
+        result.failure = platform::PrintableName(committed.failure.Message());
+        return result;
+    }
+    result.outcome = Outcome::Written;
+    std::vector<std::string> paths;
+    for (Output& output : outputs) {
+        result.lines.push_back("  wrote " + platform::PrintableName(output.path) + output.note);
+        paths.push_back(std::move(output.path));
+    }
+    m_plan.Written(paths, input);
+    return result;
+}
+
+platform::ReplaceVerdict DecodeOutputs::Decide(const std::string& path,
+                                               const platform::FileIdentity& existing,
+                                               std::string& failure) {
+    if (std::optional<std::string> conflict = m_plan.ConflictByIdentity(path, existing)) {
+        failure = std::move(*conflict);
+        return platform::ReplaceVerdict::Refuse;
+    }
+    if (m_replaceAll)
+        return platform::ReplaceVerdict::Replace;
+    switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
+                            " already exists, would you like to replace it?")) {
+    case platform::ReplaceAnswer::ReplaceAll:
+        m_replaceAll = true;
+        return platform::ReplaceVerdict::Replace;
+    case platform::ReplaceAnswer::Replace:
+        return platform::ReplaceVerdict::Replace;
+    case platform::ReplaceAnswer::DoNotReplace:
+        break;
+    }
+    return platform::ReplaceVerdict::Keep;
+}
+
+} // namespace cli
