@@ -4,6 +4,7 @@
 #include "platform/Ascii.h"
 #include "platform/OutputUnit.h"
 #include "platform/ProgramPath.h"
+#include "platform/ReplaceQuestion.h"
 
 namespace cli {
 namespace {
@@ -78,7 +79,8 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
     }
     const platform::OutputUnit::Result committed = unit.Commit(
         [&](std::size_t i, const platform::FileIdentity& existing) {
-            return Decide(outputs[i].path, existing, result.failure);
+            return platform::AskBeforeReplacing(m_plan, m_ui, m_replaceAll, outputs[i].path,
+                                                existing, result.failure);
         },
         [] {});
     switch (committed.outcome) {
@@ -103,28 +105,6 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
     }
     m_plan.Written(paths, input);
     return result;
-}
-
-platform::ReplaceVerdict DecodeOutputs::Decide(const std::string& path,
-                                               const platform::FileIdentity& existing,
-                                               std::string& failure) {
-    if (std::optional<std::string> conflict = m_plan.ConflictByIdentity(path, existing)) {
-        failure = std::move(*conflict);
-        return platform::ReplaceVerdict::Refuse;
-    }
-    if (m_replaceAll)
-        return platform::ReplaceVerdict::Replace;
-    switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
-                            " already exists, would you like to replace it?")) {
-    case platform::ReplaceAnswer::ReplaceAll:
-        m_replaceAll = true;
-        return platform::ReplaceVerdict::Replace;
-    case platform::ReplaceAnswer::Replace:
-        return platform::ReplaceVerdict::Replace;
-    case platform::ReplaceAnswer::DoNotReplace:
-        break;
-    }
-    return platform::ReplaceVerdict::Keep;
 }
 
 } // namespace cli

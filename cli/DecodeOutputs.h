@@ -10,7 +10,6 @@
 #include "cli/TerminalUi.h"
 #include "ems/Contents.h"
 #include "platform/OutputPlan.h"
-#include "platform/OutputUnit.h"
 
 #include <map>
 #include <string>
@@ -50,8 +49,6 @@ private:
     };
     void AddMelody(const std::string& base, const std::string& text, std::size_t input,
                    std::vector<Output>& outputs) const;
-    platform::ReplaceVerdict Decide(const std::string& path, const platform::FileIdentity& existing,
-                                    std::string& failure);
 
     TerminalUi& m_ui;
     const std::vector<std::string>& m_inputs;

@@ -10,6 +10,7 @@
 #include "platform/Ascii.h"
 #include "platform/OutputUnit.h"
 #include "platform/ProgramPath.h"
+#include "platform/ReplaceQuestion.h"
 
 namespace {
 
@@ -88,24 +89,8 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     }
 
     const auto decide = [&](std::size_t i, const platform::FileIdentity& existing) {
-        const std::string& path = outputs[i].path;
-        if (std::optional<std::string> conflict = batch.plan.ConflictByIdentity(path, existing)) {
-            failure = std::move(*conflict);
-            return platform::ReplaceVerdict::Refuse;
-        }
-        if (m_bReplaceAll)
-            return platform::ReplaceVerdict::Replace;
-        switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
-                                " already exists, would you like to replace it?")) {
-        case ReplaceAnswer::ReplaceAll:
-            m_bReplaceAll = true;
-            return platform::ReplaceVerdict::Replace;
-        case ReplaceAnswer::Replace:
-            return platform::ReplaceVerdict::Replace;
-        case ReplaceAnswer::DoNotReplace:
-            break;
-        }
-        return platform::ReplaceVerdict::Keep;
+        return platform::AskBeforeReplacing(batch.plan, m_ui, m_bReplaceAll, outputs[i].path,
+                                            existing, failure);
     };
     const auto finish = [&] {
         entry += "Status: Success\r\n";
