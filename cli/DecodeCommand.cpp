@@ -101,10 +101,11 @@ std::optional<int> ReadScale(const std::string& text) {
 }
 
 // Reads every file's messages; false when a file or line could not be read.
-bool ReadParts(const std::vector<std::string>& files, std::vector<ems::Part>& parts) {
-    std::vector<std::string> problems;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string shown = platform::PrintableName(files[i]);
+bool ReadParts(const std::vector<std::string>& files, const std::vector<std::string>& shownNames,
+               ems::Reading& reading) {
+    std::vector<std::string>& problems = reading.problems;
+    for (std::uint32_t i = 0; i < files.size(); ++i) {
+        const std::string& shown = shownNames[i];
         std::string text;
         if (const platform::FileResult read = platform::ReadWholeFile(files[i], text, kMaxInputBytes);
             !read) {
@@ -113,9 +114,9 @@ bool ReadParts(const std::vector<std::string>& files, std::vector<ems::Part>& pa
                                                     : std::strerror(read.error)));
             continue;
         }
-        const std::size_t partsBefore = parts.size(), problemsBefore = problems.size();
-        ems::ReadMessageLines(text, i, shown, ems::LineFormOf(files[i]), parts, problems);
-        if (parts.size() == partsBefore && problems.size() == problemsBefore)
+        const std::size_t partsBefore = reading.parts.size(), problemsBefore = problems.size();
+        ems::ReadMessageLines(text, i, shownNames, ems::LineFormOf(files[i]), reading);
+        if (reading.parts.size() == partsBefore && problems.size() == problemsBefore)
             problems.push_back(shown + ": no message found");
     }
     for (const std::string& problem : problems)
@@ -123,10 +124,11 @@ bool ReadParts(const std::vector<std::string>& files, std::vector<ems::Part>& pa
     return problems.empty();
 }
 
-std::string MessageHead(const ems::Message& message) {
-    std::string head = message.where + ": " + message.sender;
-    if (!message.timeStamp.empty())
-        head += " at " + message.timeStamp;
+std::string MessageHead(const ems::Message& message, const ems::Origin& origin,
+                        const std::string& where) {
+    std::string head = where + ": " + ems::SenderText(origin);
+    if (!origin.timeStamp.empty())
+        head += " at " + origin.timeStamp;
     if (message.parts > 1)
         head += ", " + std::to_string(message.parts) + " parts";
     return head;
@@ -161,12 +163,16 @@ int RunDecodeCommand(const std::vector<std::string>& args) {
     const DecodeOptions options{parsed.Folder("-o", CurrentFolder()), parsed.Has("--wav"),
                                 parsed.Has("--midi"), *scale};
 
-    std::vector<ems::Part> parts;
-    bool everything = ReadParts(parsed.files, parts);
+    std::vector<std::string> shownNames;
+    for (const std::string& file : parsed.files)
+        shownNames.push_back(platform::PrintableName(file));
+    ems::Reading reading;
+    bool everything = ReadParts(parsed.files, shownNames, reading);
     TerminalUi ui(mode);
     DecodeOutputs outputs(ui, parsed.files, options);
-    for (const ems::Message& message : ems::Reassemble(std::move(parts))) {
-        const std::string head = MessageHead(message);
+    for (const ems::Message& message : ems::Reassemble(reading, shownNames)) {
+        const std::string where = ems::PlaceText(shownNames, message.input, message.line);
+        const std::string head = MessageHead(message, reading.origins[message.origin], where);
         const ems::Contents contents = ems::DecodeElements(message.elements);
         const std::string& problem = !message.problem.empty() ? message.problem : contents.problem;
         if (!problem.empty()) {
@@ -186,7 +192,7 @@ int RunDecodeCommand(const std::vector<std::string>& args) {
         for (const std::string& file : written.lines)
             std::printf("%s\n", file.c_str());
         if (written.outcome != DecodeOutputs::Outcome::Written) {
-            Report(message.where + ": " + written.failure + "; nothing written");
+            Report(where + ": " + written.failure + "; nothing written");
             everything = false;
         }
     }

@@ -63,34 +63,36 @@ std::string TakeHeader(std::string_view userData, Part& part) {
 }
 
 std::string TakePdu(std::string_view octets, sms::ServiceCentre centre, Part& part,
-                    bool& isPdu) {
+                    Reading& reading, bool& isPdu) {
     sms::PduReading pdu = sms::ReadPdu(octets, centre);
     isPdu = pdu.message.has_value();
     if (!pdu.message)
         return pdu.problem;
-    const sms::ShortMessage& message = *pdu.message;
-    part.sender = message.kind == sms::PduKind::Deliver ? "SMS-DELIVER from " : "SMS-SUBMIT to ";
-    part.sender += message.number.empty() ? "(no number)" : platform::PrintableName(message.number);
-    part.timeStamp = message.timeStamp;
+    sms::ShortMessage& message = *pdu.message;
+    part.origin = reading.OriginNumber(
+        {message.kind == sms::PduKind::Deliver ? Carrier::Deliver : Carrier::Submit,
+         std::move(message.number), std::move(message.timeStamp)});
     return message.hasHeader ? TakeHeader(message.userData, part) : std::string();
 }
 
 // A PDU line: with the service centre's address in front, or else without.
-std::string TakePduLine(std::string_view octets, Part& part) {
+std::string TakePduLine(std::string_view octets, Part& part, Reading& reading) {
     bool isPdu = false;
-    const std::string withCentre = TakePdu(octets, sms::ServiceCentre::Included, part, isPdu);
+    const std::string withCentre =
+        TakePdu(octets, sms::ServiceCentre::Included, part, reading, isPdu);
     if (isPdu)
         return withCentre;
     Part bare = part;
-    const std::string without = TakePdu(octets, sms::ServiceCentre::Absent, bare, isPdu);
+    const std::string without = TakePdu(octets, sms::ServiceCentre::Absent, bare, reading, isPdu);
     if (!isPdu)
         return withCentre;
     part = std::move(bare);
     return without;
 }
 
-std::string TakeUserDataLine(std::string_view octets, LineForm form, Part& part) {
-    part.sender = "user data";
+std::string TakeUserDataLine(std::string_view octets, LineForm form, Part& part,
+                             Reading& reading) {
+    part.origin = reading.OriginNumber({});
     const std::string problem = TakeHeader(octets, part);
     const bool wholeHeader = !octets.empty() &&
                              static_cast<std::size_t>(static_cast<unsigned char>(octets[0])) + 1 ==
@@ -109,6 +111,26 @@ std::string TakeUserDataLine(std::string_view octets, LineForm form, Part& part)
 
 } // namespace
 
+std::string SenderText(const Origin& origin) {
+    if (origin.carrier == Carrier::UserData)
+        return "user data";
+    std::string text = origin.carrier == Carrier::Deliver ? "SMS-DELIVER from " : "SMS-SUBMIT to ";
+    return text + (origin.number.empty() ? "(no number)" : platform::PrintableName(origin.number));
+}
+
+std::uint32_t Reading::OriginNumber(Origin origin) {
+    const auto [at, added] =
+        m_numbers.try_emplace(std::move(origin), static_cast<std::uint32_t>(origins.size()));
+    if (added)
+        origins.push_back(at->first);
+    return at->second;
+}
+
+std::string PlaceText(const std::vector<std::string>& shownNames, std::size_t input,
+                      std::size_t line) {
+    return shownNames[input] + ':' + std::to_string(line);
+}
+
 LineForm LineFormOf(std::string_view name) {
     if (name.ends_with(".hx1") || name.ends_with(".hx2"))
         return LineForm::UserData;
@@ -117,17 +139,15 @@ LineForm LineFormOf(std::string_view name) {
     return LineForm::Pdu;
 }
 
-void ReadMessageLines(std::string_view text, std::size_t input, std::string_view shownName,
-                      LineForm form, std::vector<Part>& parts,
-                      std::vector<std::string>& problems) {
+void ReadMessageLines(std::string_view text, std::uint32_t input,
+                      const std::vector<std::string>& shownNames, LineForm form, Reading& reading) {
+    std::vector<std::string>& problems = reading.problems;
     if (text.starts_with(kByteOrderMark))
         text.remove_prefix(kByteOrderMark.size());
-    const auto where = [&](std::size_t line) {
-        return std::string(shownName) + ':' + std::to_string(line);
-    };
+    const auto where = [&](std::size_t line) { return PlaceText(shownNames, input, line); };
     std::optional<std::size_t> listed; // the length the last listing line gave
-    std::size_t listingLine = 0;
-    std::size_t number = 0;
+    std::uint32_t listingLine = 0;
+    std::uint32_t number = 0;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         const std::string_view raw = text.substr(start, end - start);
@@ -159,7 +179,7 @@ void ReadMessageLines(std::string_view text, std::size_t input, std::string_view
             problems.push_back(where(number) + ": an odd number of hexadecimal digits");
             continue;
         }
-        Part part{input, where(number), {}, {}, {}, {}};
+        Part part{input, number, 0, {}, {}};
         std::string problem;
         if (listedHere) {
             // The listing counts the octets after the service centre's address.
@@ -172,17 +192,17 @@ void ReadMessageLines(std::string_view text, std::size_t input, std::string_view
                 continue;
             }
             bool isPdu = false;
-            problem = TakePdu(*octets, sms::ServiceCentre::Included, part, isPdu);
+            problem = TakePdu(*octets, sms::ServiceCentre::Included, part, reading, isPdu);
         } else if (form == LineForm::Pdu) {
-            problem = TakePduLine(*octets, part);
+            problem = TakePduLine(*octets, part, reading);
         } else {
-            problem = TakeUserDataLine(*octets, form, part);
+            problem = TakeUserDataLine(*octets, form, part, reading);
         }
         if (!problem.empty()) {
             problems.push_back(where(number) + ": " + problem);
             continue;
         }
-        parts.push_back(std::move(part));
+        reading.parts.push_back(std::move(part));
     }
     if (listed)
         problems.push_back(where(listingLine) + ": no PDU follows the listing line");

@@ -12,6 +12,8 @@
 #include "ems/UserDataHeader.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,25 +29,55 @@ enum class LineForm {
 };
 LineForm LineFormOf(std::string_view name);
 
-// The user data of one short message, and where it was read.
-struct Part {
-    std::size_t input = 0; // the number of the input file
-    std::string where;     // "NAME:LINE"
-    // What the line held: "SMS-DELIVER from +4912345678", "SMS-SUBMIT to
-    // 12345", "user data" (the number printable, platform/Ascii.h).
-    std::string sender;
+// What a line held the user data in.
+enum class Carrier { UserData, Submit, Deliver };
+
+// Who sent a message or was sent it, and when, as far as its line tells.
+struct Origin {
+    Carrier carrier = Carrier::UserData;
+    std::string number;    // a deliver's originator, a submit's destination
     std::string timeStamp; // a deliver's
+    auto operator<=>(const Origin&) const = default;
+};
+
+// "SMS-DELIVER from +4912345678", "SMS-SUBMIT to 12345", "user data" (the
+// number printable, platform/Ascii.h).
+std::string SenderText(const Origin& origin);
+
+// The user data of one short message, and where it was read. Kept small,
+// for a file may hold millions: its origin is a number in the run's list.
+struct Part {
+    std::uint32_t input = 0; // the number of the input file
+    std::uint32_t line = 0;  // from 1
+    std::uint32_t origin = 0;
     std::optional<Concatenation> concatenation;
     std::vector<Element> elements; // but the concatenation
 };
 
+// What the inputs of a run hold: the parts, each origin once, and for each
+// line that should hold a part but does not, "NAME:LINE: the reason".
+class Reading {
+public:
+    std::vector<Part> parts;
+    std::vector<Origin> origins;
+    std::vector<std::string> problems;
+
+    // The number of the origin in the list, added when it is new.
+    std::uint32_t OriginNumber(Origin origin);
+
+private:
+    std::map<Origin, std::uint32_t> m_numbers;
+};
+
+// "NAME:LINE", the name as the reports show it.
+std::string PlaceText(const std::vector<std::string>& shownNames, std::size_t input,
+                      std::size_t line);
+
 // A longer line holds no message and is refused.
 inline constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
 
-// Appends the parts that text holds, and for each line that should hold
-// one but does not, "NAME:LINE: the reason". shownName is the input's
-// name as the reports show it.
-void ReadMessageLines(std::string_view text, std::size_t input, std::string_view shownName,
-                      LineForm form, std::vector<Part>& parts, std::vector<std::string>& problems);
+// Adds what the text of input number `input` holds to the reading.
+void ReadMessageLines(std::string_view text, std::uint32_t input,
+                      const std::vector<std::string>& shownNames, LineForm form, Reading& reading);
 
 } // namespace ems

@@ -73,12 +73,14 @@ void CheckMelody(const std::string& text) {
 }
 
 void CheckFile(std::string_view text, ems::LineForm form) {
-    std::vector<ems::Part> parts;
-    std::vector<std::string> problems;
-    ems::ReadMessageLines(text, 0, "input", form, parts, problems);
-    for (const ems::Part& part : parts)
-        FUZZ_CHECK(part.where.starts_with("input:"));
-    for (const ems::Message& message : ems::Reassemble(parts)) {
+    ems::Reading reading;
+    const std::vector<std::string> names{"input"};
+    ems::ReadMessageLines(text, 0, names, form, reading);
+    for (const std::string& problem : reading.problems)
+        FUZZ_CHECK(problem.starts_with("input:"));
+    for (const ems::Part& part : reading.parts)
+        FUZZ_CHECK(part.origin < reading.origins.size());
+    for (const ems::Message& message : ems::Reassemble(reading, names)) {
         FUZZ_CHECK(message.problem.empty() || message.elements.empty());
         const ems::Contents contents = ems::DecodeElements(message.elements);
         FUZZ_CHECK(contents.problem.empty() || contents.items.empty());
