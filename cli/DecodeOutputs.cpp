@@ -57,7 +57,7 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
         else
             outputs.push_back(
                 {base + ".png",
-                 imaging::EncodePng(imaging::Scaled(content.picture, m_options.pngScale)), {}});
+                 imaging::EncodePng(content.picture, m_options.pngScale), {}});
     }
     if (outputs.empty())
         return result;

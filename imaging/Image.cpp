@@ -45,16 +45,4 @@ std::optional<MonoImage> DecodeImage(std::string_view bytes, int maxWidth, int m
     return std::nullopt;
 }
 
-MonoImage Scaled(const MonoImage& image, int factor) {
-    if (factor <= 1)
-        return image;
-    MonoImage scaled{image.width * factor, image.height * factor, {}};
-    scaled.dark.reserve(static_cast<std::size_t>(scaled.width) *
-                        static_cast<std::size_t>(scaled.height));
-    for (int y = 0; y < scaled.height; ++y)
-        for (int x = 0; x < scaled.width; ++x)
-            scaled.dark.push_back(image.Dark(x / factor, y / factor) ? 1 : 0);
-    return scaled;
-}
-
 } // namespace imaging

@@ -50,9 +50,11 @@ TEST(ReadPdu, NumbersTimeStampsAndUserDataOfEachForm) {
         sms::Alphabet alphabet;
         bool header;
     } cases[] = {
-        // What --pdu writes, read back.
+        // What --pdu writes, read back, and the same with a service centre.
         {"0041000791942143F5000403020102", sms::ServiceCentre::Included, sms::PduKind::Submit,
          "+4912345", "", "\x02\x01\x02", sms::Alphabet::EightBit, true},
+        {"07919471103254F6" "41000791942143F5000403020102", sms::ServiceCentre::Included,
+         sms::PduKind::Submit, "+4912345", "", "\x02\x01\x02", sms::Alphabet::EightBit, true},
         // A relative validity period; 7-bit text of 3 septets in 3 octets;
         // a national number with "*" and "#".
         {"1100048121BA0000AA03C3E210", sms::ServiceCentre::Absent, sms::PduKind::Submit, "12*#", "",
