@@ -28,42 +28,26 @@ melody::OctavePrefix OctavesOf(const std::string& input) {
 
 } // namespace
 
-void DecodeOutputs::AddMelody(const std::string& base, const std::string& text,
-                              std::size_t input, std::vector<Output>& outputs) const {
-    outputs.push_back({base + ".imy", text, {}});
-    if (!m_options.wav && !m_options.midi)
-        return;
-    const melody::ImelodyTones tones = melody::ReadImelodyTones(text, OctavesOf(m_inputs[input]));
-    const std::string note = tones.endless ? " (its repeat for ever played once)" : "";
-    if (m_options.wav)
-        outputs.push_back(
-            {base + ".wav", melody::WaveFile(melody::SynthesiseTones(tones.tones)), note});
-    if (m_options.midi)
-        outputs.push_back({base + ".mid", melody::MidiFile(tones), note});
-}
-
 DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& contents,
                                            std::size_t input) {
     Result result;
     std::vector<Output> outputs;
     const std::string stem = m_options.outputDir + BaseName(m_inputs[input]);
     for (const ems::Content& content : contents) {
-        if (content.kind != ems::Content::Kind::Melody &&
-            content.kind != ems::Content::Kind::Picture)
+        const bool melody = content.kind == ems::Content::Kind::Melody;
+        if (!melody && content.kind != ems::Content::Kind::Picture)
             continue;
         const std::string base = stem + '.' + std::to_string(++m_numbers[stem]);
-        if (content.kind == ems::Content::Kind::Melody)
-            AddMelody(base, content.melody, input, outputs);
-        else
-            outputs.push_back(
-                {base + ".png",
-                 imaging::EncodePng(content.picture, m_options.pngScale), {}});
+        outputs.push_back({base + (melody ? ".imy" : ".png"), &content, Form::File, {}});
+        if (melody && m_options.wav)
+            outputs.push_back({base + ".wav", &content, Form::Wave, {}});
+        if (melody && m_options.midi)
+            outputs.push_back({base + ".mid", &content, Form::Midi, {}});
     }
     if (outputs.empty())
         return result;
 
     result.outcome = Outcome::Failed;
-    platform::OutputUnit unit;
     // The names first: a name taken by an earlier input costs no writing.
     for (const Output& output : outputs) {
         if (std::optional<std::string> conflict = m_plan.ConflictByName(output.path)) {
@@ -71,9 +55,29 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
             return result;
         }
     }
-    for (const Output& output : outputs) {
-        if (output.data.empty() || !unit.Stage(output.path, output.data)) {
-            result.failure = "The file: " + platform::PrintableName(output.path) + " could not be written.";
+    // Each file is made when it is staged, so that no more than one WAV is
+    // held at a time.
+    platform::OutputUnit unit;
+    const ems::Content* played = nullptr;
+    melody::ImelodyTones tones;
+    for (Output& output : outputs) {
+        const ems::Content& content = *output.content;
+        if (output.form != Form::File && played != &content) {
+            tones = melody::ReadImelodyTones(content.melody, OctavesOf(m_inputs[input]));
+            played = &content;
+        }
+        if (output.form != Form::File && tones.endless)
+            output.note = " (its repeat for ever played once)";
+        const std::string data =
+            output.form == Form::Wave ? melody::WaveFile(melody::SynthesiseTones(tones.tones))
+            : output.form == Form::Midi ? melody::MidiFile(tones)
+            : content.kind == ems::Content::Kind::Melody
+                ? content.melody
+                : imaging::EncodePng(content.picture, m_options.pngScale);
+        const bool noPng = content.kind == ems::Content::Kind::Picture && data.empty();
+        if (noPng || !unit.Stage(output.path, data)) {
+            result.failure =
+                "The file: " + platform::PrintableName(output.path) + " could not be written.";
             return result;
         }
     }

@@ -42,13 +42,14 @@ public:
     Result Write(const std::vector<ems::Content>& contents, std::size_t input);
 
 private:
+    // A melody's text or a picture's PNG, or a melody as sound.
+    enum class Form { File, Wave, Midi };
     struct Output {
         std::string path;
-        std::string data;
+        const ems::Content* content;
+        Form form;
         std::string note; // after the path on its line
     };
-    void AddMelody(const std::string& base, const std::string& text, std::size_t input,
-                   std::vector<Output>& outputs) const;
 
     TerminalUi& m_ui;
     const std::vector<std::string>& m_inputs;
