@@ -96,7 +96,7 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
                          " exists and was kept";
         return result;
     case platform::OutputUnit::Outcome::Refused:
-        return result; // Decide said why
+        return result; // the plan said why
     case platform::OutputUnit::Outcome::Failed:
         result.failure = platform::PrintableName(committed.failure.Message());
         return result;
