@@ -58,7 +58,7 @@ constexpr std::optional<GUID> ParseGuid(std::string_view text) {
                 return std::nullopt;
             continue;
         }
-        const int d = platform::HexValue(text[i]);
+        const int d = platform::HexDigitOf(text[i]);
         if (d < 0)
             return std::nullopt;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] * 16 + d);

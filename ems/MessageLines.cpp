@@ -24,7 +24,7 @@ std::string_view Trimmed(std::string_view line) {
 
 bool IsHex(std::string_view line) {
     for (const char c : line)
-        if (platform::HexValue(c) < 0)
+        if (platform::HexDigitOf(c) < 0)
             return false;
     return true;
 }

@@ -22,14 +22,14 @@ constexpr bool IsAsciiDigit(char c) {
 // The hexadecimal digits, upper case, by value.
 inline constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
 
-// The value of a hexadecimal digit of either case; -1 for any other character.
-constexpr int HexValue(char c) {
+// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other byte.
+constexpr int HexDigitOf(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 

@@ -214,7 +214,7 @@ std::optional<std::string> OctetsOfHex(std::string_view hex) {
     std::string octets;
     octets.reserve(hex.size() / 2);
     for (std::size_t i = 0; i < hex.size(); i += 2) {
-        const int high = platform::HexValue(hex[i]), low = platform::HexValue(hex[i + 1]);
+        const int high = platform::HexDigitOf(hex[i]), low = platform::HexDigitOf(hex[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         octets += static_cast<char>(high << 4 | low);
