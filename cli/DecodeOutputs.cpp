@@ -107,7 +107,7 @@ DecodeOutputs::Result DecodeOutputs::Write(const std::vector<ems::Content>& cont
         result.lines.push_back("  wrote " + platform::PrintableName(output.path) + output.note);
         paths.push_back(std::move(output.path));
     }
-    m_plan.Written(paths, input);
+    m_plan.Written(std::move(paths), input);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,23 +36,31 @@ ModuleTable& Table() {
 thread_local unsigned t_initCount = 0;
 std::atomic<unsigned> g_initialisedThreads{0};
 
-// The first registry file holding the class's key answers (the user's
-// before the machine's).
+// The first registry holding the class's key answers (the user's before
+// the machine's).
 std::string InprocServerPath(REFCLSID clsid, HRESULT& hr) {
     const std::string key = "CLSID\\" + com::GuidToString(clsid) + "\\InprocServer32";
-    for (const std::string& file : com::RegistryLookupFiles()) {
-        std::shared_ptr<const com::RegistryTree> tree;
-        hr = com::ReadRegistryFileShared(file, tree);
-        if (FAILED(hr))
-            return {};
-        if (!tree->KeyExists(key))
-            continue;
-        if (std::optional<std::string> path = tree->GetValue(key, ""); path && !path->empty())
-            return *path;
-        break;
-    }
-    hr = REGDB_E_CLASSNOTREG;
-    return {};
+    std::string path;
+    hr = com::FindInRegistries(
+        [&](const com::RegistryTree& tree) {
+            if (!tree.KeyExists(key))
+                return false;
+            path = tree.GetValue(key, "").value_or("");
+            return true;
+        },
+        true);
+    if (SUCCEEDED(hr) && path.empty())
+        hr = REGDB_E_CLASSNOTREG;
+    return path;
+}
+
+// Only an absolute path to a regular file is handed to the loader: a relative
+// one would be found from wherever the host stands, and opening a pipe or a
+// device could block for ever, holding the loader's lock.
+bool IsLoadableModulePath(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && path.front() == '/' && ::stat(path.c_str(), &info) == 0 &&
+           S_ISREG(info.st_mode);
 }
 
 // Loads (or finds) the module and marks a call in progress so it stays loaded.
@@ -60,6 +69,8 @@ HRESULT AcquireModule(const std::string& path, DllGetClassObjectFn& getClassObje
     std::lock_guard lock(table.mutex);
     auto it = table.modules.find(path);
     if (it == table.modules.end()) {
+        if (!IsLoadableModulePath(path))
+            return CO_E_DLLNOTFOUND;
         void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (handle == nullptr)
             return CO_E_DLLNOTFOUND;

@@ -3,11 +3,12 @@
 //
 // Each thread initialises the runtime before creating anything (CoInitialize,
 // which may be repeated and is undone by as many CoUninitialize calls). A
-// class is found under CLSID\{...}\InprocServer32 in the registry; its
-// module is loaded once and asked for the class object through its exported
-// DllGetClassObject. A module stays loaded while it answers S_FALSE to its
-// DllCanUnloadNow; unused modules are unloaded by CoFreeUnusedLibraries(Ex)
-// and when the last initialised thread uninitialises.
+// class is found under CLSID\{...}\InprocServer32 in the registry (the
+// user's, then the machine's; see com/RegistryFile.h); its module, named by
+// an absolute path to a regular file, is loaded once and asked for the class
+// object through its exported DllGetClassObject. A module stays loaded while it answers S_FALSE to
+// its DllCanUnloadNow; unused modules are unloaded by CoFreeUnusedLibraries(Ex) and when the last
+// initialised thread uninitialises.
 //
 // Unloading is delayed: a thread may still be returning from the module's
 // code just after its last object went, so CoFreeUnusedLibraries unloads a
@@ -23,9 +24,10 @@ HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
 
 // REGDB_E_CLASSNOTREG for a class not registered as an in-process server (or
-// a context without CLSCTX_INPROC_SERVER), CO_E_DLLNOTFOUND for a module that
-// cannot be loaded, CO_E_ERRORINDLL for one without DllGetClassObject,
-// CO_E_NOTINITIALIZED on a thread without CoInitialize.
+// a context without CLSCTX_INPROC_SERVER), REGDB_E_READREGDB when the
+// machine's registry cannot be read, CO_E_DLLNOTFOUND for a module that
+// cannot be loaded or whose path is relative or names no regular file, CO_E_ERRORINDLL for one
+// without DllGetClassObject, CO_E_NOTINITIALIZED on a thread without CoInitialize.
 HRESULT CoGetClassObject(REFCLSID clsid, DWORD context, void* serverInfo, REFIID riid,
                          void** object);
 // CoGetClassObject for IClassFactory, then its CreateInstance.

@@ -2,12 +2,16 @@
 
 #include "platform/ProgramPath.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <elf.h>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace com {
 namespace {
@@ -15,38 +19,67 @@ namespace {
 constexpr std::string_view kSectionName = ".quillmere.resources";
 constexpr unsigned char kNativeClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
 
-// Reads size bytes at offset; false when the file is shorter.
-bool ReadAt(std::ifstream& file, std::uint64_t offset, void* out, std::uint64_t size) {
-    file.seekg(static_cast<std::streamoff>(offset));
-    file.read(static_cast<char*>(out), static_cast<std::streamsize>(size));
-    return file.good();
-}
+// A module file open for reading; only a regular file is opened, without
+// waiting on a pipe or a device.
+class ModuleFile {
+public:
+    explicit ModuleFile(const std::string& path) {
+        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat info {};
+        if (m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode))
+            m_size = static_cast<std::uint64_t>(info.st_size);
+    }
+    ~ModuleFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ModuleFile(const ModuleFile&) = delete;
+    ModuleFile& operator=(const ModuleFile&) = delete;
+
+    std::uint64_t Size() const { return m_size; }
+    bool Fits(std::uint64_t offset, std::uint64_t size) const {
+        return offset <= m_size && size <= m_size - offset;
+    }
+    // Reads size bytes at offset; false when the file is shorter.
+    bool ReadAt(std::uint64_t offset, void* out, std::uint64_t size) const {
+        if (!Fits(offset, size))
+            return false;
+        auto* bytes = static_cast<char*>(out);
+        while (size > 0) {
+            const ssize_t n = ::pread(m_fd, bytes, size, static_cast<off_t>(offset));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                return false;
+            bytes += n;
+            offset += static_cast<std::uint64_t>(n);
+            size -= static_cast<std::uint64_t>(n);
+        }
+        return true;
+    }
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+};
 
 std::optional<std::string> ReadResourceSection(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return std::nullopt;
-    file.seekg(0, std::ios::end);
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(file.tellg());
-    const auto fits = [&](std::uint64_t offset, std::uint64_t size) {
-        return offset <= fileSize && size <= fileSize - offset;
-    };
-
+    const ModuleFile file(path);
     ElfW(Ehdr) header;
-    if (!ReadAt(file, 0, &header, sizeof header) ||
+    if (!file.ReadAt(0, &header, sizeof header) ||
         std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
         header.e_ident[EI_CLASS] != kNativeClass || header.e_shentsize != sizeof(ElfW(Shdr)) ||
         header.e_shstrndx == SHN_UNDEF || header.e_shstrndx >= header.e_shnum ||
-        !fits(header.e_shoff, std::uint64_t{header.e_shnum} * sizeof(ElfW(Shdr))))
+        !file.Fits(header.e_shoff, std::uint64_t{header.e_shnum} * sizeof(ElfW(Shdr))))
         return std::nullopt;
     const auto sectionHeader = [&](unsigned index, ElfW(Shdr) & out) {
-        return ReadAt(file, header.e_shoff + std::uint64_t{index} * sizeof out, &out, sizeof out);
+        return file.ReadAt(header.e_shoff + std::uint64_t{index} * sizeof out, &out, sizeof out);
     };
     ElfW(Shdr) names;
-    if (!sectionHeader(header.e_shstrndx, names) || !fits(names.sh_offset, names.sh_size))
+    if (!sectionHeader(header.e_shstrndx, names) || !file.Fits(names.sh_offset, names.sh_size))
         return std::nullopt;
     std::string nameTable(names.sh_size, '\0');
-    if (!ReadAt(file, names.sh_offset, nameTable.data(), names.sh_size))
+    if (!file.ReadAt(names.sh_offset, nameTable.data(), names.sh_size))
         return std::nullopt;
 
     for (unsigned i = 0; i < header.e_shnum; ++i) {
@@ -56,10 +89,10 @@ std::optional<std::string> ReadResourceSection(const std::string& path) {
         if (section.sh_name >= nameTable.size() ||
             std::string_view(nameTable.c_str() + section.sh_name) != kSectionName)
             continue;
-        if (section.sh_type != SHT_PROGBITS || !fits(section.sh_offset, section.sh_size))
+        if (section.sh_type != SHT_PROGBITS || !file.Fits(section.sh_offset, section.sh_size))
             return std::nullopt;
         std::string data(section.sh_size, '\0');
-        if (!ReadAt(file, section.sh_offset, data.data(), section.sh_size))
+        if (!file.ReadAt(section.sh_offset, data.data(), section.sh_size))
             return std::nullopt;
         return data;
     }
@@ -68,23 +101,38 @@ std::optional<std::string> ReadResourceSection(const std::string& path) {
 
 } // namespace
 
-std::optional<std::string> ReadModuleResource(const std::string& path, std::string_view type,
-                                              int id) {
+std::optional<std::vector<ModuleResource>> ReadModuleResources(const std::string& path) {
     const std::optional<std::string> section = ReadResourceSection(path);
     if (!section)
         return std::nullopt;
-    const std::string wanted = std::string(type) + " " + std::to_string(id) + "\n";
     // Texts follow each other, separated by their terminators and any padding.
-    std::size_t pos = 0;
-    while (pos < section->size()) {
+    std::vector<ModuleResource> resources;
+    for (std::size_t pos = 0; pos < section->size();) {
         std::size_t end = section->find('\0', pos);
         if (end == std::string::npos)
             end = section->size();
         const std::string_view text = std::string_view(*section).substr(pos, end - pos);
-        if (text.substr(0, wanted.size()) == wanted)
-            return std::string(text.substr(wanted.size()));
         pos = end + 1;
+        const std::size_t space = text.find(' ');
+        const std::size_t newline = text.find('\n');
+        if (space == std::string_view::npos || newline == std::string_view::npos || newline < space)
+            continue; // padding
+        ModuleResource resource;
+        resource.type = std::string(text.substr(0, space));
+        resource.id = std::atoi(std::string(text.substr(space + 1, newline - space - 1)).c_str());
+        resource.body = std::string(text.substr(newline + 1));
+        resources.push_back(std::move(resource));
     }
+    return resources;
+}
+
+std::optional<std::string> ReadModuleResource(const std::string& path, std::string_view type,
+                                              int id) {
+    const std::optional<std::vector<ModuleResource>> resources = ReadModuleResources(path);
+    if (resources)
+        for (const ModuleResource& resource : *resources)
+            if (resource.type == type && resource.id == id)
+                return resource.body;
     return std::nullopt;
 }
 

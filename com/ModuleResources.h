@@ -1,20 +1,34 @@
 #pragma once
 // Data a module carries for readers outside the process that loads it (its
-// type library, its version data): zero-terminated texts in the section
-// ".quillmere.resources" of the module file, each starting with a line
-// "TYPE ID". Readers take them from the file without loading the module.
+// registration script, strings, type library, version data): zero-terminated
+// texts in the section ".quillmere.resources" of the module file, each
+// starting with a line "TYPE ID". Readers take them from the file without
+// loading the module, and only from a regular file.
 //
 //   QUILLMERE_MODULE_RESOURCE(kVersion, "VERSION", 1, "FileVersion=1, 0, 0, 1\n");
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #define QUILLMERE_MODULE_RESOURCE(variable, type, id, body)                                        \
     [[gnu::used, gnu::section(".quillmere.resources")]] static const char variable[] =             \
-        type " " #id "\n" body
+        type " " QUILLMERE_MODULE_RESOURCE_ID_(id) "\n" body
+#define QUILLMERE_MODULE_RESOURCE_ID_(id) #id // id may be a macro itself
 
 namespace com {
+
+struct ModuleResource {
+    std::string type; // "REGISTRY", "STRING", "TYPELIB", "VERSION"
+    int id = 0;
+    std::string body;
+};
+
+// Every resource of the module file at path, in the order the file holds
+// them; nullopt when the file cannot be read or is not a module of this
+// platform with resources.
+std::optional<std::vector<ModuleResource>> ReadModuleResources(const std::string& path);
 
 // The body of resource TYPE ID in the module file at path; nullopt when the
 // file cannot be read, is not a module of this platform or lacks the resource.

@@ -2,44 +2,91 @@
 
 #include "platform/Ascii.h"
 
-#include <algorithm>
-
 namespace com {
 namespace {
-
-// Keys and value names are found by their lower-case form.
-std::string Lower(std::string_view text) {
-    return platform::LowerAscii(text);
-}
 
 bool HasLineBreakOrZero(std::string_view text) {
     return text.find_first_of(std::string_view("\n\r\0", 3)) != std::string_view::npos;
 }
 
-bool IsValidPath(std::string_view path) {
-    if (path.empty() || path.front() == '\\' || path.back() == '\\' ||
-        path.find("\\\\") != std::string_view::npos)
-        return false;
-    std::size_t depth = 1;
-    for (char c : path) {
-        if (static_cast<unsigned char>(c) < 0x20)
+// Calls visit(part) for each part of a path, in order, while it returns true.
+template <class Visit> bool ForEachPart(std::string_view path, Visit visit) {
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find('\\', start);
+        if (!visit(path.substr(start, end - start)))
             return false;
-        if (c == '\\' && ++depth > kMaxKeyDepth)
-            return false;
+        if (end == std::string_view::npos)
+            return true;
+        start = end + 1;
     }
-    return true;
+}
+
+// The entry of map named name, added when missing (with one search).
+template <class Map> typename Map::mapped_type& FindOrAdd(Map& map, std::string_view name) {
+    auto it = map.lower_bound(name);
+    if (it == map.end() || map.key_comp()(name, it->first))
+        it = map.emplace_hint(it, std::string(name), typename Map::mapped_type());
+    return it->second;
 }
 
 } // namespace
 
+const char* KeyPathProblem(std::string_view path) {
+    if (path.size() > kMaxKeyPathLength)
+        return "a key path longer than 32767 characters";
+    const char* problem = nullptr;
+    std::size_t depth = 0;
+    ForEachPart(path, [&](std::string_view part) {
+        if (part.empty())
+            problem = "an empty key name";
+        else if (part.size() > kMaxKeyNameLength)
+            problem = "a key name longer than 255 characters";
+        else if (++depth > kMaxKeyDepth)
+            problem = "keys nested deeper than 512 levels";
+        else
+            for (char c : part)
+                if (static_cast<unsigned char>(c) < 0x20)
+                    problem = "a control character in a key name";
+        return problem == nullptr;
+    });
+    return problem;
+}
+
+const char* ValueNameProblem(std::string_view name) {
+    if (name.size() > kMaxValueNameLength)
+        return "a value name longer than 16383 characters";
+    return HasLineBreakOrZero(name) ? "a line break in a value name" : nullptr;
+}
+
+bool RegistryTree::NameLess::operator()(std::string_view a, std::string_view b) const {
+    return platform::LessIgnoringAsciiCase(a, b);
+}
+
 RegistryTree::Key* RegistryTree::Find(std::string_view path) {
-    const auto it = m_keys.find(Lower(path));
-    return it == m_keys.end() ? nullptr : &it->second;
+    return const_cast<Key*>(static_cast<const RegistryTree*>(this)->Find(path));
 }
 
 const RegistryTree::Key* RegistryTree::Find(std::string_view path) const {
-    const auto it = m_keys.find(Lower(path));
-    return it == m_keys.end() ? nullptr : &it->second;
+    if (path.empty())
+        return nullptr;
+    const Key* key = &m_root;
+    const bool found = ForEachPart(path, [&](std::string_view part) {
+        const auto it = key->subkeys.find(part);
+        key = it != key->subkeys.end() ? &it->second : nullptr;
+        return key != nullptr;
+    });
+    return found ? key : nullptr;
+}
+
+RegistryTree::Key* RegistryTree::Create(std::string_view path) {
+    if (KeyPathProblem(path) != nullptr)
+        return nullptr;
+    Key* key = &m_root;
+    ForEachPart(path, [&](std::string_view part) {
+        key = &FindOrAdd(key->subkeys, part);
+        return true;
+    });
+    return key;
 }
 
 bool RegistryTree::KeyExists(std::string_view path) const {
@@ -47,52 +94,47 @@ bool RegistryTree::KeyExists(std::string_view path) const {
 }
 
 bool RegistryTree::CreateKey(std::string_view path) {
-    if (!IsValidPath(path))
-        return false;
-    // From the key itself up to the first one that exists: the ancestors of
-    // an existing key exist, so setting values of a deep key costs no more
-    // than its path.
-    const std::string lower = Lower(path);
-    for (std::size_t end = path.size();;) {
-        const auto [key, created] = m_keys.try_emplace(lower.substr(0, end));
-        if (!created)
-            break;
-        key->second.path = std::string(path.substr(0, end));
-        end = path.rfind('\\', end - 1);
-        if (end == std::string_view::npos)
-            break;
-    }
-    return true;
+    return Create(path) != nullptr;
 }
 
 bool RegistryTree::DeleteTree(std::string_view path) {
-    const std::string lower = Lower(path);
-    if (m_keys.erase(lower) == 0)
+    const std::size_t slash = path.rfind('\\');
+    Key* parent = slash == std::string_view::npos ? &m_root : Find(path.substr(0, slash));
+    if (path.empty() || parent == nullptr)
         return false;
-    // Every subkey path starts with "parent\", so it sorts before "parent]".
-    m_keys.erase(m_keys.lower_bound(lower + "\\"), m_keys.lower_bound(lower + "]"));
+    const auto it = parent->subkeys.find(path.substr(slash + 1));
+    if (it == parent->subkeys.end())
+        return false;
+    parent->subkeys.erase(it);
     return true;
 }
 
-bool RegistryTree::SetRawValue(std::string_view path, std::string_view name, bool isString,
+bool RegistryTree::SetRawValue(Key& key, std::string_view name, bool isString,
                                std::string_view data) {
-    if (HasLineBreakOrZero(name) || (isString && HasLineBreakOrZero(data)) || !CreateKey(path))
+    if (ValueNameProblem(name) != nullptr || (isString && HasLineBreakOrZero(data)))
         return false;
-    Value& value = Find(path)->values[Lower(name)];
-    if (value.name.empty())
-        value.name = std::string(name);
+    Value& value = FindOrAdd(key.values, name);
     value.isString = isString;
     value.data = std::string(data);
     return true;
 }
 
 bool RegistryTree::SetValue(std::string_view path, std::string_view name, std::string_view text) {
-    return SetRawValue(path, name, true, text);
+    if (ValueNameProblem(name) != nullptr || HasLineBreakOrZero(text))
+        return false;
+    Key* key = Create(path);
+    return key != nullptr && SetRawValue(*key, name, true, text);
 }
 
 bool RegistryTree::DeleteValue(std::string_view path, std::string_view name) {
     Key* key = Find(path);
-    return key != nullptr && key->values.erase(Lower(name)) > 0;
+    if (key == nullptr)
+        return false;
+    const auto it = key->values.find(name);
+    if (it == key->values.end())
+        return false;
+    key->values.erase(it);
+    return true;
 }
 
 std::optional<std::string> RegistryTree::GetValue(std::string_view path,
@@ -100,7 +142,7 @@ std::optional<std::string> RegistryTree::GetValue(std::string_view path,
     const Key* key = Find(path);
     if (key == nullptr)
         return std::nullopt;
-    const auto it = key->values.find(Lower(name));
+    const auto it = key->values.find(name);
     if (it == key->values.end() || !it->second.isString)
         return std::nullopt;
     return it->second.data;
@@ -108,15 +150,15 @@ std::optional<std::string> RegistryTree::GetValue(std::string_view path,
 
 std::vector<std::string> RegistryTree::SubKeyNames(std::string_view path) const {
     std::vector<std::string> names;
-    const std::string prefix = Lower(path) + "\\";
-    for (auto it = m_keys.lower_bound(prefix); it != m_keys.end(); ++it) {
-        if (it->first.compare(0, prefix.size(), prefix) != 0)
-            break;
-        const std::string_view rest = std::string_view(it->second.path).substr(prefix.size());
-        if (rest.find('\\') == std::string_view::npos)
-            names.emplace_back(rest);
-    }
+    if (const Key* key = Find(path))
+        for (const auto& entry : key->subkeys)
+            names.push_back(entry.first);
     return names;
+}
+
+bool RegistryTree::HasSubKeys(std::string_view path) const {
+    const Key* key = Find(path);
+    return key != nullptr && !key->subkeys.empty();
 }
 
 } // namespace com

@@ -10,18 +10,21 @@
 namespace com {
 namespace {
 
-HRESULT UpdateServer(std::string_view script, bool withTypeLib, bool registering) {
+HRESULT UpdateServer(int scriptId, bool withTypeLib, bool registering) {
     try {
         const std::string module = ThisModulePath();
         if (module.empty())
             return E_UNEXPECTED;
+        const std::optional<std::string> script = ReadModuleResource(module, "REGISTRY", scriptId);
+        if (!script)
+            return SELFREG_E_CLASS;
         ITypeLib* lib = nullptr;
         if (withTypeLib) {
             if (FAILED(LoadTypeLibFile(module, &lib)))
                 return SELFREG_E_TYPELIB;
         }
         const HRESULT hr = EditRegistry([&](RegistryTree& tree) {
-            if (ApplyRegistrationScript(tree, script, {{"MODULE", module}}, registering) != S_OK)
+            if (ApplyRegistrationScript(tree, *script, {{"MODULE", module}}, registering) != S_OK)
                 return SELFREG_E_CLASS;
             if (lib == nullptr)
                 return S_OK;
@@ -42,12 +45,12 @@ HRESULT UpdateServer(std::string_view script, bool withTypeLib, bool registering
 
 } // namespace
 
-HRESULT RegisterServer(std::string_view script, bool withTypeLib) {
-    return UpdateServer(script, withTypeLib, true);
+HRESULT RegisterServer(int scriptId, bool withTypeLib) {
+    return UpdateServer(scriptId, withTypeLib, true);
 }
 
-HRESULT UnregisterServer(std::string_view script, bool withTypeLib) {
-    return UpdateServer(script, withTypeLib, false);
+HRESULT UnregisterServer(int scriptId, bool withTypeLib) {
+    return UpdateServer(scriptId, withTypeLib, false);
 }
 
 } // namespace com

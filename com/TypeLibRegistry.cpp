@@ -177,14 +177,14 @@ HRESULT LoadRegTypeLib(REFGUID libid, WORD major, WORD minor, LCID lcid, ITypeLi
     if (lib == nullptr)
         return E_INVALIDARG;
     *lib = nullptr;
-    std::optional<std::string> path; // from the first registry file that knows the library
-    for (const std::string& file : com::RegistryLookupFiles()) {
-        std::shared_ptr<const com::RegistryTree> tree;
-        if (FAILED(com::ReadRegistryFileShared(file, tree)))
-            return TYPE_E_REGISTRYACCESS;
-        if ((path = com::FindRegisteredTypeLib(*tree, libid, major, minor, lcid)))
-            break;
-    }
+    std::optional<std::string> path; // from the first registry that knows the library
+    const HRESULT found = com::FindInRegistries(
+        [&](const com::RegistryTree& tree) {
+            return (path = com::FindRegisteredTypeLib(tree, libid, major, minor, lcid)).has_value();
+        },
+        false);
+    if (FAILED(found))
+        return TYPE_E_REGISTRYACCESS;
     if (!path)
         return TYPE_E_LIBNOTREGISTERED;
     ITypeLib* loaded = nullptr;

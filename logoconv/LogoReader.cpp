@@ -7,7 +7,9 @@
 #include "platform/ByteOrderMark.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace logoconv {
 namespace {
@@ -22,7 +24,7 @@ constexpr std::size_t kLongestPictureText = kOta72x28Header.size() + kLargePictu
 constexpr std::size_t kReadLimit = 2 * (2 * kLongestPictureText + 1) + 2;
 
 bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return platform::HexDigitOf(c) >= 0;
 }
 
 // Picture data of a layout's length made of hexadecimal digits only.
@@ -147,12 +149,12 @@ std::string NibbleBits(int v) {
 }
 
 std::string PictureBits(std::string_view data) {
-    std::string bits;
-    bits.reserve(4 * data.size());
+    static constexpr char kNibbles[] = "0000000100100011010001010110011110001001101010111100110111101111";
+    std::string bits(4 * data.size(), '0');
+    char* out = bits.data();
     for (const char c : data) {
-        const int value = IsHexDigit(c) ? HexDigitValue(c) : 0;
-        for (int shift = 3; shift >= 0; --shift)
-            bits += static_cast<char>('0' + ((value >> shift) & 1));
+        std::memcpy(out, kNibbles + 4 * std::max(platform::HexDigitOf(c), 0), 4);
+        out += 4;
     }
     return bits;
 }

@@ -52,7 +52,11 @@ public:
 
     PictureLog log;
 
-    void Show(std::string_view text) { m_ui.ShowMessage(std::string(text), m_caption); }
+    // The log's lock is let go before the user is told or asked anything.
+    void Show(std::string_view text) {
+        log.Release();
+        m_ui.ShowMessage(std::string(text), m_caption);
+    }
     Outcome Convert(const std::string& name, std::size_t input);
 
 private:
@@ -167,9 +171,9 @@ Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::
     std::vector<std::string> paths;
     for (Output& output : outputs)
         paths.push_back(std::move(output.path));
-    m_plan.Written(paths, input);
     if (m_outputs.pduTo)
         m_summary.pduFiles.push_back({paths.back(), std::move(pduLengths)});
+    m_plan.Written(std::move(paths), input);
     return Outcome::Converted;
 }
 
@@ -182,6 +186,7 @@ platform::ReplaceVerdict Batch::Decide(const std::string& path,
     }
     if (m_replaceAll)
         return platform::ReplaceVerdict::Replace;
+    log.Release();
     switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
                             " already exists, would you like to replace it?")) {
     case platform::ReplaceAnswer::ReplaceAll:

@@ -1,5 +1,7 @@
 #include "logoconv/PictureLog.h"
 
+#include <algorithm>
+
 namespace logoconv {
 
 std::string PictureDrawing(std::string_view bits, int width, int height) {
@@ -7,15 +9,16 @@ std::string PictureDrawing(std::string_view bits, int width, int height) {
         return {};
     const auto w = static_cast<std::size_t>(width);
     const auto h = static_cast<std::size_t>(height);
-    std::string drawing;
-    drawing.reserve(h * (w + 1));
+    std::string drawing(h * (w + 1) - 1, ' ');
     for (std::size_t row = 0; row < h; ++row) {
+        char* cells = drawing.data() + row * (w + 1);
         if (row > 0)
-            drawing += '\n';
-        for (std::size_t column = 0; column < w; ++column) {
-            const std::size_t i = row * w + column;
-            drawing += i < bits.size() && bits[i] == '1' ? '*' : ' ';
-        }
+            cells[-1] = '\n';
+        const std::size_t first = row * w;
+        const std::size_t drawn = first < bits.size() ? std::min(w, bits.size() - first) : 0;
+        const char* digits = bits.data() + first;
+        for (std::size_t column = 0; column < drawn; ++column) // "*" for "1", " " for the rest
+            cells[column] = static_cast<char>(' ' + ('*' - ' ') * (digits[column] == '1'));
     }
     return drawing;
 }

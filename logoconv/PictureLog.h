@@ -33,6 +33,7 @@ public:
     void EndEntry();
     // True once after an append failed.
     bool TakeFailure() { return std::exchange(m_failed, false); }
+    void Release() { m_file.Release(); }
     void Close() { m_file.Close(); }
 
 private:

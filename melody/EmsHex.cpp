@@ -8,18 +8,20 @@
 
 namespace melody {
 
-using platform::AppendHexOctet;
-
 std::string EncodeEmsHex(std::string_view imelody) {
     const std::size_t n = imelody.size();
-    std::string hex;
-    hex.reserve(2 * n + 8);
-    AppendHexOctet(hex, n + 3);
-    AppendHexOctet(hex, imelody::kUserDefinedSound);
-    AppendHexOctet(hex, n + 1);
-    AppendHexOctet(hex, imelody::kSoundPosition);
+    std::string hex(2 * n + 8, '0');
+    char* out = hex.data();
+    const auto put = [&out](std::size_t octet) {
+        *out++ = platform::kUpperHexDigits[(octet >> 4) & 0xF];
+        *out++ = platform::kUpperHexDigits[octet & 0xF];
+    };
+    put(n + 3);
+    put(imelody::kUserDefinedSound);
+    put(n + 1);
+    put(imelody::kSoundPosition);
     for (const char c : imelody)
-        AppendHexOctet(hex, static_cast<unsigned char>(c) & 0x7F);
+        put(static_cast<unsigned char>(c) & 0x7F);
     return hex;
 }
 

@@ -48,17 +48,19 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     // cannot be opened at all.
     platform::AppendFile log;
     bool logFailed = !log.Open(logPath).ok();
-    Batch batch{outputDir, platform::OutputPlan(rtxPaths), [&](const std::string& entry) {
+    Batch batch{outputDir, platform::OutputPlan(rtxPaths),
+                [&](const std::string& entry) {
                     if (!logFailed && !log.Write(entry)) {
                         logFailed = true;
                         log.Close();
                     }
-                }};
+                },
+                [&] { log.Release(); }};
     for (std::size_t i = 0; i < rtxPaths.size() && !m_ui.StopRequested(); ++i) {
         const std::string& path = rtxPaths[i];
         m_ui.FileStarting(i + 1, rtxPaths.size(), path);
         // Read once for both targets; each target says what became of it.
-        const FileText file = ReadFileText(path);
+        FileText file = ReadFileText(path);
         if (target1 != 0)
             ConvertTarget(1, path, file, i, batch);
         if (target2 != 0)
@@ -78,11 +80,13 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
     const std::vector<std::string> inputs{rtxFile};
     Batch batch{outputDir, platform::OutputPlan(inputs),
                 [&](const std::string& entry) { logText += entry; }};
-    ConvertTarget(target, rtxFile, ReadFileText(rtxFile), 0, batch);
+    FileText file = ReadFileText(rtxFile);
+    ConvertTarget(target, rtxFile, file, 0, batch);
 }
 
 CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtxFile) {
     FileText file;
+    file.name = platform::PrintableName(rtxFile);
     if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes);
         !read) {
         file.error = read.error;
@@ -92,21 +96,26 @@ CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtx
     return file;
 }
 
-std::optional<std::string> CMelodyConverter::ImelodyOf(const std::string& rtxFile,
-                                                       const FileText& file, int target,
+std::optional<std::string> CMelodyConverter::ImelodyOf(FileText& file, int target,
                                                        std::string& failure) {
-    m_strCurrentFile = platform::PrintableName(rtxFile);
+    m_strCurrentFile = file.name;
     if (file.error == EFBIG) {
         failure = m_strCurrentFile + " is larger than 64 MB, too large for an RTX file.";
         return std::nullopt;
     }
     if (file.error != 0)
         m_ui.ShowMessage(m_strCurrentFile + " could not be found.", m_strTitle);
-    melody::Melody melody;
+    // The second reading of a text would store the same name and settings
+    // and give the same melody: it is read once.
+    if (!file.readAsRtx) {
+        file.problem = ReadMelody(file.text, file.melody);
+        file.readAsRtx = true;
+        std::string().swap(file.text); // the text is no longer needed
+    }
     std::string imelody;
-    std::optional<std::string> problem = ReadMelody(file.text, melody);
+    std::optional<std::string> problem = file.problem;
     if (!problem)
-        problem = WriteMelody(melody, target, imelody);
+        problem = WriteMelody(file.melody, target, imelody);
     if (problem) {
         failure = std::move(*problem);
         return std::nullopt;
@@ -114,19 +123,24 @@ std::optional<std::string> CMelodyConverter::ImelodyOf(const std::string& rtxFil
     return imelody;
 }
 
-void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, const FileText& file,
+void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, FileText& file,
                                      std::size_t input, Batch& batch) {
-    std::string entry = platform::CtimeNow();
+    std::string entry;
+    entry.reserve(file.name.size() + 160); // a success entry's length
+    entry += platform::CtimeNow();
     entry += "Converting: ";
-    entry += platform::PrintableName(rtxFile);
+    entry += file.name;
     std::string failure;
     Outcome outcome = Outcome::Failed;
+    if (file.error != 0)
+        batch.releaseLog(); // the user is told first that it could not be read
     try {
-        if (const std::optional<std::string> imelody = ImelodyOf(rtxFile, file, target, failure))
-            outcome = WriteOutputs(target, rtxFile, *imelody, input, batch, entry, failure);
+        if (std::optional<std::string> imelody = ImelodyOf(file, target, failure))
+            outcome =
+                WriteOutputs(target, rtxFile, std::move(*imelody), input, batch, entry, failure);
     } catch (const std::bad_alloc&) {
         // Whatever the file held has been freed by now: the batch goes on.
-        failure = platform::PrintableName(rtxFile) + " could not be converted: not enough memory.";
+        failure = file.name + " could not be converted: not enough memory.";
         outcome = Outcome::Failed;
     }
     switch (outcome) {
@@ -141,6 +155,7 @@ void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, con
         entry += " Status: Failed - ";
         entry += failure;
         entry += "\r\n\r\n";
+        batch.releaseLog();
         m_ui.ShowMessage(failure, m_strTitle);
         ++m_counts.failed;
         break;
@@ -153,8 +168,8 @@ std::optional<std::string> CMelodyConverter::ConvertForListening(const std::stri
     m_bIncludeHeader = includeHeader;
     std::string failure;
     try {
-        if (std::optional<std::string> imelody =
-                ImelodyOf(rtxFile, ReadFileText(rtxFile), target, failure))
+        FileText file = ReadFileText(rtxFile);
+        if (std::optional<std::string> imelody = ImelodyOf(file, target, failure))
             return imelody;
     } catch (const std::bad_alloc&) {
         failure = platform::PrintableName(rtxFile) + " could not be converted: not enough memory.";

@@ -81,11 +81,14 @@ RtxNote CMelodyConverter::ParseRtxNote(std::string_view item) const {
 
 std::optional<std::string> CMelodyConverter::WriteMelody(const melody::Melody& melody, int target,
                                                          std::string& text) {
-    const melody::ImelodyText written = melody::WriteImelody(melody, target, m_bIncludeHeader != 0);
+    melody::ImelodyText written = melody::WriteImelody(melody, target, m_bIncludeHeader != 0);
     m_bTruncated = written.truncated;
     m_bUsesLowOctave = written.usesLowOctave;
     m_bUsesHighOctave = written.usesHighOctave;
-    text += written.text;
+    if (text.empty())
+        text = std::move(written.text);
+    else
+        text += written.text;
     if (written.OutOfRange())
         return kOutOfRange;
     return std::nullopt;

@@ -150,10 +150,16 @@ public:
 private:
     // The state of one ConvertMelodies call (MelodyBatch.cpp).
     struct Batch;
-    // An RTX file as the batch read it: its text, or the error that kept it.
+    // An RTX file as the batch read it: its text, or the error that kept it;
+    // and once read as RTX (both targets read the same melody), the melody
+    // or the reader's message.
     struct FileText {
+        std::string name; // the path as it is shown (platform::PrintableName)
         std::string text;
         int error = 0; // EFBIG: over 64 MB
+        bool readAsRtx = false;
+        melody::Melody melody;
+        std::optional<std::string> problem;
     };
     enum class Outcome { Succeeded, Failed, Cancelled };
 
@@ -171,15 +177,14 @@ private:
     // The iMelody text of the file for target, as the batch writes it, or
     // nothing with the message of the failure (a file that could not be
     // read is said to the user first).
-    std::optional<std::string> ImelodyOf(const std::string& rtxFile, const FileText& file,
-                                         int target, std::string& failure);
+    std::optional<std::string> ImelodyOf(FileText& file, int target, std::string& failure);
 
     // One file (input number `input` of the batch, already read) for one
     // target: its outputs written as one unit (MelodyOutputs.cpp) and its
     // log entry appended through the batch.
-    void ConvertTarget(int target, const std::string& rtxFile, const FileText& file,
-                       std::size_t input, Batch& batch);
-    Outcome WriteOutputs(int target, const std::string& rtxFile, const std::string& imelody,
+    void ConvertTarget(int target, const std::string& rtxFile, FileText& file, std::size_t input,
+                       Batch& batch);
+    Outcome WriteOutputs(int target, const std::string& rtxFile, std::string imelody,
                          std::size_t input, Batch& batch, std::string& entry,
                          std::string& failure);
 

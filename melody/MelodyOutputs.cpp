@@ -35,15 +35,14 @@ std::string NotWritten(const std::string& path) {
 } // namespace
 
 CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::string& rtxFile,
-                                                         const std::string& imelody,
+                                                         std::string imelody,
                                                          std::size_t input, Batch& batch,
                                                          std::string& entry,
                                                          std::string& failure) {
     // The names first: a name taken by an earlier file costs no writing.
     const std::string base = batch.outputDir + BaseName(rtxFile);
     const char digit = target == 1 ? '1' : '2';
-    std::vector<Output> outputs{{base + ".em" + digit, imelody},
-                                {base + ".hx" + digit, melody::EncodeEmsHex(imelody)}};
+    std::vector<Output> outputs{{base + ".em" + digit, {}}, {base + ".hx" + digit, {}}};
     const std::size_t wave = outputs.size();
     if (m_bWriteWave)
         outputs.push_back({base + '.' + digit + ".wav", {}});
@@ -59,6 +58,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         }
     }
 
+    outputs[1].data = melody::EncodeEmsHex(imelody);
     if (m_bWriteWave || m_bWriteMidi) {
         const melody::ImelodyTones tones =
             melody::ReadImelodyTones(imelody, melody::OctavePrefixOf(target));
@@ -67,6 +67,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         if (m_bWriteMidi)
             outputs[midi].data = melody::MidiFile(tones);
     }
+    outputs[0].data = std::move(imelody);
     std::vector<std::size_t> pduLengths;
     if (m_pduTo) {
         // Every writer keeps its text short enough for one short message.
@@ -90,7 +91,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
 
     const auto decide = [&](std::size_t i, const platform::FileIdentity& existing) {
         return platform::AskBeforeReplacing(batch.plan, m_ui, m_bReplaceAll, outputs[i].path,
-                                            existing, failure);
+                                            existing, failure, batch.releaseLog);
     };
     const auto finish = [&] {
         entry += "Status: Success\r\n";
@@ -114,8 +115,8 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     std::vector<std::string> paths;
     for (Output& output : outputs)
         paths.push_back(std::move(output.path));
-    batch.plan.Written(paths, input);
     if (m_pduTo)
         m_pduFiles.push_back({paths.back(), std::move(pduLengths)});
+    batch.plan.Written(std::move(paths), input);
     return Outcome::Succeeded;
 }

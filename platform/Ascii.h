@@ -62,6 +62,18 @@ constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// True when a sorts before b once "A" to "Z" are lowered, byte by byte as
+// unsigned values: the order of platform::LowerAscii texts.
+constexpr bool LessIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const auto x = static_cast<unsigned char>(LowerAscii(a[i]));
+        const auto y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
 // A name (a path) as it is written into a line of text on a terminal or in
 // a log: every ASCII control character and the backslash escaped (\n, \r,
 // \t, \\, others \xNN), so that no name can break a line

@@ -166,17 +166,19 @@ int CreateTemporary(const std::string& path, std::string& temp, int& token) {
 
 bool TakeOverOwnerAndMode(const std::string& temp, const struct stat& replaced) {
     bool kept = true;
+    mode_t mode = replaced.st_mode & 0777;
     if (replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) {
         if (::lchown(temp.c_str(), replaced.st_uid, replaced.st_gid) != 0) {
             kept = false;
-            // Where the owner cannot be handed on, the group may still be.
-            [[maybe_unused]] const bool groupKept =
-                ::lchown(temp.c_str(), static_cast<uid_t>(-1), replaced.st_gid) == 0;
+            // Where the owner cannot be handed on, the group may still be;
+            // a group that cannot be kept gets none of the old group's rights.
+            if (::lchown(temp.c_str(), static_cast<uid_t>(-1), replaced.st_gid) != 0)
+                mode &= ~static_cast<mode_t>(S_IRWXG);
         }
     }
     // A mode that cannot be set is no reason to fail: the file keeps the
     // mode of a new file.
-    [[maybe_unused]] const bool modeKept = ::chmod(temp.c_str(), replaced.st_mode & 0777) == 0;
+    [[maybe_unused]] const bool modeKept = ::chmod(temp.c_str(), mode) == 0;
     return kept;
 }
 

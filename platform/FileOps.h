@@ -36,8 +36,9 @@ int CreateTemporary(const std::string& path, std::string& temp, int& token);
 
 // The replacement of a regular file keeps its owner and group where the
 // process may keep them (root converting into a user's folder), and its
-// permission bits, but never set-user-ID, set-group-ID or sticky. True when
-// both owner and group were kept.
+// permission bits, but never set-user-ID, set-group-ID or sticky. A group
+// that cannot be kept gets none of the old group's rights. True when both
+// owner and group were kept.
 bool TakeOverOwnerAndMode(const std::string& temp, const struct stat& replaced);
 
 } // namespace platform::fileops

@@ -20,6 +20,16 @@ std::string CtimeText(std::time_t when) {
     return text;
 }
 
-std::string CtimeNow() { return CtimeText(std::time(nullptr)); }
+std::string CtimeNow() {
+    // A batch asks many times a second: the text of a second is made once.
+    thread_local std::time_t second = -1;
+    thread_local std::string text;
+    const std::time_t now = std::time(nullptr);
+    if (now != second) {
+        text = CtimeText(now);
+        second = now;
+    }
+    return text;
+}
 
 } // namespace platform

@@ -1,24 +1,16 @@
 #include "platform/LogFolder.h"
 
 #include "platform/BuildInfo.h"
+#include "platform/HomeFolder.h"
 #include "platform/ProgramPath.h"
 
 #include <cerrno>
 #include <cstdlib>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
 namespace {
-
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return home;
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr)
-        return entry->pw_dir;
-    return {};
-}
 
 // Creates every missing folder of path (which ends in "/"), each readable by
 // the user alone, as the state folder should be.

@@ -45,9 +45,9 @@ std::optional<std::string> OutputPlan::ConflictByIdentity(const std::string& out
     return WrittenEarlier(output, written->second);
 }
 
-void OutputPlan::Written(const std::vector<std::string>& outputs, std::size_t input) {
-    for (const std::string& output : outputs) {
-        const auto [entry, added] = m_written.emplace(output, input);
+void OutputPlan::Written(std::vector<std::string>&& outputs, std::size_t input) {
+    for (std::string& output : outputs) {
+        const auto [entry, added] = m_written.emplace(std::move(output), input);
         if (added)
             m_unseen.push_back(&entry->first);
     }

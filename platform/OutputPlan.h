@@ -35,7 +35,7 @@ public:
                                                   const FileIdentity& existing);
 
     // Records the outputs written for input number `input`.
-    void Written(const std::vector<std::string>& outputs, std::size_t input);
+    void Written(std::vector<std::string>&& outputs, std::size_t input);
 
 private:
     std::string WrittenEarlier(const std::string& output, std::size_t input) const;

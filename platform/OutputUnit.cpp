@@ -37,7 +37,9 @@ OutputUnit::~OutputUnit() {
 FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
     if (HoldsZero(path))
         return FileResult::Failed(errno, path);
-    m_files.reserve(m_files.size() + 1);
+    // Room first, so that a temporary file once made is always remembered.
+    if (m_files.size() == m_files.capacity())
+        m_files.reserve(m_files.empty() ? 4 : 2 * m_files.size());
     Staged file{path, {}, -1};
     const int fd = CreateTemporary(path, file.temp, file.token);
     if (fd < 0)

@@ -9,13 +9,17 @@
 #include "platform/OutputPlan.h"
 #include "platform/OutputUnit.h"
 
+#include <functional>
 #include <string>
 
 namespace platform {
 
 // failure: set to the plan's reason when the output is refused.
+// beforeAsking: what the batch lets go of before the user is asked (the
+// log's lock).
 ReplaceVerdict AskBeforeReplacing(OutputPlan& plan, IReplaceUi& ui, bool& replaceAll,
                                   const std::string& path, const FileIdentity& existing,
-                                  std::string& failure);
+                                  std::string& failure,
+                                  const std::function<void()>& beforeAsking = {});
 
 } // namespace platform

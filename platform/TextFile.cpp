@@ -5,6 +5,7 @@
 #include "platform/OutputUnit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -27,29 +28,33 @@ bool Injected(faults::FileOp op) {
     return true;
 }
 
-// Reads up to limit bytes of an open file of the given size into out.
+// Reads up to limit bytes of an open file of the given size into out,
+// straight into the text. A read that gives fewer bytes than asked, once
+// the size the file had is reached, has met its end: a regular file's read
+// is short only there, so no further read is needed to find it.
 bool ReadUpTo(int fd, off_t size, std::size_t limit, std::string& out) {
+    const std::size_t expected = size > 0 ? static_cast<std::size_t>(size) : 0;
     std::string text;
-    if (size > 0)
-        text.reserve(static_cast<std::size_t>(size) < limit ? static_cast<std::size_t>(size)
-                                                            : limit);
-    char buffer[1 << 16];
-    while (text.size() < limit) {
+    std::size_t length = 0;
+    while (length < limit) {
         if (Injected(faults::FileOp::Read))
             return false;
-        std::size_t want = limit - text.size();
-        if (want > sizeof buffer)
-            want = sizeof buffer;
-        const ssize_t n = ::read(fd, buffer, want);
+        // Room for the whole file and one byte more, then 64 KiB at a time.
+        const std::size_t want = std::min(limit - length, length < expected
+                                                              ? expected + 1 - length
+                                                              : std::size_t{1} << 16);
+        text.resize(length + want);
+        const ssize_t n = ::read(fd, text.data() + length, want);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return false;
         }
-        if (n == 0)
+        length += static_cast<std::size_t>(n);
+        if (n == 0 || (static_cast<std::size_t>(n) < want && length >= expected))
             break;
-        text.append(buffer, static_cast<std::size_t>(n));
     }
+    text.resize(length);
     out = std::move(text);
     return true;
 }
@@ -100,35 +105,23 @@ int OpenForAppending(const std::string& path) {
     return fd; // O_NONBLOCK changes nothing for a regular file
 }
 
-// Holds the advisory lock that every writer of a log takes around each
-// append, so that appends from several processes never interleave and a
-// take-back never cuts into another process's text.
-class AppendLock {
-public:
-    explicit AppendLock(int fd) : m_fd(fd) {
-        int rc;
-        do {
-            rc = ::flock(m_fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-        m_locked = rc == 0; // a file system without locks still gets the append
-    }
-    ~AppendLock() {
-        if (m_locked)
-            ::flock(m_fd, LOCK_UN);
-    }
-    AppendLock(const AppendLock&) = delete;
-    AppendLock& operator=(const AppendLock&) = delete;
+// The advisory lock that every writer of a log takes around its appends,
+// so that appends from several processes never interleave and a take-back
+// never cuts into another process's text. (A file system without locks
+// still gets the appends.)
+bool LockForAppending(int fd) {
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0;
+}
 
-private:
-    int m_fd;
-    bool m_locked = false;
-};
-
-// Appends data to a file open for appending, all of it or nothing: a text
-// that went in only in part is taken back. (Each append leaves the offset at
-// the end of what it wrote, and under the lock nobody appends meanwhile.)
+// Appends data to a file open for appending and locked, all of it or
+// nothing: a text that went in only in part is taken back. (Each append
+// leaves the offset at the end of what it wrote, and under the lock nobody
+// appends meanwhile.)
 bool AppendWhole(int fd, std::string_view data) {
-    const AppendLock lock(fd);
     std::size_t written = 0;
     if (WriteAll(fd, data, &written))
         return true;
@@ -136,10 +129,13 @@ bool AppendWhole(int fd, std::string_view data) {
     if (written > 0) {
         const off_t end = ::lseek(fd, 0, SEEK_CUR);
         struct stat info {};
-        // Should the take-back fail too, the part stays: the append has failed all the same.
         if (end >= static_cast<off_t>(written) && ::fstat(fd, &info) == 0 && info.st_size == end) {
-            [[maybe_unused]] const bool takenBack =
-                ::ftruncate(fd, end - static_cast<off_t>(written)) == 0;
+            // Should the file refuse to shrink, the failure is reported all
+            // the same; a signal only makes us try again.
+            int rc;
+            do {
+                rc = ::ftruncate(fd, end - static_cast<off_t>(written));
+            } while (rc != 0 && errno == EINTR);
         }
     }
     errno = saved;
@@ -280,12 +276,27 @@ FileResult AppendFile::Open(const std::string& path) {
 FileResult AppendFile::Write(std::string_view data) {
     if (m_fd < 0)
         return FileResult::Failed(EBADF, m_path);
-    return Outcome(AppendWhole(m_fd, data), m_path);
+    const auto now = std::chrono::steady_clock::now();
+    if (!m_locked) {
+        m_locked = LockForAppending(m_fd);
+        m_lockedSince = now;
+    }
+    const FileResult result = Outcome(AppendWhole(m_fd, data), m_path);
+    if (now - m_lockedSince >= kLockHeld)
+        Release();
+    return result;
+}
+
+void AppendFile::Release() {
+    if (m_locked && m_fd >= 0)
+        ::flock(m_fd, LOCK_UN);
+    m_locked = false;
 }
 
 FileResult AppendFile::Close() {
     if (m_fd < 0)
         return {};
+    Release();
     const int fd = m_fd;
     m_fd = -1;
     return Outcome(CloseFile(fd), m_path);
@@ -293,11 +304,13 @@ FileResult AppendFile::Close() {
 
 std::string LfToCrlf(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + text.size() / 16 + 8);
-    for (const char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
+    out.reserve(text.size() + text.size() / 32 + 16);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = std::min(text.find('\n', start), text.size());
+        out.append(text, start, lf - start);
+        if (lf < text.size())
+            out.append("\r\n");
+        start = lf + 1;
     }
     return out;
 }
@@ -305,10 +318,12 @@ std::string LfToCrlf(std::string_view text) {
 std::string CrlfToLf(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            continue;
-        out += text[i];
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t cr = text.find("\r\n", start);
+        if (cr == std::string_view::npos)
+            cr = text.size();
+        out.append(text, start, cr - start);
+        start = cr + 1; // the "\n" is taken with what follows
     }
     return out;
 }

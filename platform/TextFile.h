@@ -7,6 +7,7 @@
 #include "platform/FileIdentity.h"
 #include "platform/FileResult.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,7 +77,10 @@ FileResult ReplaceSharedFile(const std::string& path, std::string_view data);
 // one append under an advisory lock (flock) that every appender takes, so
 // appends of several processes never interleave; when an append fails half
 // way (disk full), the part already written is taken back, so the file ends
-// as it was.
+// as it was. The lock taken for a write is kept for the writes that follow
+// within a few milliseconds (a batch appends thousands of entries a second),
+// and let go by Release, which a caller calls before it waits for anything
+// (a question to the user), and by Close.
 class AppendFile {
 public:
     AppendFile() = default;
@@ -92,12 +96,18 @@ public:
     // Appends every byte or none; EBADF when the file is not open. The file
     // stays open after a failure.
     FileResult Write(std::string_view data);
+    // Lets go of the lock kept since the last write, if any.
+    void Release();
     // Closes; fails when the close reported an error.
     FileResult Close();
 
 private:
+    static constexpr std::chrono::milliseconds kLockHeld{10};
+
     int m_fd = -1;
     std::string m_path;
+    bool m_locked = false;
+    std::chrono::steady_clock::time_point m_lockedSince;
 };
 
 // Every "\n" written as "\r\n" (on-disk form of the picture files and log).

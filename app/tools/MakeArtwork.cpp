@@ -3,7 +3,8 @@
 // 128 (About), 129 (application), 136 (melodies) and 137 (pictures).
 // Run it by hand when the artwork changes; the PNG files are kept with the
 // sources. "--app-icon SIZE FILE" draws the application icon at SIZE x SIZE
-// pixels instead, for the desktop's icon theme (made by the build).
+// pixels instead, for the desktop's icon theme (made by the build), and
+// "--app-icon scalable FILE" draws it as an SVG picture.
 
 #include <QDir>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -137,11 +139,9 @@ QImage AboutIcon() {
     return image;
 }
 
-QImage AppIcon(int size = 32) {
-    QImage image = NewIcon(size);
-    QPainter p(&image);
+// The application icon, drawn on the 32 x 32 grid.
+void DrawAppIcon(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0); // drawn on the 32 x 32 grid
     RoundedTile(p, kTeal, kDeep);
     // An envelope with a quill across it: a message being rewritten.
     p.setPen(QPen(kDeep, 1));
@@ -150,7 +150,28 @@ QImage AppIcon(int size = 32) {
     p.setBrush(Qt::NoBrush);
     p.drawPolyline(QPolygonF({QPointF(5.5, 11.5), QPointF(16, 19.5), QPointF(26.5, 11.5)}));
     Quill(p, QRectF(12, 3, 17, 20), kAmber, kPaper);
+}
+
+QImage AppIcon(int size = 32) {
+    QImage image = NewIcon(size);
+    QPainter p(&image);
+    p.scale(size / 32.0, size / 32.0);
+    DrawAppIcon(p);
     return image;
+}
+
+bool WriteScalableAppIcon(const QString& path) {
+    QSvgGenerator svg;
+    svg.setFileName(path);
+    svg.setSize(QSize(32, 32));
+    svg.setViewBox(QRect(0, 0, 32, 32));
+    svg.setTitle(QStringLiteral("Quillmere"));
+    svg.setDescription(QStringLiteral("An envelope with a quill across it"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return false;
+    DrawAppIcon(p);
+    return p.end();
 }
 
 QImage MelodyIcon() {
@@ -188,6 +209,14 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
+    if (argc == 4 && std::strcmp(argv[1], "--app-icon") == 0 &&
+        std::strcmp(argv[2], "scalable") == 0) {
+        if (!WriteScalableAppIcon(QString::fromLocal8Bit(argv[3]))) {
+            std::fprintf(stderr, "could not write %s\n", argv[3]);
+            return 1;
+        }
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--app-icon") == 0) {
         const int size = std::atoi(argv[2]);
         if (size < 16 || size > 1024 || !AppIcon(size).save(QString::fromLocal8Bit(argv[3]))) {

@@ -25,11 +25,12 @@ PELLUMO_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** obj
     return pellumo::LogoConverterFactory().QueryInterface(riid, object);
 }
 
-// Records the class, its ProgIDs and the type library in the registry.
+// Records the class, its ProgIDs and the type library in the registry, as
+// the registration script the module carries says.
 PELLUMO_EXPORT HRESULT DllRegisterServer() {
-    return com::RegisterServer(pellumo::kRegistrationScript, true);
+    return com::RegisterServer(PELLUMO_REGISTRY_SCRIPT_ID, true);
 }
 
 PELLUMO_EXPORT HRESULT DllUnregisterServer() {
-    return com::UnregisterServer(pellumo::kRegistrationScript, true);
+    return com::UnregisterServer(PELLUMO_REGISTRY_SCRIPT_ID, true);
 }

@@ -1,20 +1,26 @@
 #pragma once
 // Who the component is, each value written once here: the identifiers of
 // its class, its interface and its type library, its ProgIDs, names and
-// version. The registration script below, the type library and version data
-// the module carries (PellumoResources.cpp) and the identifiers its clients
-// use (ILogoConverter.h) are all put together from these texts when the
-// module is compiled, which is why they are macros.
+// version. The resources the module carries (PellumoResources.cpp: its
+// registration script, strings, type library and version data) and the
+// identifiers its clients use (ILogoConverter.h) are all put together from
+// these texts when the module is compiled, which is why they are macros.
 
 #define PELLUMO_CLSID "{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}" // class LogoConverter
 #define PELLUMO_IID "{5BA4DE79-080E-421B-8AF1-260A249D605F}"   // interface ILogoConverter
 #define PELLUMO_LIBID "{78165FE8-B27C-486C-B90F-D12678536855}" // type library PELLUMOLib
 #define PELLUMO_PROGID "Pellumo.LogoConverter.1"
 #define PELLUMO_VERSION_INDEPENDENT_PROGID "Pellumo.LogoConverter"
-#define PELLUMO_CLASS_DESCRIPTION "LogoConverter Class" // string 101
-#define PELLUMO_PROJECT_NAME "Pellumo"                  // string 100; the internal name
-#define PELLUMO_MODULE_DESCRIPTION "Pellumo Module"     // file description and product name
+#define PELLUMO_CLASS_DESCRIPTION "LogoConverter Class"
+#define PELLUMO_PROJECT_NAME "Pellumo"              // also the internal name
+#define PELLUMO_MODULE_DESCRIPTION "Pellumo Module" // file description and product name
 #define PELLUMO_ORIGINAL_FILENAME "Pellumo.DLL"
+
+// The ids of the module's resources: its registration script (REGISTRY) and
+// its two strings (STRING).
+#define PELLUMO_REGISTRY_SCRIPT_ID 102
+#define PELLUMO_PROJECT_NAME_ID 100
+#define PELLUMO_CLASS_DESCRIPTION_ID 101
 
 // The type library's version and locale (US English, in hexadecimal digits).
 #define PELLUMO_TYPELIB_MAJOR 1
@@ -40,33 +46,5 @@ inline constexpr std::string_view kFileDescription = PELLUMO_MODULE_DESCRIPTION;
 inline constexpr std::string_view kProductName = PELLUMO_MODULE_DESCRIPTION;
 inline constexpr std::string_view kInternalName = PELLUMO_PROJECT_NAME;
 inline constexpr std::string_view kOriginalFilename = PELLUMO_ORIGINAL_FILENAME;
-
-// Registering writes every key below; unregistering removes both ProgID keys
-// and the class key, and never the CLSID key itself. An existing class key is
-// deleted whole before it is written. %MODULE% is the module's full path.
-inline constexpr std::string_view kRegistrationScript = //
-    "HKCR\n"
-    "{\n"
-    "    " PELLUMO_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
-    "    {\n"
-    "        CLSID = s '" PELLUMO_CLSID "'\n"
-    "    }\n"
-    "    " PELLUMO_VERSION_INDEPENDENT_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
-    "    {\n"
-    "        CLSID = s '" PELLUMO_CLSID "'\n"
-    "    }\n"
-    "    NoRemove CLSID\n"
-    "    {\n"
-    "        ForceRemove " PELLUMO_CLSID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
-    "        {\n"
-    "            ProgID = s '" PELLUMO_PROGID "'\n"
-    "            VersionIndependentProgID = s '" PELLUMO_VERSION_INDEPENDENT_PROGID "'\n"
-    "            InprocServer32 = s '%MODULE%'\n"
-    "            {\n"
-    "                val ThreadingModel = s 'both'\n"
-    "            }\n"
-    "        }\n"
-    "    }\n"
-    "}\n";
 
 } // namespace pellumo

@@ -1,11 +1,45 @@
-// The data the module carries for readers outside it: its type library and
-// its version data (see com/ModuleResources.h), from the identity's texts.
+// The data the module carries for readers outside it (see
+// com/ModuleResources.h), from the identity's texts: its registration script,
+// its strings, its type library and its version data.
 
 #include "logoconv/frame/PellumoIdentity.h"
 
 #include "com/ModuleResources.h"
 
 namespace {
+
+// Registering writes every key below; unregistering removes both ProgID keys
+// and the class key, and never the CLSID key itself. An existing class key is
+// deleted whole before it is written. %MODULE% is the module's full path.
+QUILLMERE_MODULE_RESOURCE(
+    kRegistrationScript, "REGISTRY", PELLUMO_REGISTRY_SCRIPT_ID,
+    "HKCR\n"
+    "{\n"
+    "    " PELLUMO_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "    {\n"
+    "        CLSID = s '" PELLUMO_CLSID "'\n"
+    "    }\n"
+    "    " PELLUMO_VERSION_INDEPENDENT_PROGID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "    {\n"
+    "        CLSID = s '" PELLUMO_CLSID "'\n"
+    "    }\n"
+    "    NoRemove CLSID\n"
+    "    {\n"
+    "        ForceRemove " PELLUMO_CLSID " = s '" PELLUMO_CLASS_DESCRIPTION "'\n"
+    "        {\n"
+    "            ProgID = s '" PELLUMO_PROGID "'\n"
+    "            VersionIndependentProgID = s '" PELLUMO_VERSION_INDEPENDENT_PROGID "'\n"
+    "            InprocServer32 = s '%MODULE%'\n"
+    "            {\n"
+    "                val ThreadingModel = s 'both'\n"
+    "            }\n"
+    "        }\n"
+    "    }\n"
+    "}\n");
+
+QUILLMERE_MODULE_RESOURCE(kProjectName, "STRING", PELLUMO_PROJECT_NAME_ID, PELLUMO_PROJECT_NAME);
+QUILLMERE_MODULE_RESOURCE(kClassDescription, "STRING", PELLUMO_CLASS_DESCRIPTION_ID,
+                          PELLUMO_CLASS_DESCRIPTION);
 
 QUILLMERE_MODULE_RESOURCE(
     kTypeLibrary, "TYPELIB", 1,

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -66,8 +71,87 @@ TEST(Activation, FailuresAreReportedAsCodes) {
     RegisterServerPath("");
     EXPECT_EQ(Create(), REGDB_E_CLASSNOTREG);
 
-    testsupport::WriteFile(registry.Path(), "[HKEY_CLASSES_ROOT\\CLSID]\nbroken\n");
-    EXPECT_EQ(Create(), REGDB_E_READREGDB);
+    testsupport::WriteFile(registry.SystemPath(), "[HKEY_CLASSES_ROOT\\CLSID]\nbroken\n");
+    std::filesystem::remove(registry.Path());
+    EXPECT_EQ(Create(), REGDB_E_READREGDB); // the machine's registry cannot be passed over
 
+    CoUninitialize();
+}
+
+// Registries that once froze the host, loaded from wherever it stood, or hid
+// the machine's registration (of a module without DllGetClassObject). Each
+// row prepares the user's registry; the class is created twice.
+TEST(Activation, HostileRegistriesNeitherBlockNorHideTheMachines) {
+    namespace fs = std::filesystem;
+    const auto registration = [](const std::string& module) {
+        return "[HKEY_CLASSES_ROOT\\CLSID\\" + com::GuidToString(kClsid) +
+               "\\InprocServer32]\n@=\"" + module + "\"\n";
+    };
+    const auto write = [](const std::string& path, const std::string& text) {
+        testsupport::WriteFile(path, text);
+    };
+    const struct {
+        const char* name;
+        std::function<void(const testsupport::ScopedRegistry&)> prepare;
+        HRESULT expected;
+        int notices; // of a user's registry passed over; -1: the machine's own user decides
+    } rows[] = {
+        {"a FIFO as module",
+         [&](const auto& r) {
+             ASSERT_EQ(::mkfifo((r.Dir() / "pipe.so").c_str(), 0600), 0);
+             write(r.Path(), registration(r.Dir() / "pipe.so"));
+         },
+         CO_E_DLLNOTFOUND, 0},
+        {"a relative module path",
+         [&](const auto& r) {
+             fs::create_directory(r.Dir() / "sub");
+             fs::copy_file(NOEXPORT_MODULE, r.Dir() / "sub/module.so");
+             fs::current_path(r.Dir().Path()); // sub/module.so exists from here
+             write(r.Path(), registration("sub/module.so"));
+         },
+         CO_E_DLLNOTFOUND, 0},
+        {"a bare library name", [&](const auto& r) { write(r.Path(), registration("libc.so.6")); },
+         CO_E_DLLNOTFOUND, 0},
+        {"a malformed user's registry",
+         [&](const auto& r) { write(r.Path(), registration("/none.so") + "broken\n"); },
+         CO_E_ERRORINDLL, 1},
+        {"a user's registry saved as UTF-16",
+         [&](const auto& r) {
+             std::string units = "\xFF\xFE";
+             for (char c : registration("/none.so"))
+                 units += std::string{c, '\0'};
+             write(r.Path(), units);
+         },
+         CO_E_ERRORINDLL, 1},
+        {"an unreadable user's registry", [](const auto& r) { fs::create_directory(r.Path()); },
+         CO_E_ERRORINDLL, 1},
+        {"no HOME and a relative XDG_DATA_HOME",
+         [](const auto&) {
+             ::unsetenv("QUILLMERE_REGISTRY");
+             ::unsetenv("HOME");
+             ::setenv("XDG_DATA_HOME", "relative", 1);
+         },
+         CO_E_ERRORINDLL, -1},
+    };
+    const fs::path folder = fs::current_path();
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::ScopedRegistry registry;
+        testsupport::ScopedEnv home("HOME"), dataHome("XDG_DATA_HOME");
+        write(registry.SystemPath(), registration(NOEXPORT_MODULE));
+        row.prepare(registry);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(Create(), row.expected);
+        EXPECT_EQ(Create(), row.expected);
+        const std::string said = testing::internal::GetCapturedStderr();
+        fs::current_path(folder);
+        int notices = 0;
+        for (auto at = said.find(" is not used ("); at != std::string::npos;
+             at = said.find(" is not used (", at + 1))
+            ++notices;
+        EXPECT_TRUE(row.notices < 0 || notices == row.notices) << said;
+        EXPECT_NE(com::RegistryFilePath().rfind("/.local/", 0), 0u); // never at the root
+    }
     CoUninitialize();
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,10 @@
 #include <thread>
 
 using com::RegistryTree;
+
+namespace {
+HRESULT SetKeyValue(const std::string& value);
+} // namespace
 
 TEST(RegistryTree, KeysValuesAndDeletion) {
     RegistryTree tree;
@@ -75,6 +80,36 @@ TEST(RegistryTree, MalformedTextIsRejectedWithItsLine) {
     EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\n@=\"open\n"));
     EXPECT_FALSE(RegistryTree::FromText("[HKEY_CLASSES_ROOT\\A]\ngarbage\n"));
     EXPECT_TRUE(RegistryTree::FromText("\xEF\xBB\xBFREGEDIT4\r\n[HKEY_CLASSES_ROOT\\A]\r\n"));
+
+    // The limits of the registry: each text at its limit reads, one more
+    // character is a malformed line.
+    const std::string name(255, 'k');
+    std::string longest = name; // 128 names: 32,767 characters
+    while (longest.size() < 32767)
+        longest += "\\" + name;
+    const struct {
+        std::string line;
+        const char* error;
+    } limits[] = {
+        {"[HKEY_CLASSES_ROOT\\" + name + "]", nullptr},
+        {"[HKEY_CLASSES_ROOT\\" + name + "k]", "line 2: a key name longer than 255 characters"},
+        {"[HKEY_CLASSES_ROOT\\" + longest + "]", nullptr},
+        {"[HKEY_CLASSES_ROOT\\" + longest + "k]",
+         "line 2: a key path longer than 32767 characters"},
+        {"[HKEY_CLASSES_ROOT\\A]\n\"" + std::string(16383, 'v') + "\"=\"\"", nullptr},
+        {"[HKEY_CLASSES_ROOT\\A]\n\"" + std::string(16384, 'v') + "\"=\"\"",
+         "line 3: a value name longer than 16383 characters"},
+    };
+    for (const auto& limit : limits) {
+        error.clear();
+        EXPECT_EQ(RegistryTree::FromText("REGEDIT4\n" + limit.line + "\n", &error).has_value(),
+                  limit.error == nullptr);
+        EXPECT_EQ(error, limit.error == nullptr ? "" : limit.error);
+    }
+    RegistryTree tree; // and what cannot be read cannot be made either
+    EXPECT_FALSE(tree.CreateKey(name + "k"));
+    EXPECT_FALSE(tree.SetValue("A", std::string(16384, 'v'), ""));
+    EXPECT_FALSE(tree.KeyExists("A"));
 }
 
 TEST(RegistryFile, PathsComeFromTheEnvironment) {
@@ -92,6 +127,18 @@ TEST(RegistryFile, PathsComeFromTheEnvironment) {
     dataHome.Set(std::nullopt);
     EXPECT_EQ(com::RegistryFilePath(),
               std::string(std::getenv("HOME")) + "/.local/share/quillmere/registry.reg");
+    // Without a usable HOME, the password database's; a relative XDG_DATA_HOME is invalid.
+    const passwd* entry = ::getpwuid(::getuid());
+    ASSERT_NE(entry, nullptr);
+    const std::string fromDatabase = std::string(entry->pw_dir) +
+                                     (std::string(entry->pw_dir) == "/" ? "" : "/") +
+                                     ".local/share/quillmere/registry.reg";
+    testsupport::ScopedEnv home("HOME", std::nullopt);
+    for (const char* value : {"", "relative/home"}) {
+        home.Set(value);
+        dataHome.Set("relative/data");
+        EXPECT_EQ(com::RegistryFilePath(), fromDatabase) << value;
+    }
     user.Set(com::SystemRegistryFilePath()); // one file is consulted once
     EXPECT_EQ(com::RegistryLookupFiles(), std::vector<std::string>{com::SystemRegistryFilePath()});
 }
@@ -125,11 +172,25 @@ TEST(RegistryFile, EditsAreWrittenWholeAndOnlyOnSuccess) {
     platform::faults::ClearFailures();
     EXPECT_EQ(testsupport::ReadFile(registry.Path()), written);
 
-    // A malformed file is reported and never overwritten.
-    testsupport::WriteFile(registry.Path(), "[HKEY_CLASSES_ROOT\\A]\nnonsense\n");
+    // A malformed file is reported and never overwritten, but set aside whole.
+    EXPECT_EQ(com::SetAsideBrokenRegistry().problem, ""); // a sound one stays
+    const std::string broken = "[HKEY_CLASSES_ROOT\\A]\nnonsense\n";
+    testsupport::WriteFile(registry.Path(), broken);
     EXPECT_EQ(com::ReadRegistry(tree), REGDB_E_READREGDB);
     EXPECT_EQ(com::EditRegistry([](RegistryTree&) { return S_OK; }), REGDB_E_READREGDB);
-    EXPECT_EQ(testsupport::ReadFile(registry.Path()), "[HKEY_CLASSES_ROOT\\A]\nnonsense\n");
+    EXPECT_EQ(testsupport::ReadFile(registry.Path()), broken);
+    std::string first;
+    for (int i = 0; i < 2; ++i) { // twice, perhaps within a second: two names
+        const com::BrokenRegistry aside = com::SetAsideBrokenRegistry();
+        EXPECT_NE(aside.movedTo, first);
+        first = aside.movedTo;
+        EXPECT_EQ(aside.problem, "line 2: unexpected text");
+        EXPECT_EQ(aside.movedTo.rfind(registry.Path() + ".broken-20", 0), 0u) << aside.movedTo;
+        EXPECT_EQ(testsupport::ReadFile(aside.movedTo), broken);
+        EXPECT_FALSE(std::filesystem::exists(registry.Path()));
+        EXPECT_EQ(SetKeyValue("fresh"), S_OK);
+        testsupport::WriteFile(registry.Path(), broken);
+    }
 }
 
 TEST(RegistryFile, ConcurrentEditsAllLand) {

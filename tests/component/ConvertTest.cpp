@@ -38,7 +38,19 @@ TEST_F(Component, ConvertWritesThePictureAndItsLog) {
                   .find(job.in / "operator_logo.txt"),
               std::string::npos);
     EXPECT_EQ(messages.Texts().size(), 2 * texts.size()); // no complaint about the log
-    for (BSTR s : {in, out, app, unwritable})
+
+    // A second file of the same name, in another folder, does not replace the
+    // first one's output: it fails, naming both.
+    std::filesystem::create_directory(job.in / "b");
+    testsupport::WriteFile(job.in / "b/operator_logo.txt", std::string(252, 'F'));
+    const std::string first = testsupport::ReadFile(job.Output());
+    BSTR twins = com::Utf8ToBstr(job.in / "operator_logo.txt" + "," + job.in / "b/operator_logo.txt");
+    EXPECT_EQ(converter->Convert(twins, out, app), S_OK);
+    EXPECT_EQ(testsupport::ReadFile(job.Output()), first);
+    EXPECT_EQ(messages.Texts().at(messages.Texts().size() - 2),
+              "The file: " + job.Output() + " could not be written: it was written for " +
+                  job.in / "operator_logo.txt" + " earlier in this conversion.");
+    for (BSTR s : {in, out, app, unwritable, twins})
         SysFreeString(s);
     EXPECT_EQ(converter->Release(), 0u);
 }

@@ -3,10 +3,13 @@
 
 #include "tests/component/ComponentFixture.h"
 
+#include "com/ModuleResources.h"
+#include "com/Registrar.h"
 #include "com/RegistryFile.h"
 #include "platform/BuildInfo.h"
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 using componenttest::Component;
 using testsupport::CallExport;
@@ -57,6 +60,37 @@ TEST_F(Component, RegistrationWritesEveryListedEntry) {
     const std::string itf = "Interface\\{5BA4DE79-080E-421B-8AF1-260A249D605F}";
     EXPECT_EQ(tree.GetValue(itf, ""), "ILogoConverter");
     EXPECT_EQ(tree.GetValue(itf + "\\TypeLib", ""), "{78165FE8-B27C-486C-B90F-D12678536855}");
+}
+
+// What registration writes is the module's own REGISTRY 102 with %MODULE%
+// replaced, and the type library's entries.
+TEST_F(Component, RegistrationWritesTheScriptTheModuleCarries) {
+    const auto script = com::ReadModuleResource(PELLUMO_MODULE, "REGISTRY", 102);
+    ASSERT_TRUE(script.has_value());
+    com::RegistryTree expected;
+    ASSERT_EQ(com::ApplyRegistrationScript(expected, *script, {{"MODULE", PELLUMO_MODULE}}, true),
+              S_OK);
+    com::RegistryTree written = Registry();
+    written.DeleteTree("TypeLib");
+    written.DeleteTree("Interface");
+    EXPECT_EQ(written.ToText(), expected.ToText());
+    EXPECT_EQ(com::ReadModuleResource(PELLUMO_MODULE, "STRING", 100), "Pellumo");
+    EXPECT_EQ(com::ReadModuleResource(PELLUMO_MODULE, "STRING", 101), "LogoConverter Class");
+}
+
+// A copy whose script says otherwise registers what its script says.
+TEST(ComponentModule, RegistersByTheScriptInItsFile) {
+    testsupport::ScopedRegistry registry;
+    std::string bytes = testsupport::ReadFile(PELLUMO_MODULE);
+    const std::string said = "val ThreadingModel = s 'both'";
+    ASSERT_NE(bytes.find(said), std::string::npos);
+    for (auto at = bytes.find(said); at != std::string::npos; at = bytes.find(said, at))
+        bytes.replace(at, said.size(), "val ThreadingModel = s 'free'");
+    const std::string copy = registry.Dir() / "libPellumo.so";
+    testsupport::WriteFile(copy, bytes);
+    ASSERT_TRUE(testsupport::RegisterModule(copy));
+    EXPECT_EQ(Registry().GetValue(std::string(kClassKey) + "\\InprocServer32", "ThreadingModel"),
+              "free");
 }
 
 TEST_F(Component, ReRegistrationReplacesTheClassKeyWhole) {
@@ -127,14 +161,41 @@ TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
     EXPECT_EQ(run(std::string("-u ") + PELLUMO_MODULE), 0);
     EXPECT_FALSE(Registry().KeyExists(kClassKey));
 
-    EXPECT_EQ(run(registry.Dir() / "missing.so"), 1);
-    EXPECT_NE(testsupport::ReadFile(output).find("cannot load"), std::string::npos);
+    // Each failure says its cause in words.
+    ASSERT_EQ(::mkfifo((registry.Dir() / "pipe.so").c_str(), 0600), 0);
+    testsupport::WriteFile(registry.Dir() / "text.so", "not a module");
+    const std::string unwritable = registry.Dir() / "text.so/registry.reg";
+    const struct {
+        std::string args;
+        std::string said;
+        const char* registryFile = nullptr;
+    } failures[] = {
+        {registry.Dir() / "missing.so",
+         "cannot load " + registry.Dir() / "missing.so" + ": module not found"},
+        {registry.Dir() / "pipe.so", ": module not found (no regular file there)"},
+        {registry.Dir() / "text.so", ": not a loadable module ("},
+        {com::ModulePathOf(reinterpret_cast<const void*>(&::dlopen)), "it is not a server"},
+        {PELLUMO_MODULE, "failed with code 0x80040151 (registry not writable: " + unwritable + ")",
+         unwritable.c_str()},
+    };
+    for (const auto& failure : failures) {
+        testsupport::ScopedEnv file("QUILLMERE_REGISTRY", failure.registryFile != nullptr
+                                                              ? failure.registryFile
+                                                              : registry.Path());
+        EXPECT_EQ(run(failure.args), 1) << failure.args;
+        EXPECT_NE(testsupport::ReadFile(output).find(failure.said), std::string::npos)
+            << testsupport::ReadFile(output);
+    }
+
     EXPECT_EQ(run(""), 2);
     EXPECT_NE(testsupport::ReadFile(output).find("usage: regsvr [-u] [--system] MODULE"),
               std::string::npos);
     EXPECT_EQ(run("--system --system " PELLUMO_MODULE), 2);
     EXPECT_EQ(run("--version"), 0);
     EXPECT_EQ(testsupport::ReadFile(output), std::string("regsvr ") + platform::kVersion + "\n");
+    EXPECT_EQ(run("--help"), 0);
+    EXPECT_NE(testsupport::ReadFile(output).find("Here the user's registry is " + registry.Path()),
+              std::string::npos);
 
     // --system writes the machine's registry and leaves the user's alone.
     EXPECT_EQ(run("--system " PELLUMO_MODULE), 0);
@@ -146,6 +207,30 @@ TEST(RegsvrTool, RegistersUnregistersAndFailsClearly) {
     EXPECT_FALSE(Registry().KeyExists(kClassKey));
     EXPECT_EQ(run("-u --system " PELLUMO_MODULE), 0);
     EXPECT_FALSE(Registry(registry.SystemPath()).KeyExists(kClassKey));
+
+    // A registry that cannot be used is moved aside, never lost, and written afresh.
+    testsupport::WriteFile(registry.Path(),
+                           "REGEDIT4\n[HKEY_CLASSES_ROOT\\A]\n\"x\"=\"y\nbroken\n");
+    EXPECT_EQ(run(PELLUMO_MODULE), 0);
+    const std::string said = testsupport::ReadFile(output);
+    EXPECT_NE(said.find("regsvr: the registry " + registry.Path() +
+                        " could not be used (line 3: malformed string value); moved it to " +
+                        registry.Path() + ".broken-"),
+              std::string::npos)
+        << said;
+    const std::string aside =
+        said.substr(said.find(" moved it to ") + 13, registry.Path().size() + 23);
+    EXPECT_NE(testsupport::ReadFile(aside).find("broken"), std::string::npos) << aside;
+    EXPECT_EQ(Registry().GetValue(std::string(kClassKey) + "\\InprocServer32", ""), PELLUMO_MODULE);
+
+    // The resources, for a person to read.
+    EXPECT_EQ(run(std::string("--resources ") + PELLUMO_MODULE), 0);
+    const std::string resources = testsupport::ReadFile(output);
+    for (const char* part : {"REGISTRY 102\nHKCR\n{\n", "STRING 100\nPellumo\n\n",
+                             "STRING 101\nLogoConverter Class\n\n", "TYPELIB 1\nlibrary PELLUMOLib",
+                             "VERSION 1\nFileVersionNumber=1.0.0.1\n"})
+        EXPECT_NE(resources.find(part), std::string::npos) << part;
+    EXPECT_EQ(run(std::string("--resources -u ") + PELLUMO_MODULE), 2);
 }
 
 // Registered for the machine only, the component serves a user whose own

@@ -12,7 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <optional>
 #include <string>
 
 namespace {
@@ -58,7 +65,7 @@ TEST(RegistryInput, KeysNestNoDeeperThanTheRegistryAllows) {
         com::RegistryTree::FromText("[HKEY_CLASSES_ROOT\\" + DeepPath(513) + "]\n").has_value());
 
     // Values of a deep key cost no more than its path: as little as those of
-    // a key with a name as long, one level deep. (They walked every ancestor.)
+    // a key with a path as long, four levels deep. (They walked every ancestor.)
     const auto timeValues = [](const std::string& path) {
         std::string text = "[HKEY_CLASSES_ROOT\\" + path + "]\n";
         for (int i = 0; i < 20000; ++i)
@@ -70,8 +77,70 @@ TEST(RegistryInput, KeysNestNoDeeperThanTheRegistryAllows) {
         return took;
     };
     const std::string deep = DeepPath(512);
-    const auto shallow = timeValues(std::string(deep.size(), 'k'));
+    const std::string part(255, 'k');
+    const auto shallow = timeValues(part + "\\" + part + "\\" + part + "\\" + part);
     EXPECT_LT(timeValues(deep), 10 * shallow + std::chrono::milliseconds(200));
+}
+
+// The resident memory that call adds at its peak, in bytes; nullopt where
+// the process cannot measure it.
+template <class Call> std::optional<long> PeakMemoryAdded(Call call) {
+    const auto resident = [](const char* field) {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind(field, 0) == 0)
+                return std::atol(line.c_str() + std::strlen(field)) * 1024;
+        return -1L;
+    };
+    ::malloc_trim(0);
+    if (!(std::ofstream("/proc/self/clear_refs") << "5").flush())
+        return std::nullopt; // the peak cannot be reset
+    const long before = resident("VmRSS:");
+    call();
+    const long peak = resident("VmHWM:");
+    return before < 0 || peak < 0 ? std::nullopt : std::optional<long>(peak - before);
+}
+
+std::string KeyLine(std::size_t parts, std::size_t partLength) {
+    std::string line = "[HKEY_CLASSES_ROOT";
+    for (std::size_t i = 0; i < parts; ++i)
+        line.append("\\").append(partLength, 'k');
+    return line + "]\n";
+}
+
+// Each key held its ancestors' whole paths: a 4 MB key line took 4 GB, and
+// each value of a long key cost the key's path again.
+TEST(RegistryInput, LargeTextsCostMemoryInProportionToTheirSize) {
+    std::string values = "REGEDIT4\n\n" + KeyLine(128, 255); // the longest path allowed
+    for (int i = 0; values.size() < 2'000'000; ++i)
+        values += "\"value" + std::to_string(i) + "\"=\"" + std::string(80, 'x') + "\"\n";
+    const struct {
+        const char* name;
+        std::string text;
+        const char* error; // nullptr: the text reads
+    } cases[] = {
+        {"4 MB key line", KeyLine(512, 8192), "line 1: a key path longer than 32767 characters"},
+        {"4 MB key name", KeyLine(1, 4 << 20), "line 1: a key path longer than 32767 characters"},
+        {"2 MB, 20,000 values under one long key", values, nullptr},
+        {"4 MB value", KeyLine(1, 8) + "@=\"" + std::string(4 << 20, 'v') + "\"\n", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<com::RegistryTree> tree;
+        std::string error;
+        const auto added =
+            PeakMemoryAdded([&] { tree = com::RegistryTree::FromText(c.text, &error); });
+        EXPECT_EQ(tree.has_value(), c.error == nullptr);
+        EXPECT_EQ(error, c.error == nullptr ? "" : c.error);
+        if (!added)
+            continue;
+        std::printf("%s: %zu bytes of text, %ld bytes of memory at the peak\n", c.name,
+                    c.text.size(), *added);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+        EXPECT_LE(*added, 4 * static_cast<long>(c.text.size()));
+#endif
+    }
 }
 
 TEST(RegistrationScriptInput, DeepNestingIsRefusedNotACrash) {

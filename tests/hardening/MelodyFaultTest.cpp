@@ -32,8 +32,9 @@ const std::string kLogFailed =
     kCaption + "Could not create the log entry, make sure the log file is not read only.";
 const std::string kEarlierLog = "earlier\r\n";
 
-const std::vector<std::string> kOutputs = {"a.em1", "a.em2", "a.hx1", "a.hx2",
-                                           "b.em1", "b.em2", "b.hx1", "b.hx2"};
+const std::vector<std::string> kOutputs = {"a.1.pdu", "a.2.pdu", "a.em1", "a.em2",
+                                           "a.hx1",   "a.hx2",   "b.1.pdu", "b.2.pdu",
+                                           "b.em1",   "b.em2",   "b.hx1",   "b.hx2"};
 
 // Two melodies, converted for both targets, into a folder that already holds
 // two of the outputs, with a log that already has a line.
@@ -52,11 +53,14 @@ struct MelodyScene {
     std::string Log() const { return logs / "MelodyConverter.log"; }
     std::string Input(char file) const { return in / (std::string(1, file) + ".txt"); }
 
-    // Every replace question is answered with Replace.
-    void Run(testsupport::RecordingUi& user) const {
+    // Every replace question is answered with Replace. Returns the PDU
+    // files the batch lists as written.
+    std::vector<sms::PduFile> Run(testsupport::RecordingUi& user) const {
         user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
+        converter.WritePdusTo(*sms::ParseNumber("123"));
         converter.ConvertMelodies(Input('a') + "," + Input('b'), out.Folder(), 0, 1, 1);
+        return converter.PduFiles();
     }
 };
 
@@ -127,7 +131,7 @@ bool Contains(const std::vector<std::string>& events, const std::string& event) 
 // Checks one finished batch against the baseline; returns how many failures
 // it shows (a failed entry or a failed log).
 int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
-               const Baseline& base) {
+               const Baseline& base, const std::vector<sms::PduFile>& listed) {
     EXPECT_FALSE(events.empty());
     if (events.empty())
         return 0;
@@ -187,11 +191,17 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
             const std::string stem = std::string(1, file);
             const std::string em = stem + ".em" + target;
             const std::string hx = stem + ".hx" + target;
+            const std::string pdu = stem + "." + target + ".pdu";
+            const bool isListed = std::any_of(listed.begin(), listed.end(), [&](const auto& file) {
+                return file.path == scene.out / pdu;
+            });
             const std::string failed = " Status: Failed - ";
             if (tail == success) {
-                EXPECT_TRUE(isNew[em] && isNew[hx]) << em << " / " << hx;
+                EXPECT_TRUE(isNew[em] && isNew[hx] && isNew[pdu] && isListed) << em;
                 continue;
             }
+            // Nothing of a unit that failed is written, nor listed for standard output.
+            EXPECT_FALSE(isNew[em] || isNew[hx] || isNew[pdu] || isListed) << em;
             ++failures;
             if (tail.size() < failed.size() + 4) {
                 ADD_FAILURE() << "not an entry: " << tail;
@@ -200,14 +210,12 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
             const std::string message = tail.substr(failed.size(), tail.size() - failed.size() - 4);
             EXPECT_EQ(tail, failed + message + "\r\n\r\n");
             EXPECT_TRUE(Contains(events, kCaption + message)) << message;
-            if (message == "The file: " + scene.out / em + " could not be written." ||
-                message == "The file: " + scene.out / hx + " could not be written.") {
-                EXPECT_FALSE(isNew[em] || isNew[hx]) << "a file and target is written whole or not";
-            } else {
+            if (message != "The file: " + scene.out / em + " could not be written." &&
+                message != "The file: " + scene.out / hx + " could not be written." &&
+                message != "The file: " + scene.out / pdu + " could not be written.") {
                 EXPECT_EQ(message, scene.Input(file) + " is not a valid RTX formatted file.");
                 EXPECT_TRUE(
                     Contains(events, kCaption + scene.Input(file) + " could not be found."));
-                EXPECT_FALSE(isNew[em] || isNew[hx]);
             }
         }
     }
@@ -225,16 +233,16 @@ TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
         // The baseline itself is a clean run: all entries succeed.
         MelodyScene scene;
         testsupport::RecordingUi user;
-        scene.Run(user);
-        EXPECT_EQ(CheckBatch(scene, user.events, base), 0);
+        const std::vector<sms::PduFile> listed = scene.Run(user);
+        EXPECT_EQ(CheckBatch(scene, user.events, base, listed), 0);
     }
     const int runs = hardening::FailEachFileOp(base.counts, [&] {
         MelodyScene scene;
         testsupport::RecordingUi user;
-        scene.Run(user);
+        const std::vector<sms::PduFile> listed = scene.Run(user);
         platform::faults::ClearFailures();
         // Each failure shows once; both targets of a file share its reading.
-        const int failures = CheckBatch(scene, user.events, base);
+        const int failures = CheckBatch(scene, user.events, base, listed);
         EXPECT_TRUE(failures == 1 || failures == 2) << failures;
     });
     EXPECT_GE(runs, 20);
@@ -250,9 +258,9 @@ TEST_F(MelodyFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
         MelodyScene scene;
         testsupport::RecordingUi user;
         platform::faults::LimitDiskSpace(room);
-        scene.Run(user);
+        const std::vector<sms::PduFile> listed = scene.Run(user);
         platform::faults::ClearFailures();
-        EXPECT_GE(CheckBatch(scene, user.events, base), 1);
+        EXPECT_GE(CheckBatch(scene, user.events, base, listed), 1);
     }
 }
 

@@ -5,10 +5,12 @@
 
 #include "PrivateMount.h"
 
+#include "imaging/Image.h"
 #include "logoconv/PictureBatch.h"
 #include "logoconv/PictureFormat.h"
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
+#include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -20,6 +22,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -259,3 +262,86 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
 }
 
 } // namespace
+
+TEST(OutputPlan, NoOutputReplacesAnInputOrWhatAnEarlierFileWrote) {
+    // Each row: a batch over inputs (in a/, b/ or the output folder o/);
+    // the file named last fails with the message, nothing of it is written,
+    // and the inputs and the first file's outputs stay as they were.
+    struct Row {
+        bool picture;
+        std::vector<std::string> inputs; // "o/..." lies in the output folder
+        std::string message;             // with IN, OUT for the folders
+        std::vector<std::string> absent; // outputs of the failed file, in o/
+        std::string kept = {};           // an output of the first file, as it wrote it
+    };
+    const std::string taken = " earlier in this conversion.";
+    const std::vector<Row> rows = {
+        {false, {"a/x.txt", "b/x.txt"},
+         "The file: OUTx.em1 could not be written: it was written for INa/x.txt" + taken, {},
+         "x.em1"},
+        {false, {"o/x.em1"}, "The file: OUTx.em1 could not be written: it is an input of this "
+                             "conversion.", {"x.hx1", "x.1.pdu"}},
+        {false, {"o/a.txt", "o/a.1.pdu"}, "The file: OUTa.1.pdu could not be written: it is an "
+                                          "input of this conversion.", {"a.em1", "a.hx1"}},
+        {true, {"a/logo.txt", "b/logo.txt"},
+         "The file: OUTlogo.lgo could not be written: it was written for INa/logo.txt" + taken, {},
+         "logo.lgo"},
+        {true, {"o/logo.png"}, "The file: OUTlogo.png could not be written: it is an input of "
+                               "this conversion.", {"logo.lgo", "logo.pdu"}},
+    };
+    for (const Row& row : rows) {
+        TempDir root, logs;
+        const std::string out = root / "o/";
+        std::vector<std::string> inputs;
+        for (const std::string& name : row.inputs) {
+            for (const char* folder : {"a", "b", "o"})
+                std::filesystem::create_directories(root / folder);
+            const std::string path = root / name;
+            // The first file's text differs from the later ones' (8c, lower case).
+            const bool first = inputs.empty();
+            WriteFile(path, !row.picture                ? (first ? "T::8c" : "T::8d")
+                            : name.ends_with(".png") ? imaging::EncodePng(testsupport::RowsImage(14))
+                            : first                  ? testsupport::Rows(14)
+                                                     : testsupport::UpperRows(14));
+            inputs.push_back(path);
+        }
+        const auto filled = [&](std::string text) {
+            text.replace(text.find("OUT"), 3, out);
+            if (const std::size_t in = text.find("IN"); in != std::string::npos)
+                text.replace(in, 2, root.Folder());
+            return text;
+        };
+        SCOPED_TRACE(filled(row.message));
+        std::map<std::string, std::string> before;
+        for (const std::string& name : FilesIn(out))
+            before[name] = ReadFile(out + name);
+        testsupport::RecordingUi user;
+        user.whenNoAnswer = ReplaceAnswer::ReplaceAll;
+        std::size_t failed = 0;
+        if (row.picture) {
+            const auto summary = logoconv::ConvertPictureFiles(
+                user, inputs, out, logs.Folder(), {.png = true, .pduTo = sms::ParseNumber("1")});
+            failed = summary.failed;
+        } else {
+            CMelodyConverter converter(user, logs.Folder());
+            converter.WritePdusTo(*sms::ParseNumber("1"));
+            converter.ConvertMelodies(inputs, out, 1, 1, 0);
+            failed = static_cast<std::size_t>(converter.Counts().failed);
+        }
+        EXPECT_EQ(failed, 1u);
+        EXPECT_EQ(user.texts.at(user.texts.size() - 2), filled(row.message));
+        for (const auto& [name, text] : before)
+            EXPECT_EQ(ReadFile(out + name), text) << name;
+        for (const std::string& name : row.absent)
+            EXPECT_FALSE(std::filesystem::exists(out + name)) << name;
+        if (!row.kept.empty()) {
+            const std::string kept = ReadFile(out + row.kept);
+            EXPECT_TRUE(row.picture ? kept == testsupport::Rows(14)
+                                    : kept.find("d") == std::string::npos)
+                << kept;
+        }
+        const std::string log = ReadFile(logs / (row.picture ? "PictureConverter.log"
+                                                             : "MelodyConverter.log"));
+        EXPECT_NE(log.find(filled(row.message)), std::string::npos) << "the log says so";
+    }
+}

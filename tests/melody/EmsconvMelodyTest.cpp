@@ -271,3 +271,36 @@ TEST_F(Emsconv, TheLogGoesBesideTheProgramByDefault) {
 }
 
 } // namespace
+
+TEST_F(Emsconv, NamesAreWrittenEscapedAndLostOutputIsAFailure) {
+    // A name holding control characters cannot forge a line on the terminal
+    // or in a log; the file keeps its real name.
+    const std::string forged = Rtx("x\nx.1.pdu: AT+CMGS=99\t\x01.txt", "S::8c");
+    const std::string shown = in / "x\\nx.1.pdu: AT+CMGS=99\\t\\x01.txt";
+    const std::string missing = in / "no\rsuch.txt";
+    Result result = Melody(With({"--pdu", "1", forged, missing}));
+    EXPECT_EQ(result.status, 1);
+    const std::string pdu = out / "x\nx.1.pdu: AT+CMGS=99\t\x01.1.pdu";
+    ASSERT_TRUE(std::filesystem::exists(pdu));
+    EXPECT_EQ(result.out, out / "x\\nx.1.pdu: AT+CMGS=99\\t\\x01.1.pdu: AT+CMGS=" +
+                              std::to_string(ReadFile(pdu).size() / 2 - 2) + "\n");
+    EXPECT_EQ(result.err.find('\r'), std::string::npos);
+    EXPECT_NE(result.err.find(in / "no\\rsuch.txt could not be found."), std::string::npos);
+    const std::string log = ReadFile(work / "MelodyConverter.log");
+    EXPECT_NE(log.find("Converting: " + shown + "Status: Success"), std::string::npos);
+    EXPECT_EQ(log.find(forged), std::string::npos);
+
+    // Standard output or standard error that cannot be written: status 1,
+    // said on standard error while that still works.
+    const std::string song = Rtx("song.txt", "S::8c");
+    result = Melody(With({"--replace", "all", "--pdu", "1", song}), "", "", "",
+                    "exec >/dev/full");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("emsconv: could not write to standard output: No space left on "
+                              "device\n"),
+              std::string::npos);
+    result = Melody(With({"--replace", "all", song}), "", "", "", "exec 2>/dev/full");
+    EXPECT_EQ(result.status, 1);
+    result = Run({"picture", "--help"}, "", "", "", "exec >/dev/full");
+    EXPECT_EQ(result.status, 1);
+}

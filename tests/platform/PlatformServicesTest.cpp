@@ -113,4 +113,7 @@ TEST(Ascii, OnlyAsciiLettersHaveACaseAndOnlyAsciiBlanksAreWhiteSpace) {
         EXPECT_TRUE(IsAsciiSpace(c));
     EXPECT_FALSE(IsAsciiSpace('\xA0'));
     EXPECT_FALSE(IsAsciiDigit('\xB2'));
+    // Names shown on a line: controls and the backslash escaped, all else kept.
+    EXPECT_EQ(PrintableName(std::string("a\nb\rc\td\\e\x01\x1F\x7F\0f \xC3\xA9", 17)),
+              "a\\nb\\rc\\td\\\\e\\x01\\x1F\\x7F\\x00f \xC3\xA9");
 }

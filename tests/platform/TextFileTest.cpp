@@ -1,9 +1,12 @@
 #include "platform/TextFile.h"
 #include "platform/ByteOrderMark.h"
 #include "platform/FileFaults.h"
+#include "platform/Interruption.h"
+#include "platform/OutputUnit.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -223,4 +227,54 @@ TEST(ByteOrderMark, TextsWithAMarkAreReadAsTheirEncoding) {
         platform::ReadByteOrderMark(text);
         EXPECT_EQ(text, c.text) << ::testing::PrintToString(c.raw);
     }
+}
+
+TEST_F(TextFileTest, AUnitIsCommittedWholeOrNotAtAllEvenWhenInterrupted) {
+    // In a child process with the interruption handlers: SIGTERM while the
+    // unit is staged removes its temporaries and renames nothing; SIGTERM
+    // while it is committed waits until every file is in place and the
+    // finishing step (the log entry) is done.
+    for (const bool duringCommit : {false, true}) {
+        TempDir out;
+        WriteFile(out / "b", "old b");
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            EndCleanlyOnInterruption();
+            OutputUnit unit;
+            if (!unit.Stage(out / "a", "new a") || !unit.Stage(out / "b", "new b"))
+                ::_exit(1);
+            if (!duringCommit)
+                ::kill(::getpid(), SIGTERM);
+            unit.Commit([](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; },
+                        [&] {
+                            ::kill(::getpid(), SIGTERM);
+                            WriteFile(out / "entry", "done");
+                        });
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+        const std::vector<std::string> expected =
+            duringCommit ? std::vector<std::string>{"a", "b", "entry"} : std::vector<std::string>{"b"};
+        EXPECT_EQ(FilesIn(out.Path()), expected);
+        EXPECT_EQ(ReadFile(out / "b"), duringCommit ? "new b" : "old b");
+    }
+
+    // Kept at the question about the existing one: the new name is not made
+    // either, and the verdict is asked about the existing file alone.
+    WriteFile(dir / "b", "old b");
+    OutputUnit unit;
+    ASSERT_TRUE(unit.Stage(dir / "a", "new a") && unit.Stage(dir / "b", "new b"));
+    std::vector<std::size_t> asked;
+    const OutputUnit::Result result = unit.Commit(
+        [&](std::size_t i, const FileIdentity&) {
+            asked.push_back(i);
+            return ReplaceVerdict::Keep;
+        },
+        [] { ADD_FAILURE() << "nothing is committed"; });
+    EXPECT_EQ(result.outcome, OutputUnit::Outcome::Kept);
+    EXPECT_EQ(asked, std::vector<std::size_t>{1});
+    EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"b"});
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Sets (or with nullopt removes) an environment variable for the lifetime of
-// the object and puts the previous setting back afterwards.
+// the object, or only keeps it, and puts the previous setting back afterwards.
 
 #include <cstdlib>
 #include <optional>
@@ -10,10 +10,13 @@ namespace testsupport {
 
 class ScopedEnv {
 public:
-    ScopedEnv(std::string name, const std::optional<std::string>& value) : m_name(std::move(name)) {
+    ScopedEnv(std::string name, const std::optional<std::string>& value) : ScopedEnv(name) {
+        Set(value);
+    }
+    // Changes nothing now; whatever the variable becomes, it is put back.
+    explicit ScopedEnv(std::string name) : m_name(std::move(name)) {
         if (const char* old = std::getenv(m_name.c_str()))
             m_previous = old;
-        Set(value);
     }
     ~ScopedEnv() { Set(m_previous); }
     ScopedEnv(const ScopedEnv&) = delete;

@@ -1,0 +1,40 @@
+# Removes what "cmake --install" wrote, as listed in the build's install
+# manifest, and then the installation's own folders (those named quillmere,
+# and the guide's Help/ in the program folder) that are left empty. DESTDIR
+# in the environment names a staged installation.
+#   cmake -DMANIFEST=<install_manifest.txt> -P Uninstall.cmake
+
+if(NOT EXISTS "${MANIFEST}")
+    message(FATAL_ERROR "Nothing to uninstall: ${MANIFEST} is missing (run cmake --install first)")
+endif()
+file(STRINGS "${MANIFEST}" files)
+set(failed "")
+set(folders "")
+foreach(file IN LISTS files)
+    set(path "$ENV{DESTDIR}${file}")
+    get_filename_component(folder "${path}" DIRECTORY)
+    if(folder MATCHES "/quillmere(/Help)?$")
+        list(APPEND folders "${folder}")
+    endif()
+    if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+        message(STATUS "Removing: ${path}")
+        file(REMOVE "${path}")
+        if(EXISTS "${path}" OR IS_SYMLINK "${path}")
+            list(APPEND failed "${path}")
+        endif()
+    endif()
+endforeach()
+# Help/ before the program folder that holds it.
+list(REMOVE_DUPLICATES folders)
+list(SORT folders ORDER DESCENDING)
+foreach(folder IN LISTS folders)
+    file(GLOB left "${folder}/*" "${folder}/.*")
+    if(IS_DIRECTORY "${folder}" AND left STREQUAL "")
+        message(STATUS "Removing: ${folder}/")
+        file(REMOVE_RECURSE "${folder}")
+    endif()
+endforeach()
+if(failed)
+    list(JOIN failed "\n  " failed)
+    message(FATAL_ERROR "Could not remove:\n  ${failed}")
+endif()
