@@ -10,5 +10,6 @@ namespace cli {
 
 int RunMelodyCommand(const std::vector<std::string>& args);
 int RunPictureCommand(const std::vector<std::string>& args);
+int RunDecodeCommand(const std::vector<std::string>& args);
 
 } // namespace cli

@@ -18,7 +18,7 @@ namespace cli {
 namespace {
 
 const char kMelodyUsage[] =
-    "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header] [--wav]\n"
+    "Usage: emsconv melody [-o DIR] [--target 1|2|both] [--no-header] [--wav] [--midi]\n"
     "                      [--replace ask|all|never] [--log-dir DIR] [--pdu NUMBER]\n"
     "                      FILE...\n"
     "\n"
@@ -36,6 +36,9 @@ const char kMelodyUsage[] =
     "  --wav              also write the melody as the handset plays it, DIR/song.1.wav\n"
     "                     (target 2: song.2.wav), 16-bit 44.1 kHz mono; a WAV that\n"
     "                     cannot be written fails that file and target\n"
+    "  --midi             also write the melody as a Standard MIDI File, DIR/song.1.mid\n"
+    "                     (target 2: song.2.mid): the notes and rests the WAV plays,\n"
+    "                     repeats written out, 480 ticks to a quarter note\n"
     "  --replace MODE     what to do with an output file that exists already:\n"
     "                       ask    ask on the terminal: replace, all or cancel\n"
     "                       all    replace every one without asking\n"
@@ -87,6 +90,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
                                         {"--target", true},
                                         {"--no-header", false},
                                         {"--wav", false},
+                                        {"--midi", false},
                                         kReplaceOption,
                                         {"--log-dir", true},
                                         kPduOption},
@@ -117,6 +121,7 @@ int RunMelodyCommand(const std::vector<std::string>& args) {
     if (pduTo)
         converter.WritePdusTo(*pduTo);
     converter.SetWaveOutput(parsed.Has("--wav"));
+    converter.SetMidiOutput(parsed.Has("--midi"));
     converter.ConvertMelodies(parsed.files, outputDir, parsed.Has("--no-header") ? 0 : 1,
                               target != "2" ? 1 : 0, target != "1" ? 1 : 0);
     std::fputs(CmgsLines(converter.PduFiles()).c_str(), stdout);

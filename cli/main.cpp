@@ -1,4 +1,5 @@
-// emsconv: the command-line front end of the melody and picture converters.
+// emsconv: the command-line front end of the melody and picture converters,
+// and the decoder that reads EMS messages back.
 
 #include "cli/Commands.h"
 #include "platform/BuildInfo.h"
@@ -16,11 +17,13 @@ namespace {
 const char kUsage[] =
     "Usage: emsconv COMMAND [OPTIONS] FILE...\n"
     "\n"
-    "Converts Smart Messaging content into EMS content.\n"
+    "Converts Smart Messaging content into EMS content, and reads EMS messages back.\n"
     "\n"
     "Commands:\n"
     "  melody   RTX ringtones to iMelody files (.em1/.em2) and EMS headers in hex (.hx1/.hx2)\n"
     "  picture  Smart Messaging pictures to EMS picture files (.lgo)\n"
+    "  decode   EMS messages (PDUs, a modem's AT+CMGL listing, .hx1/.hx2/.lgo files) to\n"
+    "           iMelody files (.imy), PNG pictures, WAV and MIDI files\n"
     "\n"
     "Run 'emsconv COMMAND --help' for the options of a command,\n"
     "'emsconv --version' for the version.\n";
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
         return Finished(cli::RunMelodyCommand(args));
     if (command == "picture")
         return Finished(cli::RunPictureCommand(args));
+    if (command == "decode")
+        return Finished(cli::RunDecodeCommand(args));
     std::fprintf(stderr, "emsconv: unknown command '%s'\n\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -3,6 +3,8 @@
 // 8 bytes) and their braced upper-case text form
 // "{72D7EBB1-14E9-42BB-A0A5-33E4CE02164C}".
 
+#include "platform/Ascii.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,16 +45,6 @@ inline bool IsEqualCLSID(REFCLSID a, REFCLSID b) {
 
 namespace com::detail {
 
-constexpr int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // Parses "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" (either case); nullopt otherwise.
 constexpr std::optional<GUID> ParseGuid(std::string_view text) {
     constexpr std::string_view shape = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
@@ -66,7 +58,7 @@ constexpr std::optional<GUID> ParseGuid(std::string_view text) {
                 return std::nullopt;
             continue;
         }
-        const int d = HexDigit(text[i]);
+        const int d = platform::HexDigitOf(text[i]);
         if (d < 0)
             return std::nullopt;
         bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] * 16 + d);

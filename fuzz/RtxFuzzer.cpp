@@ -141,7 +141,7 @@ void CheckHex(std::string_view text) {
 }
 
 void CheckSound(std::string_view text, melody::OctavePrefix octaves) {
-    const std::vector<melody::ImelodyTone> tones = melody::ReadImelodyTones(text, octaves);
+    const std::vector<melody::ImelodyTone> tones = melody::ReadImelodyTones(text, octaves).tones;
     FUZZ_CHECK(tones.size() <= melody::kMaxTones);
     // From a 1/32 note at 900 beats to a double-dotted whole note at 25, from
     // "&c" of octave 0 to "#b" of octave 8.

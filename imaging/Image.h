@@ -50,7 +50,8 @@ std::optional<MonoImage> DecodeBmp(std::string_view bytes, int maxWidth, int max
 std::optional<MonoImage> DecodePbm(std::string_view bytes, int maxWidth, int maxHeight);
 
 // A PNG file of the picture: 1-bit grayscale, dark cells black, light cells
-// white. Empty when the picture has no pixels or libpng fails.
-std::string EncodePng(const MonoImage& image);
+// white, each cell a square of scale x scale pixels. Empty when the picture
+// has no pixels, the scale is below 1, or libpng fails.
+std::string EncodePng(const MonoImage& image, int scale = 1);
 
 } // namespace imaging

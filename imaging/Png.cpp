@@ -209,24 +209,28 @@ std::optional<MonoImage> DecodePng(std::string_view bytes, int maxWidth, int max
     return image;
 }
 
-std::string EncodePng(const MonoImage& image) {
-    if (image.width <= 0 || image.height <= 0 ||
+std::string EncodePng(const MonoImage& image, int scale) {
+    if (image.width <= 0 || image.height <= 0 || scale < 1 ||
         image.dark.size() !=
             static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height))
         return {};
-    const auto width = static_cast<std::size_t>(image.width);
+    // Each row of cells is packed once, its pixels scale wide, and handed to
+    // libpng scale times.
+    const auto factor = static_cast<std::size_t>(scale);
+    const std::size_t width = static_cast<std::size_t>(image.width) * factor;
     const std::size_t stride = (width + 7) / 8;
     std::vector<png_byte> packed(stride * static_cast<std::size_t>(image.height), 0);
-    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+    std::vector<png_bytep> rows(static_cast<std::size_t>(image.height) * factor);
     for (int y = 0; y < image.height; ++y) {
         png_byte* row = &packed[static_cast<std::size_t>(y) * stride];
-        rows[static_cast<std::size_t>(y)] = row;
+        for (std::size_t copy = 0; copy < factor; ++copy)
+            rows[static_cast<std::size_t>(y) * factor + copy] = row;
         for (std::size_t x = 0; x < width; ++x)
-            if (!image.Dark(static_cast<int>(x), y))
+            if (!image.Dark(static_cast<int>(x / factor), y))
                 row[x / 8] |= static_cast<png_byte>(0x80u >> (x % 8));
     }
     std::string out;
-    if (!WriteGrayPng(static_cast<png_uint_32>(image.width), static_cast<png_uint_32>(image.height),
+    if (!WriteGrayPng(static_cast<png_uint_32>(width), static_cast<png_uint_32>(rows.size()),
                       rows.data(), out))
         return {};
     return out;

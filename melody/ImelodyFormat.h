@@ -36,8 +36,11 @@ constexpr std::size_t BodyLimit(int target, bool header) {
 // ---- Playing a melody (melody/ImelodySound.h) ----
 
 // The other header fields: "STYLE:" S0 (natural), S1 (continuous) or S2
-// (staccato); "VOLUME:" as in the melody (below).
+// (staccato); "VOLUME:" as in the melody (below). A handset reads the
+// names of the fields in either case.
 inline constexpr std::string_view kStyleField = "STYLE:";
+inline constexpr std::string_view kNaturalStyle = "S0";
+inline constexpr std::string_view kStaccatoStyle = "S2";
 inline constexpr std::string_view kVolumeField = "VOLUME:";
 // The beat is in quarter notes a minute, from 25 to 900.
 inline constexpr std::int32_t kLowestBeat = 25;
@@ -54,6 +57,7 @@ inline constexpr char kRest = 'r';
 // Octave prefixes "*0" to "*8": the a of octave n sounds at 55 * 2^n Hz.
 inline constexpr std::int64_t kHighestOctave = 8;
 inline constexpr double kOctaveZeroA = 55.0;
+inline constexpr int kOctaveZeroAKey = 33; // its MIDI key number
 // Durations "0" (a whole note, four beats) to "5" (a 1/32 note); the
 // specifiers "." (dotted, 3/2), ":" (double dotted, 7/4) and ";" (2/3).
 inline constexpr char kLongestDuration = '0';

@@ -3,6 +3,7 @@
 
 #include "melody/ImelodyFormat.h"
 #include "melody/ImelodySound.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -36,6 +37,24 @@ int HeldVolume(std::int64_t volume) {
     return static_cast<int>(std::clamp<std::int64_t>(volume, 0, kHighestVolume));
 }
 
+// The value of a header line whose name is field, in either case, without
+// the blanks after the colon; nothing when the line is another field.
+std::optional<std::string_view> FieldValue(std::string_view line, std::string_view field) {
+    if (line.size() < field.size() ||
+        !platform::EqualsIgnoringAsciiCase(line.substr(0, field.size()), field))
+        return std::nullopt;
+    line.remove_prefix(field.size());
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+        line.remove_prefix(1);
+    return line;
+}
+
+// A repeat's count and volume step, as its "@" says.
+struct RepeatSpec {
+    std::int64_t count = 1;
+    int step = 0;
+};
+
 class ToneReader {
 public:
     ToneReader(std::string_view text, OctavePrefix octaves) : m_octaves(octaves) {
@@ -46,32 +65,48 @@ public:
             text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
             if (line.ends_with('\r'))
                 line.remove_suffix(1);
-            if (line.starts_with(kBeatField)) {
-                std::size_t pos = kBeatField.size();
-                if (const auto beat = ReadNumber(line, pos, kHighestBeat, true))
-                    m_beat = static_cast<double>(std::max<std::int64_t>(*beat, kLowestBeat));
-            } else if (line.starts_with(kStyleField)) {
-                m_staccato = line.substr(kStyleField.size()) == "S2";
-            } else if (line.starts_with(kVolumeField)) {
-                std::size_t pos = kVolumeField.size();
-                ReadVolume(line, pos);
-            } else if (line.starts_with(kMelodyField)) {
-                melody = line.substr(kMelodyField.size());
+            if (const auto beat = FieldValue(line, kBeatField)) {
+                std::size_t pos = 0;
+                if (const auto value = ReadNumber(*beat, pos, kHighestBeat, true))
+                    m_sound.beat = static_cast<std::int32_t>(std::max<std::int64_t>(*value, kLowestBeat));
+            } else if (const auto style = FieldValue(line, kStyleField)) {
+                m_style = StyleOf(*style);
+            } else if (const auto volume = FieldValue(line, kVolumeField)) {
+                // "V3", "V+" or "V-"; the "V" may be lower case or left out.
+                std::string text(*volume);
+                if (text.empty() || (text[0] != kVolumeMark && text[0] != 'v'))
+                    text.insert(text.begin(), kVolumeMark);
+                text[0] = kVolumeMark;
+                std::size_t pos = 0;
+                ReadVolume(text, pos);
+            } else if (const auto body = FieldValue(line, kMelodyField)) {
+                melody = *body;
             }
         }
-        ReadMelody(melody);
+        ReadElements(melody, nullptr);
     }
 
-    std::vector<ImelodyTone> Tones() && { return std::move(m_tones); }
+    ImelodyTones Tones() && { return std::move(m_sound); }
 
 private:
-    bool Full() const { return m_tones.size() >= kMaxTones || m_seconds >= kMaxRenderSeconds; }
+    static ImelodyStyle StyleOf(std::string_view value) {
+        if (platform::EqualsIgnoringAsciiCase(value, kNaturalStyle))
+            return ImelodyStyle::Natural;
+        if (platform::EqualsIgnoringAsciiCase(value, kStaccatoStyle))
+            return ImelodyStyle::Staccato;
+        return ImelodyStyle::Continuous;
+    }
+
+    bool Full() const {
+        return m_sound.tones.size() >= kMaxTones || m_seconds >= kMaxRenderSeconds ||
+               m_read >= kMaxElementsRead;
+    }
 
     void Add(ImelodyTone tone) {
         if (Full())
             return;
         m_seconds += tone.seconds;
-        m_tones.push_back(tone);
+        m_sound.tones.push_back(tone);
     }
 
     // "V" and a level, "V+" or "V-" at pos (on "V"); false when it is none.
@@ -92,32 +127,43 @@ private:
         return true;
     }
 
+    struct Duration {
+        double seconds;
+        std::uint32_t ticks;
+    };
+
     // The time of a duration and its specifier at pos; nothing without a duration.
-    std::optional<double> ReadDuration(std::string_view text, std::size_t& pos) const {
+    std::optional<Duration> ReadDuration(std::string_view text, std::size_t& pos) const {
         if (pos >= text.size() || text[pos] < kLongestDuration || text[pos] > kShortestDuration)
             return std::nullopt;
-        double seconds = kWholeNoteBeats * 60.0 / m_beat / (1 << (text[pos++] - kLongestDuration));
+        const int shift = text[pos++] - kLongestDuration;
+        double seconds = kWholeNoteBeats * 60.0 / m_sound.beat / (1 << shift);
+        std::uint32_t ticks = 4 * kTicksPerQuarter >> shift;
         if (pos < text.size()) {
             const char specifier = text[pos];
-            if (specifier == kDotted)
+            if (specifier == kDotted) {
                 seconds *= 1.5;
-            else if (specifier == kDoubleDotted)
+                ticks = ticks * 3 / 2;
+            } else if (specifier == kDoubleDotted) {
                 seconds *= 1.75;
-            else if (specifier == kTriplet)
+                ticks = ticks * 7 / 4;
+            } else if (specifier == kTriplet) {
                 seconds *= 2.0 / 3.0;
+                ticks = ticks * 2 / 3;
+            }
             if (specifier == kDotted || specifier == kDoubleDotted || specifier == kTriplet)
                 ++pos;
         }
-        return seconds;
+        return Duration{seconds, ticks};
     }
 
-    void ReadMelody(std::string_view text) {
-        constexpr std::size_t kNoRepeat = SIZE_MAX;
-        std::size_t repeatFrom = kNoRepeat; // the first tone of the open repeat
-        std::int64_t repeatCount = 1;
-        int repeatStep = 0;
+    // The elements of text, one after the other. repeat: the spec of the
+    // block being read the first time, which its "@" sets; another "@"
+    // is read and passed over.
+    void ReadElements(std::string_view text, RepeatSpec* repeat) {
         std::size_t pos = 0;
         while (pos < text.size() && !Full()) {
+            ++m_read;
             const char c = text[pos];
             if (const auto silent = std::find_if(
                     std::begin(kSilentElements), std::end(kSilentElements),
@@ -132,43 +178,52 @@ private:
                 if (!ReadVolume(text, pos))
                     ++pos;
             } else if (c == kRepeatOpen) {
-                ++pos;
-                if (repeatFrom == kNoRepeat) {
-                    repeatFrom = m_tones.size();
-                    repeatCount = 1;
-                    repeatStep = 0;
+                // Repeats do not nest: a "(" inside a block is passed over,
+                // and so is one that no ")" closes.
+                const std::size_t close = text.find(kRepeatClose, pos + 1);
+                if (repeat != nullptr || m_inRepeat || close == std::string_view::npos) {
+                    ++pos;
+                    continue;
                 }
+                PlayRepeat(text.substr(pos + 1, close - pos - 1));
+                pos = close + 1;
             } else if (c == kRepeatCount) {
                 ++pos;
-                repeatCount =
+                RepeatSpec spec;
+                spec.count =
                     ReadNumber(text, pos, static_cast<std::int64_t>(kMaxTones)).value_or(1);
                 if (pos + 1 < text.size() && text[pos] == kVolumeMark &&
                     (text[pos + 1] == '+' || text[pos + 1] == '-')) {
-                    repeatStep = text[pos + 1] == '+' ? 1 : -1;
+                    spec.step = text[pos + 1] == '+' ? 1 : -1;
                     pos += 2;
+                }
+                if (repeat != nullptr) {
+                    repeat->count = spec.count;
+                    repeat->step = spec.step != 0 ? spec.step : repeat->step;
                 }
             } else if (c == kRepeatClose) {
                 ++pos;
-                if (repeatFrom != kNoRepeat)
-                    Repeat(repeatFrom, repeatCount, repeatStep);
-                repeatFrom = kNoRepeat;
             } else {
                 ReadNoteOrRest(text, pos);
             }
         }
     }
 
-    // The tones from first on played count times in all.
-    void Repeat(std::size_t first, std::int64_t count, int step) {
-        const std::size_t last = m_tones.size();
-        if (first == last)
-            return;
-        for (std::int64_t time = 1; time < count && !Full(); ++time)
-            for (std::size_t i = first; i < last && !Full(); ++i) {
-                ImelodyTone tone = m_tones[i];
-                tone.volume = HeldVolume(tone.volume + time * step);
-                Add(tone);
-            }
+    // A block played count times in all: each time its elements are read
+    // as written, a step moving the volume of every later time by one more.
+    void PlayRepeat(std::string_view block) {
+        m_inRepeat = true;
+        RepeatSpec spec;
+        ReadElements(block, &spec);
+        if (spec.count == 0)
+            m_sound.endless = true;
+        for (std::int64_t time = 1; time < spec.count && !Full(); ++time) {
+            m_volumeStep += spec.step;
+            ReadElements(block, nullptr);
+        }
+        m_volume = HeldVolume(m_volume + m_volumeStep);
+        m_volumeStep = 0;
+        m_inRepeat = false;
     }
 
     void ReadNoteOrRest(std::string_view text, std::size_t& pos) {
@@ -181,37 +236,41 @@ private:
         const std::size_t index = kNoteLetters.find(letter);
         if (letter != kRest && index == std::string_view::npos)
             return; // no element: the character is passed over
-        const std::optional<double> seconds = ReadDuration(text, pos);
+        const std::optional<Duration> duration = ReadDuration(text, pos);
         // A rest takes a prefix as a note does.
         const std::int64_t octave = m_prefix.value_or(m_octave);
         if (m_octaves == OctavePrefix::KeptUntilChanged)
             m_octave = octave;
         m_prefix.reset();
-        if (!seconds)
+        if (!duration)
             return;
+        const int volume = HeldVolume(m_volume + m_volumeStep);
         if (letter == kRest) {
-            Add({0.0, *seconds, m_volume, m_staccato});
+            Add({0.0, duration->seconds, volume, m_style, 0, duration->ticks});
             return;
         }
         semitone += kLetterSemitones[index] - kLetterA;
         const double frequency =
             kOctaveZeroA * std::exp2(static_cast<double>(octave) + semitone / 12.0);
-        Add({frequency, *seconds, m_volume, m_staccato});
+        const int key = kOctaveZeroAKey + 12 * static_cast<int>(octave) + semitone;
+        Add({frequency, duration->seconds, volume, m_style, key, duration->ticks});
     }
 
     OctavePrefix m_octaves;
-    double m_beat = kDefaultBeat;
-    bool m_staccato = false;
+    ImelodyTones m_sound;
+    ImelodyStyle m_style = ImelodyStyle::Continuous;
     int m_volume = kDefaultVolume;
+    int m_volumeStep = 0; // the step of the repeat's times so far
+    bool m_inRepeat = false;
     std::int64_t m_octave = kDefaultOctave; // of a note without prefix
     std::optional<std::int64_t> m_prefix;   // the prefix read for the next note
-    std::vector<ImelodyTone> m_tones;
     double m_seconds = 0;
+    std::size_t m_read = 0; // elements read
 };
 
 } // namespace
 
-std::vector<ImelodyTone> ReadImelodyTones(std::string_view text, OctavePrefix octaves) {
+ImelodyTones ReadImelodyTones(std::string_view text, OctavePrefix octaves) {
     return ToneReader(text, octaves).Tones();
 }
 

@@ -16,8 +16,9 @@
 //
 // Asked for (SetWaveOutput), it also writes the melody of each target as it
 // sounds, NAME.1.wav or NAME.2.wav (melody/ImelodySound.h), in the same
-// unit, with the same replace question. Its log entry is the same as
-// without it.
+// unit, with the same replace question, and as a Standard MIDI File,
+// NAME.1.mid or NAME.2.mid (SetMidiOutput). Its log entry is the same as
+// without them.
 //
 // The conversion itself is the functional core of melody/Melody.h; this
 // object carries the settings and flags that the batch keeps from file to
@@ -91,6 +92,8 @@ public:
 
     // Whether later batches write NAME.1.wav and NAME.2.wav too (not at first).
     void SetWaveOutput(bool on) { m_bWriteWave = on; }
+    // Whether later batches write NAME.1.mid and NAME.2.mid too (not at first).
+    void SetMidiOutput(bool on) { m_bWriteMidi = on; }
 
     // The iMelody text that converting rtxFile for target (1 or 2) would
     // write, for listening to: nothing is written or logged. When the file
@@ -191,4 +194,5 @@ private:
     std::optional<sms::Address> m_pduTo;
     std::vector<sms::PduFile> m_pduFiles;
     bool m_bWriteWave = false;
+    bool m_bWriteMidi = false;
 };

@@ -1,5 +1,5 @@
 // The outputs of one file and target, written as one unit: the iMelody
-// file, the EMS header, and as asked the WAV and the PDU file. Nothing is
+// file, the EMS header, and as asked the WAV, the MIDI file and the PDU file. Nothing is
 // written over an input of the batch or over what an earlier file of the
 // batch wrote; every replace question is asked before the first file is
 // renamed into place; the log entry of a written unit goes in with it.
@@ -10,6 +10,7 @@
 #include "platform/Ascii.h"
 #include "platform/OutputUnit.h"
 #include "platform/ProgramPath.h"
+#include "platform/ReplaceQuestion.h"
 
 namespace {
 
@@ -42,8 +43,12 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     const std::string base = batch.outputDir + BaseName(rtxFile);
     const char digit = target == 1 ? '1' : '2';
     std::vector<Output> outputs{{base + ".em" + digit, {}}, {base + ".hx" + digit, {}}};
+    const std::size_t wave = outputs.size();
     if (m_bWriteWave)
         outputs.push_back({base + '.' + digit + ".wav", {}});
+    const std::size_t midi = outputs.size();
+    if (m_bWriteMidi)
+        outputs.push_back({base + '.' + digit + ".mid", {}});
     if (m_pduTo)
         outputs.push_back({base + '.' + digit + '.' + std::string(sms::kPduFileEnding), {}});
     for (const Output& output : outputs) {
@@ -54,9 +59,14 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     }
 
     outputs[1].data = melody::EncodeEmsHex(imelody);
-    if (m_bWriteWave)
-        outputs[2].data =
-            melody::WaveFile(melody::RenderImelody(imelody, melody::OctavePrefixOf(target)));
+    if (m_bWriteWave || m_bWriteMidi) {
+        const melody::ImelodyTones tones =
+            melody::ReadImelodyTones(imelody, melody::OctavePrefixOf(target));
+        if (m_bWriteWave)
+            outputs[wave].data = melody::WaveFile(melody::SynthesiseTones(tones.tones));
+        if (m_bWriteMidi)
+            outputs[midi].data = melody::MidiFile(tones);
+    }
     outputs[0].data = std::move(imelody);
     std::vector<std::size_t> pduLengths;
     if (m_pduTo) {
@@ -80,25 +90,8 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     }
 
     const auto decide = [&](std::size_t i, const platform::FileIdentity& existing) {
-        const std::string& path = outputs[i].path;
-        if (std::optional<std::string> conflict = batch.plan.ConflictByIdentity(path, existing)) {
-            failure = std::move(*conflict);
-            return platform::ReplaceVerdict::Refuse;
-        }
-        if (m_bReplaceAll)
-            return platform::ReplaceVerdict::Replace;
-        batch.releaseLog();
-        switch (m_ui.AskReplace("The file: " + platform::PrintableName(path) +
-                                " already exists, would you like to replace it?")) {
-        case ReplaceAnswer::ReplaceAll:
-            m_bReplaceAll = true;
-            return platform::ReplaceVerdict::Replace;
-        case ReplaceAnswer::Replace:
-            return platform::ReplaceVerdict::Replace;
-        case ReplaceAnswer::DoNotReplace:
-            break;
-        }
-        return platform::ReplaceVerdict::Keep;
+        return platform::AskBeforeReplacing(batch.plan, m_ui, m_bReplaceAll, outputs[i].path,
+                                            existing, failure, batch.releaseLog);
     };
     const auto finish = [&] {
         entry += "Status: Success\r\n";

@@ -34,7 +34,7 @@ std::vector<std::int16_t> SynthesiseTones(const std::vector<ImelodyTone>& tones,
             std::min(samples.size(), static_cast<std::size_t>(std::llround(start * rate)));
         if (tone.frequency <= 0 || tone.volume <= 0 || first >= end)
             continue;
-        const std::size_t length = tone.staccato ? (end - first) / 2 : end - first;
+        const auto length = static_cast<std::size_t>(SoundingPart(end - first, tone.style));
         const double attack = std::min(kAttackSeconds * rate, length / 2.0);
         const double release = std::min(kReleaseSeconds * rate, length / 2.0);
         const double amplitude = kPeak * tone.volume / imelody::kHighestVolume;
@@ -52,7 +52,7 @@ std::vector<std::int16_t> SynthesiseTones(const std::vector<ImelodyTone>& tones,
 
 std::vector<std::int16_t> RenderImelody(std::string_view text, OctavePrefix octaves,
                                         int sampleRate) {
-    return SynthesiseTones(ReadImelodyTones(text, octaves), sampleRate);
+    return SynthesiseTones(ReadImelodyTones(text, octaves).tones, sampleRate);
 }
 
 } // namespace melody

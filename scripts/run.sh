@@ -3,7 +3,8 @@
 #   With a display: registers the picture component in the user's registry
 #   and starts the desktop program.
 #   Without one: says so and converts everything in samples/ into
-#   out/samples/ with emsconv instead, then shows what was written.
+#   out/samples/ with emsconv instead (the messages decoded), then shows
+#   what was written.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -23,11 +24,14 @@ mkdir -p "$out"
 shopt -s nullglob
 melodies=("$root"/samples/melodies/*)
 pictures=("$root"/samples/pictures/*)
+messages=("$root"/samples/messages/*)
 
 echo "== emsconv melody --target both -> $out"
 "$bin/emsconv" melody --target both --replace all -o "$out" --log-dir "$out" "${melodies[@]}" || true
 echo "== emsconv picture -> $out"
 "$bin/emsconv" picture -o "$out" --log-dir "$out" "${pictures[@]}" || true
+echo "== emsconv decode -> $out"
+"$bin/emsconv" decode --replace all --png-scale 4 -o "$out" "${messages[@]}" || true
 
 echo
 echo "== written to $out"

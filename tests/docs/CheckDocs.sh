@@ -57,5 +57,6 @@ check() {
 check "emsconv" "$emsconv_page" "emsconv " "$emsconv" --help
 check "emsconv melody" "$emsconv_page" "emsconv melody -" "$emsconv" melody --help
 check "emsconv picture" "$emsconv_page" "emsconv picture -" "$emsconv" picture --help
+check "emsconv decode" "$emsconv_page" "emsconv decode -" "$emsconv" decode --help
 [ -z "$quillmere" ] || check "quillmere" "$quillmere_page" "" "$quillmere" --help
 [ "$problems" -eq 0 ] || { echo "$problems disagreements between --help and the documentation" >&2; exit 1; }

@@ -5,27 +5,29 @@
 #   app/             app, melody, com, logoconv/frame (the component's
 #                    client header), logoconv (the picture reader, for the
 #                    preview), platform; Qt
-#   cli/             cli, melody, logoconv, sms, platform
+#   cli/             cli, melody, logoconv, ems, sms, imaging, platform
 #   logoconv/frame/  logoconv, com, platform
 #   logoconv/        logoconv, imaging, sms, platform
 #   melody/          melody, sms, platform
+#   ems/             ems, sms, imaging, platform
 #   com/             com, platform
 #   imaging/         imaging (and libpng)
 #   platform/        platform
 #   sms/             sms, platform
 
 set(allowed_app "app/;melody/;com/;logoconv/;platform/")
-set(allowed_cli "cli/;melody/;logoconv/;sms/;platform/")
+set(allowed_cli "cli/;melody/;logoconv/;ems/;sms/;imaging/;platform/")
 set(allowed_frame "logoconv/;com/;platform/")
 set(allowed_logoconv "logoconv/;imaging/;sms/;platform/")
 set(allowed_melody "melody/;sms/;platform/")
+set(allowed_ems "ems/;sms/;imaging/;platform/")
 set(allowed_com "com/;platform/")
 set(allowed_imaging "imaging/")
 set(allowed_platform "platform/")
 set(allowed_sms "sms/;platform/")
 
 set(problems "")
-foreach(layer app cli frame logoconv melody com imaging platform sms)
+foreach(layer app cli frame logoconv melody ems com imaging platform sms)
     if(layer STREQUAL "frame")
         set(folder logoconv/frame)
     else()
@@ -41,7 +43,7 @@ foreach(layer app cli frame logoconv melody com imaging platform sms)
             if(line MATCHES "^#include <Q" AND NOT layer STREQUAL "app")
                 string(APPEND problems "${file}: Qt outside app/: ${line}\n")
             endif()
-            if(NOT line MATCHES "^#include \"(app|cli|com|imaging|logoconv|melody|platform|sms|tests)/")
+            if(NOT line MATCHES "^#include \"(app|cli|com|ems|imaging|logoconv|melody|platform|sms|tests)/")
                 continue()
             endif()
             set(ok FALSE)

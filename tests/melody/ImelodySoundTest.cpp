@@ -100,6 +100,11 @@ TEST(ImelodySound, TimesPitchesAndVolumesAsMeasuredFromTheSamples) {
          OctavePrefix::ForOneNote,
          2,
          {{0, 0.25, kA5}, {0.75, 0.125, kA5}, {1.25, 0.125, kA5}, {1.75, 0.125, kA5}}},
+        // Natural style sounds for 20/21 of the time; field names in either case.
+        {"style:s0\r\nbeat: 60\r\nMELODY:a2r2a2",
+         OctavePrefix::ForOneNote,
+         3,
+         {{0, 20.0 / 21, kA5}, {2, 20.0 / 21, kA5}}},
         // What is no iMelody element plays nothing; nor does a note without duration.
         {"MELODY:h2cledon#x", OctavePrefix::ForOneNote, 0, {}},
         {"BEAT:100\r\n", OctavePrefix::ForOneNote, 0, {}},
@@ -123,6 +128,19 @@ TEST(ImelodySound, TimesPitchesAndVolumesAsMeasuredFromTheSamples) {
     EXPECT_NEAR(loud[1].peak / double(loud[0].peak), 14.0 / 15, 0.01);
     EXPECT_NEAR(loud[0].peak / double(loud[2].peak), 5, 0.05);
     EXPECT_EQ(SoundsOf("VOLUME:V0\r\nMELODY:a3", OctavePrefix::ForOneNote).size(), 0u);
+    // Volume changes inside a repeat apply on every time and carry on after
+    // it, as does its step; the header's volume with or without its "V".
+    for (const char* header : {"VOLUME:V3\r\n", "volume: 3\r\n", "VOLUME:v3\r\n"}) {
+        SCOPED_TRACE(header);
+        const std::vector<Sound> rising =
+            SoundsOf(std::string(header) + "MELODY:(V+a3r3@3V+)a3r3(r3@0)V-a3",
+                     OctavePrefix::ForOneNote);
+        ASSERT_EQ(rising.size(), 5u);
+        for (const auto& [i, volume] : {std::pair{1, 6}, {2, 8}, {3, 8}, {4, 7}})
+            EXPECT_NEAR(rising[i].peak / double(rising[0].peak), volume / 4.0, 0.02) << i;
+    }
+    EXPECT_TRUE(melody::ReadImelodyTones("MELODY:(a3@0)", OctavePrefix::ForOneNote).endless);
+    EXPECT_FALSE(melody::ReadImelodyTones("MELODY:(a3@9)", OctavePrefix::ForOneNote).endless);
 
     // However long a melody says it is, a rendering stops after ten minutes.
     const std::size_t endless =
@@ -149,6 +167,30 @@ TEST(ImelodySound, EachTargetsTextOfAMelodySoundsAsWritten) {
         // Target 1 moves a melody that reaches octave 6 down by one.
         EXPECT_NEAR(sounds[0].hz, target == 1 ? kC4 : 2 * kC4, 0.5);
     }
+}
+
+TEST(ImelodySound, MidiFileHoldsTheKeysTicksAndTempoTheWavePlays) {
+    // Keys and ticks exact from the lowest to the highest note: &c of *0
+    // as a 1/32 triplet, #g of *8 double dotted whole, a dotted rest.
+    const melody::ImelodyTones tones =
+        melody::ReadImelodyTones("MELODY:*0&c5;*8#g0:r3.", OctavePrefix::ForOneNote);
+    ASSERT_EQ(tones.tones.size(), 3u);
+    EXPECT_EQ(tones.tones[0].key, 23);
+    EXPECT_EQ(tones.tones[0].ticks, 40u);
+    EXPECT_EQ(tones.tones[1].key, 128);
+    EXPECT_EQ(tones.tones[1].ticks, 3360u);
+    EXPECT_EQ(tones.tones[2].ticks, 360u);
+
+    // Staccato a at V15 sounds half its time; a key above 127 and a note at
+    // V0 are time, as is the rest, up to the end of the track.
+    const std::string midi = melody::MidiFile(melody::ReadImelodyTones(
+        "BEAT:100\r\nSTYLE:S2\r\nMELODY:V15a2r3*9#b4V0c3", OctavePrefix::ForOneNote));
+    EXPECT_EQ(midi, std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0"
+                                "MTrk\0\0\0\x15"
+                                "\0\xFF\x51\x03\x09\x27\xC0"
+                                "\0\x90\x51\x7F\x81\x70\x80\x51\x40"
+                                "\x86\x48\xFF\x2F\0",
+                                43));
 }
 
 TEST(ImelodySound, WaveFileHeaderAndLittleEndianSamples) {

@@ -228,7 +228,7 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
               kCaption + "The file: " + out / "song.hx1" + " could not be written.");
 }
 
-TEST_F(Batch, WaveFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
+TEST_F(Batch, WaveAndMidiFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
     const std::string range = Rtx("range.txt", "R:b=100:8c3,8d6");
     const std::string song = Rtx("song.txt", "S::4c,4p,4c6");
     std::filesystem::create_directory(out / "song.2.wav");
@@ -236,6 +236,7 @@ TEST_F(Batch, WaveFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
     const std::string rangeText =
         "The melody is in a range that cannot be converted accurately in the EMS standard.";
     converter.SetWaveOutput(true);
+    converter.SetMidiOutput(true);
     Run(range + "," + song, 0, 1, 1);
     EXPECT_EQ(Log(), "<time>Converting: " + range + " Status: Failed - " + rangeText + "\r\n\r\n" +
                          "<time>Converting: " + range + kSuccess + "<time>Converting: " + song +
@@ -245,14 +246,17 @@ TEST_F(Batch, WaveFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
               (std::vector<std::string>{kCaption + rangeText, kCaption + unwritable, kComplete}));
     EXPECT_EQ(
         FilesIn(out.Path()),
-        (std::vector<std::string>{"range.2.wav", "range.em2", "range.hx2", "song.1.wav",
-                                  "song.2.wav", "song.em1", "song.hx1"}));
+        (std::vector<std::string>{"range.2.mid", "range.2.wav", "range.em2", "range.hx2",
+                                  "song.1.mid", "song.1.wav", "song.2.wav", "song.em1",
+                                  "song.hx1"}));
     // Each is its target's iMelody file as the target's handsets play it.
     EXPECT_EQ(Output("range.2.wav"), melody::WaveFile(melody::RenderImelody(
                                          Output("range.em2"), melody::OctavePrefix::ForOneNote)));
     EXPECT_EQ(Output("song.1.wav"),
               melody::WaveFile(melody::RenderImelody(Output("song.em1"),
                                                      melody::OctavePrefix::KeptUntilChanged)));
+    EXPECT_EQ(Output("song.1.mid"), melody::MidiFile(melody::ReadImelodyTones(
+                                        Output("song.em1"), melody::OctavePrefix::KeptUntilChanged)));
 
     // An existing WAV is asked about like the other files; kept, the target is cancelled.
     ui.events.clear();
