@@ -21,7 +21,7 @@ echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 echo "== ThreadSanitizer build: the concurrency tests"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DQUILLMERE_WERROR=ON -DQUILLMERE_TSAN=ON \
     -DQUILLMERE_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$root/build-tsan" -j"$(nproc)" --target hardening_concurrency_tests component_tests
+cmake --build "$root/build-tsan" -j"$(nproc)" --target hardening_concurrency_tests pellumo_tests
 (cd "$root/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --output-on-failure -R '^Concurrency\.|^Component\.OverlappingConvertCallsTakeTurns$')
 

@@ -1,7 +1,7 @@
 // The picture batch at scale: 10,000 pictures in one call, and a 100 MB file
 // that must be refused without reading it all.
 
-#include "logoconv/PictureBatch.h"
+#include "picture/PictureBatch.h"
 #include "tests/support/RecordingUi.h"
 
 #include <benchmark/benchmark.h>
@@ -58,8 +58,8 @@ void BM_TenThousandPictures(benchmark::State& state) {
     }
     for (auto _ : state) {
         ui.Clear();
-        const logoconv::PictureBatchSummary summary =
-            logoconv::RunPictureBatch(ui, list, work.Folder("out"), work.Folder("out"));
+        const picture::PictureBatchSummary summary =
+            picture::RunPictureBatch(ui, list, work.Folder("out"), work.Folder("out"));
         if (summary.converted != 10000)
             state.SkipWithError("not every picture was converted");
         fs::remove(work.Folder("out") + "PictureConverter.log");
@@ -73,8 +73,8 @@ void BM_RefuseHundredMegabytes(benchmark::State& state) {
     const std::string path = work.Folder("in") + "huge.ota";
     Write(path, "00480E01" + std::string(100u << 20, 'F'));
     for (auto _ : state) {
-        const logoconv::PictureBatchSummary summary =
-            logoconv::RunPictureBatch(ui, path, work.Folder("out"), work.Folder("out"));
+        const picture::PictureBatchSummary summary =
+            picture::RunPictureBatch(ui, path, work.Folder("out"), work.Folder("out"));
         if (summary.failed != 1)
             state.SkipWithError("the huge file was not refused");
     }

@@ -5,7 +5,7 @@
 
 #include "com/Registrar.h"
 #include "com/RegistryTree.h"
-#include "logoconv/PictureBatch.h"
+#include "picture/PictureBatch.h"
 #include "melody/MelodyConverter.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -190,7 +190,7 @@ TEST(UnicodeInput, FilesSavedWithAByteOrderMarkConvertLikeTheir8BitTwins) {
                                   out.Folder(), 1, 1, 1);
         EXPECT_TRUE(converter.AllSucceeded());
         testsupport::RecordingUi messages;
-        EXPECT_EQ(logoconv::ConvertPictureFiles(messages, {in / "twin.ota", in / "logo.ota"},
+        EXPECT_EQ(picture::ConvertPictureFiles(messages, {in / "twin.ota", in / "logo.ota"},
                                                 out.Folder(), logs.Folder())
                       .converted,
                   2u);

@@ -7,10 +7,10 @@
 
 #include "FileOpFaults.h"
 
-#include "logoconv/LogoReader.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
-#include "logoconv/PictureLog.h"
+#include "picture/LogoReader.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
+#include "picture/PictureLog.h"
 #include "platform/FileFaults.h"
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
@@ -33,7 +33,7 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
+const std::string kNotice(picture::format::kOperatorLogoNotice);
 const std::string kNotFound = "Error! Input file not found!";
 const std::string kNotValid = "Error! Not a valid Picture!";
 const std::string kNotWritten = "Error! Could not write to file! ";
@@ -61,7 +61,7 @@ struct PictureScene {
     }
     std::string Log() const { return app / "PictureConverter.log"; }
     void Run(platform::IMessageUi& ui) const {
-        logoconv::RunPictureBatch(
+        picture::RunPictureBatch(
             ui, Input('a') + "," + Input('b') + "," + Input('c') + "," + Input('d'), out.Folder(),
             app.Folder());
     }
@@ -124,12 +124,12 @@ Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound,
             text += scene.Input(file) + kNotFound;
             return endEntry();
         }
-        const logoconv::LogoImage image = logoconv::RecogniseLogo(scene.texts.at(file));
+        const picture::LogoImage image = picture::RecogniseLogo(scene.texts.at(file));
         if (!image.notice.empty())
             e.messages.push_back(image.notice);
         text += "Converting : " + scene.Input(file) + " : <time>" + image.report;
         if (outcome == Outcome::Written) {
-            text += logoconv::PictureDrawing(logoconv::PictureBits(image.data), image.width,
+            text += picture::PictureDrawing(picture::PictureBits(image.data), image.width,
                                              image.height);
         } else {
             e.messages.push_back(kNotWritten);

@@ -6,8 +6,8 @@
 #include "PrivateMount.h"
 
 #include "imaging/Image.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
@@ -37,7 +37,7 @@ const std::string kCaption = "EMS Melody Converter: ";
 const std::string kComplete = kCaption + "Conversion complete.";
 const std::string kLogFailed =
     kCaption + "Could not create the log entry, make sure the log file is not read only.";
-const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
+const std::string kNotice(picture::format::kOperatorLogoNotice);
 
 std::string Logo() {
     return std::string(252, 'A');
@@ -101,8 +101,8 @@ TEST(RealFaults, OutputFolderRemovedWhileThePictureBatchRuns) {
         if (event == "ZEV Urur Orarodude: " + kNotice)
             std::filesystem::remove_all(out);
     };
-    const logoconv::PictureBatchSummary summary =
-        logoconv::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
+    const picture::PictureBatchSummary summary =
+        picture::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed, 2u);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
@@ -137,7 +137,7 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
 
     testsupport::RecordingUi messages;
     WriteFile(in / "b.ota", Logo());
-    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota" + "," + in / "b.ota", out.Folder(),
+    EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota" + "," + in / "b.ota", out.Folder(),
                                         logs.Folder())
                   .converted,
               2u);
@@ -175,7 +175,7 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
         EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
 
         testsupport::RecordingUi messages;
-        EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota", out.Folder(), logs.Folder())
+        EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota", out.Folder(), logs.Folder())
                       .converted,
                   1u);
         EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error! Could not open the log file!",
@@ -220,7 +220,7 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
 
     // The picture log's failed append is said once, right where it happens.
     testsupport::RecordingUi messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
+    EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
               2u);
     EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
                                                         "Error! Could not write to the log file!",
@@ -250,7 +250,7 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
 
     testsupport::RecordingUi messages;
     EXPECT_EQ(
-        logoconv::ConvertPictureFiles(messages, {picture}, out.Folder(), logs.Folder()).failed, 1u);
+        picture::ConvertPictureFiles(messages, {picture}, out.Folder(), logs.Folder()).failed, 1u);
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"Error! Input file not found!", "Conversion completed!"}));
     EXPECT_TRUE(FilesIn(out.Path()).empty());
@@ -319,7 +319,7 @@ TEST(OutputPlan, NoOutputReplacesAnInputOrWhatAnEarlierFileWrote) {
         user.whenNoAnswer = ReplaceAnswer::ReplaceAll;
         std::size_t failed = 0;
         if (row.picture) {
-            const auto summary = logoconv::ConvertPictureFiles(
+            const auto summary = picture::ConvertPictureFiles(
                 user, inputs, out, logs.Folder(), {.png = true, .pduTo = sms::ParseNumber("1")});
             failed = summary.failed;
         } else {

@@ -6,7 +6,7 @@
 
 #include "PrivateMount.h"
 
-#include "logoconv/PictureBatch.h"
+#include "picture/PictureBatch.h"
 #include "melody/MelodyConverter.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -193,9 +193,9 @@ BatchRun ConvertPictures(std::size_t count) {
         picture += "0123456789ABCDEF"[(i * 7) % 16];
     Generate(in, "p", count, ".ota", picture, list);
     testsupport::RecordingUi ui;
-    logoconv::PictureBatchSummary summary;
+    picture::PictureBatchSummary summary;
     const BatchRun run = Measure(list, app / "PictureConverter.log", [&] {
-        summary = logoconv::RunPictureBatch(ui, list, out.Folder(), app.Folder());
+        summary = picture::RunPictureBatch(ui, list, out.Folder(), app.Folder());
     });
     EXPECT_EQ(summary.converted, count);
     EXPECT_EQ(summary.failed, 0u);

@@ -3,7 +3,7 @@
 // conversion.
 
 #include "imaging/Image.h"
-#include "logoconv/PictureFormat.h"
+#include "picture/PictureFormat.h"
 
 #include <cctype>
 #include <cstdint>
@@ -18,7 +18,7 @@ inline std::string Rows(int rows) {
     static const char kDigits[] = "0123456789abcdefABCDEF";
     std::string data;
     for (int r = 0; r < rows; ++r)
-        for (std::size_t c = 0; c < logoconv::picture::kRowChars; ++c)
+        for (std::size_t c = 0; c < picture::format::kRowChars; ++c)
             data += kDigits[(static_cast<std::size_t>(r) * 7 + c) % 22];
     return data;
 }
@@ -33,7 +33,7 @@ inline std::string UpperRows(int rows) {
 
 // The picture of Rows(rows) as cells, dark where its bits are 1.
 inline imaging::MonoImage RowsImage(int rows) {
-    imaging::MonoImage image{logoconv::picture::kWidth, rows, {}};
+    imaging::MonoImage image{picture::format::kWidth, rows, {}};
     for (const char c : Rows(rows)) {
         const int value =
             std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
