@@ -16,8 +16,9 @@ constexpr char kOutOfRange[] =
 
 } // namespace
 
-CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder)
-    : m_ui(ui), m_strLogFolder(std::move(logFolder)) {}
+CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder,
+                                   platform::FileSystem& files)
+    : m_ui(ui), m_strLogFolder(std::move(logFolder)), m_files(files) {}
 
 CMelodyConverter::~CMelodyConverter() = default;
 

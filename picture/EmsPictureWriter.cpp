@@ -89,8 +89,9 @@ std::string EmsPictureText(const LogoImage& image, std::string_view reference) {
     return text;
 }
 
-bool WriteEmsPicture(const std::string& outputPath, std::string_view text) {
-    return platform::WriteFileReplacing(outputPath, platform::LfToCrlf(text)).ok();
+bool WriteEmsPicture(const std::string& outputPath, std::string_view text,
+                     platform::FileSystem& files) {
+    return platform::WriteFileReplacing(outputPath, platform::LfToCrlf(text), files).ok();
 }
 
 bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image) {

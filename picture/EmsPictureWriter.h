@@ -35,7 +35,8 @@ std::string EmsPictureText(const LogoImage& image, std::string_view reference);
 // Writes the text of an output file (EmsPictureText), each line feed as
 // CR LF, replacing any file of that name only once every byte is written.
 // False when it cannot be written.
-bool WriteEmsPicture(const std::string& outputPath, std::string_view text);
+bool WriteEmsPicture(const std::string& outputPath, std::string_view text,
+                     platform::FileSystem& files = platform::SystemFiles());
 // The same for a valid image, with a fresh reference.
 bool WriteEmsPicture(const std::string& outputPath, const LogoImage& image);
 

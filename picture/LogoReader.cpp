@@ -92,13 +92,13 @@ LogoImage FromImage(imaging::ImageKind kind, std::string_view bytes) {
 
 } // namespace
 
-std::optional<std::string> ReadLogoText(const std::string& path) {
+std::optional<std::string> ReadLogoText(const std::string& path, platform::FileSystem& files) {
     std::string raw;
     std::uintmax_t size = 0;
-    if (!platform::ReadFilePrefix(path, kReadLimit, raw, size))
+    if (!platform::ReadFilePrefix(path, kReadLimit, raw, size, files))
         return std::nullopt;
     if (imaging::DetectImage(raw) != imaging::ImageKind::None) {
-        if (size > raw.size() && !platform::ReadFilePrefix(path, kMaxImageBytes + 1, raw, size))
+        if (size > raw.size() && !platform::ReadFilePrefix(path, kMaxImageBytes + 1, raw, size, files))
             return std::nullopt;
         return raw;
     }

@@ -5,6 +5,8 @@
 // PBM) of 72x14 or 72x28 pixels is taken as the same picture in header-less
 // data. Nothing here keeps state between files.
 
+#include "platform/FileSystem.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,7 +45,8 @@ struct LogoImage {
 // beginning, still longer than any picture, and recognises exactly as the
 // whole would. A file that begins like an image is read as its bytes,
 // unchanged, up to one byte more than the largest image taken.
-std::optional<std::string> ReadLogoText(const std::string& path);
+std::optional<std::string> ReadLogoText(const std::string& path,
+                                        platform::FileSystem& files = platform::SystemFiles());
 
 // Decides the layout of a whole file's text. Headers are compared as stored
 // (upper case). Data holding anything but hexadecimal digits counts as data

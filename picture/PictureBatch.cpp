@@ -46,9 +46,10 @@ private:
 class Batch {
 public:
     Batch(platform::IReplaceUi& ui, const std::vector<std::string>& names,
-          std::string_view outputDir, const PictureOutputs& outputs, PictureBatchSummary& summary)
-        : m_ui(ui), m_plan(names), m_outputDir(outputDir), m_outputs(outputs),
-          m_summary(summary) {}
+          std::string_view outputDir, const PictureOutputs& outputs, PictureBatchSummary& summary,
+          platform::FileSystem& files)
+        : log(files), m_ui(ui), m_plan(names), m_outputDir(outputDir), m_outputs(outputs),
+          m_summary(summary), m_files(files) {}
 
     PictureLog log;
 
@@ -76,6 +77,7 @@ private:
     std::string_view m_outputDir;
     const PictureOutputs& m_outputs;
     PictureBatchSummary& m_summary;
+    platform::FileSystem& m_files;
     bool m_replaceAll = false;
 };
 
@@ -87,7 +89,7 @@ Outcome Batch::Failed(std::string_view message, std::string_view logLine) {
 }
 
 Outcome Batch::Convert(const std::string& name, std::size_t input) {
-    const std::optional<std::string> text = ReadLogoText(name);
+    const std::optional<std::string> text = ReadLogoText(name, m_files);
     if (!text) {
         Show(kNotFound);
         log.Write(platform::PrintableName(name));
@@ -141,7 +143,7 @@ Outcome Batch::Convert(const std::string& name, std::size_t input) {
 // the log with them.
 Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::size_t input,
                      std::vector<std::size_t>& pduLengths) {
-    platform::OutputUnit unit;
+    platform::OutputUnit unit(m_files);
     for (const Output& output : outputs)
         if (output.data.empty() || !unit.Stage(output.path, output.data))
             return Failed(kNotWritten, kNotWrittenLog);
@@ -205,9 +207,10 @@ platform::ReplaceVerdict Batch::Decide(const std::string& path,
 PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
-                                        const PictureOutputs& outputs) {
+                                        const PictureOutputs& outputs,
+                                        platform::FileSystem& files) {
     PictureBatchSummary summary;
-    Batch batch(ui, names, outputDir, outputs, summary);
+    Batch batch(ui, names, outputDir, outputs, summary, files);
     if (!batch.log.Open(programDir))
         batch.Show(kNoLog);
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -233,10 +236,11 @@ PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
 }
 
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
-                                    std::string_view outputDir, std::string_view programDir) {
+                                    std::string_view outputDir, std::string_view programDir,
+                                    platform::FileSystem& files) {
     ReplacingUi replacing(ui);
     return ConvertPictureFiles(replacing, platform::SplitInputList(inputList), outputDir,
-                               programDir);
+                               programDir, {}, files);
 }
 
 } // namespace picture

@@ -23,6 +23,7 @@
 // file that an earlier input of the call wrote (platform/OutputPlan.h):
 // that file fails with a message naming both.
 
+#include "platform/FileSystem.h"
 #include "platform/MessageUi.h"
 #include "sms/SubmitPdu.h"
 
@@ -58,15 +59,19 @@ struct PictureBatchSummary {
 // picture file is replaced without a question. Both folders are plain
 // prefixes and normally end in "/".
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
-                                    std::string_view outputDir, std::string_view programDir);
+                                    std::string_view outputDir, std::string_view programDir,
+                                    platform::FileSystem& files = platform::SystemFiles());
 
 // The batch over names already taken apart; a name may hold any character.
 // ui is asked before any existing file is replaced ("The file: PATH already
 // exists, would you like to replace it?"); Cancel keeps every output of that
 // file as it was, and the file counts as cancelled.
+// files: where the batch reads and writes (the operating system's file
+// system unless a test hands in another).
 PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
                                         std::string_view outputDir, std::string_view programDir,
-                                        const PictureOutputs& outputs = {});
+                                        const PictureOutputs& outputs = {},
+                                        platform::FileSystem& files = platform::SystemFiles());
 
 } // namespace picture

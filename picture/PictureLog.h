@@ -21,6 +21,7 @@ std::string PictureDrawing(std::string_view bits, int width, int height);
 
 class PictureLog {
 public:
+    explicit PictureLog(platform::FileSystem& files = platform::SystemFiles()) : m_file(files) {}
     // Opens the log of programDir (a plain prefix), creating it when missing.
     bool Open(std::string_view programDir);
     bool IsOpen() const { return m_file.IsOpen(); }

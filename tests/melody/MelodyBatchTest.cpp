@@ -1,6 +1,6 @@
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
-#include "platform/FileFaults.h"
+#include "support/FaultyFiles.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -34,9 +34,8 @@ struct Batch : ::testing::Test {
     TempDir out;
     TempDir logs;
     testsupport::RecordingUi ui;
-    CMelodyConverter converter{ui, logs.Folder()};
-
-    void TearDown() override { platform::faults::ClearFailures(); }
+    testsupport::FaultyFiles files; // fails nothing unless asked
+    CMelodyConverter converter{ui, logs.Folder(), files};
 
     std::string Rtx(const std::string& name, const std::string& text) {
         WriteFile(in / name, text);
@@ -273,7 +272,7 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     WriteFile(out / "song.em1", "old em");
     WriteFile(out / "song.hx1", "old hx");
     converter.m_bReplaceAll = true;
-    platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
+    files.InjectFailure(testsupport::FileOp::Write, 1, ENOSPC);
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx"); // not attempted after the failure
@@ -283,7 +282,7 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
 
     // A failed rename, the first replacing one: the old pair stays whole.
     ui.events.clear();
-    platform::faults::InjectFailure(platform::faults::FileOp::Rename, 2, EIO);
+    files.InjectFailure(testsupport::FileOp::Rename, 2, EIO);
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx");

@@ -1,6 +1,6 @@
 #include "picture/EmsPictureWriter.h"
 
-#include "platform/FileFaults.h"
+#include "support/FaultyFiles.h"
 #include "support/Pictures.h"
 #include "support/TempDir.h"
 
@@ -80,9 +80,9 @@ TEST(EmsPictureWriter, WritesCrLfAndNeverLeavesAHalfWrittenFile) {
     EXPECT_EQ(written.substr(6, 2), written.substr(262 + 6, 2)); // same reference
 
     const LogoImage small = RecogniseLogo(Rows(14));
-    platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
-    EXPECT_FALSE(WriteEmsPicture(target, small));
-    platform::faults::ClearFailures();
+    testsupport::FaultyFiles files;
+    files.InjectFailure(testsupport::FileOp::Write, 1, ENOSPC);
+    EXPECT_FALSE(WriteEmsPicture(target, EmsPictureText(small, ""), files));
     EXPECT_EQ(testsupport::ReadFile(target), written);
 
     std::filesystem::permissions(target, std::filesystem::perms::owner_read);

@@ -2,8 +2,8 @@
 
 #include "picture/LogoReader.h"
 #include "picture/PicturePng.h"
-#include "platform/FileFaults.h"
 #include "platform/TextFile.h"
+#include "support/FaultyFiles.h"
 #include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/SubmitPdus.h"
@@ -110,9 +110,11 @@ TEST(PictureBatch, OutputThatCannotBeWrittenIsReportedWithoutDrawing) {
         testsupport::TempDir noLog, out;
         std::filesystem::create_directory(noLog / "PictureConverter.log");
         testsupport::RecordingUi messages;
-        platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
-        EXPECT_EQ(RunPictureBatch(messages, in / "a.ota", out.Folder(), noLog.Folder()).failed, 1u);
-        platform::faults::ClearFailures();
+        testsupport::FaultyFiles files;
+        files.InjectFailure(testsupport::FileOp::Write, 1, ENOSPC);
+        EXPECT_EQ(
+            RunPictureBatch(messages, in / "a.ota", out.Folder(), noLog.Folder(), files).failed,
+            1u);
         EXPECT_EQ(messages.events,
                   (std::vector<std::string>{Box("Error! Could not open the log file!"),
                                             expectedBoxes[0], expectedBoxes[1]}));
