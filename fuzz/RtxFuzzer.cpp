@@ -16,6 +16,7 @@
 #include "melody/ImelodyFormat.h"
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
+#include "sms/UserDataHeader.h"
 #include "tests/support/RecordingUi.h"
 
 #include <cmath>
@@ -133,7 +134,7 @@ void CheckHex(std::string_view text) {
     for (const char c : hex)
         FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
     FUZZ_CHECK(static_cast<std::size_t>(octet(0)) == n + 3);
-    FUZZ_CHECK(octet(1) == static_cast<int>(kUserDefinedSound));
+    FUZZ_CHECK(octet(1) == static_cast<int>(sms::udh::kUserDefinedSound));
     FUZZ_CHECK(static_cast<std::size_t>(octet(2)) == n + 1);
     FUZZ_CHECK(octet(3) == 0x00);
     for (std::size_t i = 0; i < n; ++i)

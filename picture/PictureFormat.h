@@ -4,6 +4,8 @@
 // and the EMS picture files written (3GPP TS 23.040), with the report lines
 // and notices that recognition gives.
 
+#include "sms/UserDataHeader.h"
+
 #include <cstddef>
 #include <string_view>
 
@@ -73,5 +75,44 @@ inline constexpr std::string_view kLine3Elements = "0303130103121F00011C";
 // variable picture (header length 131; element length 129, position 0,
 // 9 octets = 72 pixels wide, 14 high) followed by the bare picture data.
 inline constexpr std::string_view kSmallPictureHead = "83128100090E";
+
+// Each text above is the user-data header's elements (sms/UserDataHeader.h)
+// written out; the compiler holds them to it.
+namespace header = sms::udh;
+// A variable picture of `octets` octets a row and 28 rows: its element's
+// length counts its head and its rows.
+constexpr unsigned PictureLength(unsigned octets, unsigned rows) {
+    return static_cast<unsigned>(header::kVariablePictureHead) + octets * rows;
+}
+static_assert(kLine1Head == header::Hex(0x81, header::kConcatenation8,
+                                         header::kConcatenation8Octets).View());
+static_assert(kLine2Head == header::Hex(0x7D, header::kConcatenation8,
+                                         header::kConcatenation8Octets).View());
+static_assert(kLine3Head == header::Hex(0x29, header::kConcatenation8,
+                                         header::kConcatenation8Octets).View());
+// Message 1 of 3; 4 elements under the distribution indicator (its
+// attributes are the distribution digit that follows); a prompt over 3
+// objects; a picture 4 octets wide.
+constexpr auto kLine1ElementsWithDigit =
+    header::Hex(0x03, 0x01, header::kObjectDistributionIndicator, 0x02, 0x04, 0x01);
+static_assert(kLine1ElementsWithDigit.View().substr(0, kLine1Elements.size()) == kLine1Elements &&
+              kLine1ElementsWithDigit.View().substr(kLine1Elements.size()) == kDistributionDigit);
+static_assert(kLine1Picture == header::Hex(header::kUserPromptIndicator, 0x01, 0x03,
+                                            header::kVariablePicture, PictureLength(4, 28), 0x00,
+                                            0x04, kLargeHeight)
+                                   .View());
+static_assert(kLine2Elements == header::Hex(0x03, 0x02, header::kUserPromptIndicator, 0x01, 0x03,
+                                             header::kVariablePicture, PictureLength(4, 28), 0x00,
+                                             0x04, kLargeHeight)
+                                    .View());
+static_assert(kLine3Elements == header::Hex(0x03, 0x03, header::kUserPromptIndicator, 0x01, 0x03,
+                                             header::kVariablePicture, PictureLength(1, 28), 0x00,
+                                             0x01, kLargeHeight)
+                                    .View());
+// The whole header of a 72x14 picture: its length and one variable picture
+// 9 octets wide, 14 rows high.
+static_assert(kSmallPictureHead == header::Hex(2 + PictureLength(9, 14), header::kVariablePicture,
+                                                PictureLength(9, 14), 0x00, 0x09, kSmallHeight)
+                                       .View());
 
 } // namespace picture::format

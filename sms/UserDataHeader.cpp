@@ -1,8 +1,6 @@
-#include "ems/UserDataHeader.h"
+#include "sms/UserDataHeader.h"
 
-#include "ems/ElementFormat.h"
-
-namespace ems {
+namespace sms::udh {
 namespace {
 
 unsigned OctetAt(std::string_view octets, std::size_t at) {
@@ -11,8 +9,8 @@ unsigned OctetAt(std::string_view octets, std::size_t at) {
 
 // The concatenation element's data, or the problem with it.
 std::string ReadConcatenation(const Element& element, Concatenation& concatenation) {
-    const bool wide = element.id == element::kConcatenation16;
-    const std::size_t octets = wide ? element::kConcatenation16Octets : element::kConcatenation8Octets;
+    const bool wide = element.id == kConcatenation16;
+    const std::size_t octets = wide ? kConcatenation16Octets : kConcatenation8Octets;
     if (element.data.size() != octets)
         return "a concatenation element of " + std::to_string(element.data.size()) +
                " octets (" + std::to_string(octets) + " expected)";
@@ -52,14 +50,14 @@ HeaderReading ReadUserDataHeader(std::string_view userData) {
         const std::size_t length = OctetAt(userData, at + 1);
         at += 2;
         if (length > end - at) {
-            reading.problem = "element " + element::IdText(element.id) + " of " + std::to_string(length) +
+            reading.problem = "element " + IdText(element.id) + " of " + std::to_string(length) +
                               " octets runs past the end of the header (" +
                               std::to_string(end - at) + " left)";
             return reading;
         }
         element.data = userData.substr(at, length);
         at += length;
-        if (element.id != element::kConcatenation8 && element.id != element::kConcatenation16) {
+        if (element.id != kConcatenation8 && element.id != kConcatenation16) {
             reading.elements.push_back(std::move(element));
             continue;
         }
@@ -76,4 +74,4 @@ HeaderReading ReadUserDataHeader(std::string_view userData) {
     return reading;
 }
 
-} // namespace ems
+} // namespace sms::udh
