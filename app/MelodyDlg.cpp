@@ -183,7 +183,7 @@ void CMelodyDlg::OnConvert() {
         m_convert->setEnabled(true);
     };
     try {
-        batch.Run({m_strRtxFiles, m_strOutputDir, platform::LogFolder(m_strProgramFolder),
+        batch.Run({m_strRtxFiles, m_strOutputDir, platform::LogFolderFor({}, m_strProgramFolder),
                    m_bIncludeHeader, m_bTarget1, m_bTarget2});
     } catch (...) {
         endBatch();

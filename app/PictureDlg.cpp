@@ -46,7 +46,7 @@ constexpr char kPicturesDone[] = "Conversion completed!";
 bool ConvertPictures(QWidget* owner, const std::string& logoFiles, const std::string& outputDir,
                      const std::string& programFolder) {
     const std::string logPath =
-        platform::LogFolder(programFolder) + std::string(picture::kPictureLogName);
+        platform::LogFolderFor({}, programFolder) + std::string(picture::kPictureLogName);
     const MessagePresenterScope messages(
         owner, [&](const std::string& text, const std::string& caption) {
             if (text != kPicturesDone)

@@ -21,13 +21,12 @@ namespace {
 // drawn as a whole number of device pixels, without smoothing, so that
 // every cell stays sharp on any screen.
 QPixmap Drawn(const picture::LogoImage& image, qreal devicePixelRatio) {
-    const std::string bits = picture::PictureBits(image.data);
+    const imaging::MonoImage dark = picture::PictureCells(image);
     QImage cells(image.width, image.height, QImage::Format_RGB32);
     cells.fill(Qt::white);
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x)
-            if (const auto cell = static_cast<std::size_t>(y * image.width + x);
-                cell < bits.size() && bits[cell] == '1')
+            if (dark.Dark(x, y))
                 cells.setPixel(x, y, qRgb(0, 0, 0));
     const int cell = qMax(1, qRound(CPicturePreview::kScale * devicePixelRatio));
     QPixmap drawn = QPixmap::fromImage(cells.scaled(image.width * cell, image.height * cell,

@@ -5,7 +5,6 @@
 
 #include "com/Bstr.h"
 #include "picture/PictureBatch.h"
-#include "platform/LogFolder.h"
 
 #include <new>
 
@@ -102,11 +101,11 @@ HRESULT LogoConverter::Convert(BSTR sRTXfilePATH, BSTR sEMSFilePath, BSTR sAppfi
     try {
         const std::string inputList = com::BstrToUtf8(sRTXfilePATH);
         const std::string outputDir = com::BstrToUtf8(sEMSFilePath);
-        const std::string logDir = platform::LogFolder(com::BstrToUtf8(sAppfilePath));
+        const std::string programFolder = com::BstrToUtf8(sAppfilePath);
         std::lock_guard lock(ConversionMutex());
         // The messages go to the host's presenter: the program that loaded the module.
         platform::PresenterMessageUi ui;
-        picture::RunPictureBatch(ui, inputList, outputDir, logDir);
+        picture::RunPictureBatch(ui, inputList, outputDir, programFolder);
         return S_OK;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;

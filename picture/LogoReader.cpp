@@ -159,4 +159,19 @@ std::string PictureBits(std::string_view data) {
     return bits;
 }
 
+imaging::MonoImage PictureCells(const LogoImage& image) {
+    imaging::MonoImage cells{image.width, image.height, {}};
+    if (image.width <= 0 || image.height <= 0)
+        return cells;
+    cells.dark.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height),
+                      0);
+    const std::size_t digits = std::min(image.data.size(), cells.dark.size() / 4);
+    for (std::size_t i = 0; i < digits; ++i) {
+        const int value = std::max(platform::HexDigitOf(image.data[i]), 0);
+        for (int bit = 0; bit < 4; ++bit)
+            cells.dark[4 * i + static_cast<std::size_t>(bit)] = (value >> (3 - bit)) & 1;
+    }
+    return cells;
+}
+
 } // namespace picture

@@ -5,6 +5,7 @@
 // PBM) of 72x14 or 72x28 pixels is taken as the same picture in header-less
 // data. Nothing here keeps state between files.
 
+#include "imaging/Image.h"
 #include "platform/FileSystem.h"
 
 #include <optional>
@@ -66,5 +67,10 @@ std::string NibbleBits(int v);
 // Four base-2 digits for every character of data, most significant first;
 // a character that is no hexadecimal digit counts as "0000".
 std::string PictureBits(std::string_view data);
+
+// The picture of a valid image as cells, width by height, dark where its
+// bit (as PictureBits gives it) is 1: what the PNG beside the EMS picture
+// file and the desktop's preview show.
+imaging::MonoImage PictureCells(const LogoImage& image);
 
 } // namespace picture

@@ -8,6 +8,7 @@
 #include "platform/Ascii.h"
 #include "platform/InputList.h"
 #include "platform/LocalTime.h"
+#include "platform/LogFolder.h"
 #include "platform/OutputPlan.h"
 #include "platform/OutputUnit.h"
 #include "platform/TextFile.h"
@@ -206,12 +207,12 @@ platform::ReplaceVerdict Batch::Decide(const std::string& path,
 
 PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir,
+                                        std::string_view outputDir, std::string_view logFolder,
                                         const PictureOutputs& outputs,
                                         platform::FileSystem& files) {
     PictureBatchSummary summary;
     Batch batch(ui, names, outputDir, outputs, summary, files);
-    if (!batch.log.Open(programDir))
+    if (!batch.log.Open(logFolder))
         batch.Show(kNoLog);
     for (std::size_t i = 0; i < names.size(); ++i) {
         switch (batch.Convert(names[i], i)) {
@@ -236,11 +237,11 @@ PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
 }
 
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
-                                    std::string_view outputDir, std::string_view programDir,
+                                    std::string_view outputDir, std::string_view programFolder,
                                     platform::FileSystem& files) {
     ReplacingUi replacing(ui);
     return ConvertPictureFiles(replacing, platform::SplitInputList(inputList), outputDir,
-                               programDir, {}, files);
+                               platform::LogFolderFor({}, programFolder), {}, files);
 }
 
 } // namespace picture

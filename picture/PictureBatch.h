@@ -56,10 +56,11 @@ struct PictureBatchSummary {
 
 // Converts the files of inputList, full paths joined by "," (cut as
 // platform/InputList.h says), as the component does: an existing EMS
-// picture file is replaced without a question. Both folders are plain
-// prefixes and normally end in "/".
+// picture file is replaced without a question, and the log goes to the log
+// folder of the program in programFolder (platform/LogFolder.h). Both
+// folders are plain prefixes and normally end in "/".
 PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view inputList,
-                                    std::string_view outputDir, std::string_view programDir,
+                                    std::string_view outputDir, std::string_view programFolder,
                                     platform::FileSystem& files = platform::SystemFiles());
 
 // The batch over names already taken apart; a name may hold any character.
@@ -70,7 +71,7 @@ PictureBatchSummary RunPictureBatch(platform::IMessageUi& ui, std::string_view i
 // system unless a test hands in another).
 PictureBatchSummary ConvertPictureFiles(platform::IReplaceUi& ui,
                                         const std::vector<std::string>& names,
-                                        std::string_view outputDir, std::string_view programDir,
+                                        std::string_view outputDir, std::string_view logFolder,
                                         const PictureOutputs& outputs = {},
                                         platform::FileSystem& files = platform::SystemFiles());
 

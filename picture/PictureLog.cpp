@@ -23,10 +23,10 @@ std::string PictureDrawing(std::string_view bits, int width, int height) {
     return drawing;
 }
 
-bool PictureLog::Open(std::string_view programDir) {
+bool PictureLog::Open(std::string_view logFolder) {
     std::string path;
-    path.reserve(programDir.size() + kPictureLogName.size());
-    path.append(programDir).append(kPictureLogName);
+    path.reserve(logFolder.size() + kPictureLogName.size());
+    path.append(logFolder).append(kPictureLogName);
     return m_file.Open(path).ok();
 }
 

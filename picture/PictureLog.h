@@ -22,8 +22,8 @@ std::string PictureDrawing(std::string_view bits, int width, int height);
 class PictureLog {
 public:
     explicit PictureLog(platform::FileSystem& files = platform::SystemFiles()) : m_file(files) {}
-    // Opens the log of programDir (a plain prefix), creating it when missing.
-    bool Open(std::string_view programDir);
+    // Opens the log in logFolder (a plain prefix), creating it when missing.
+    bool Open(std::string_view logFolder);
     bool IsOpen() const { return m_file.IsOpen(); }
     // Adds text to the entry in hand.
     void Write(std::string_view text);

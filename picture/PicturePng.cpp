@@ -12,18 +12,7 @@ std::string PngPathFor(std::string_view outputPath) {
 }
 
 std::string PictureAsPng(const LogoImage& image) {
-    if (!image.valid)
-        return {};
-    imaging::MonoImage mono;
-    mono.width = image.width;
-    mono.height = image.height;
-    const std::string bits = PictureBits(image.data);
-    mono.dark.reserve(bits.size());
-    for (const char bit : bits)
-        mono.dark.push_back(bit == '1' ? 1 : 0);
-    mono.dark.resize(static_cast<std::size_t>(image.width) *
-                     static_cast<std::size_t>(image.height));
-    return imaging::EncodePng(mono);
+    return image.valid ? imaging::EncodePng(PictureCells(image)) : std::string();
 }
 
 } // namespace picture

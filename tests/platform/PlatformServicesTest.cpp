@@ -78,8 +78,20 @@ TEST(LogFolder, ProgramFolderWhenWritableOtherwiseTheUsersStateFolder) {
     EXPECT_EQ(LogFolder(program / "missing/"), home / ".local/state/quillmere/");
 }
 
-TEST(LastError, DescribesErrorNumbers) {
+TEST(LastError, DescribesErrorNumbersAndTheLastErrorWithItsNumberInHex) {
     EXPECT_EQ(ErrorDescription(ENOENT), "No such file or directory");
+
+    char buffer[255];
+    errno = EACCES;
+    EXPECT_STREQ(FormatLastError(buffer, sizeof buffer), "Permission denied (0xd)");
+    errno = 200;
+    EXPECT_STREQ(FormatLastError(buffer, sizeof buffer), "Unknown error 200 (0xc8)");
+    // Too small for the description and the number: empty, never cut.
+    errno = ENOENT;
+    char small[30];
+    EXPECT_STREQ(FormatLastError(small, sizeof small), "");
+    char enough[25 + 14];
+    EXPECT_STREQ(FormatLastError(enough, sizeof enough), "No such file or directory (0x2)");
 }
 
 namespace {
