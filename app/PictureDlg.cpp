@@ -154,7 +154,7 @@ void CPictureDlg::OnConvert() {
                        kConverterCaption);
         return;
     }
-    m_strOutputDir = WithFolderSlash(m_strOutputDir);
+    m_strOutputDir = DialogFolder(m_strOutputDir);
     if (!ConvertPictures(this, m_strLogoFiles, m_strOutputDir, programFolder))
         ShowMessageBox(this, "Internal error: Could not create Logo Converter object.", kAppName);
 }

@@ -29,10 +29,10 @@ TEST(PathRules, ProposedNameDropsTheInputFolderOnlyAtTheStartOfItems) {
 }
 
 TEST(PathRules, OutputFolderAlwaysEndsWithSlash) {
-    EXPECT_EQ(WithFolderSlash(""), "/");
-    EXPECT_EQ(WithFolderSlash("/out"), "/out/");
-    EXPECT_EQ(WithFolderSlash("/out/"), "/out/");
-    EXPECT_EQ(WithFolderSlash("/d/pics/b.txt"), "/d/pics/b.txt/");
+    EXPECT_EQ(DialogFolder(""), "/");
+    EXPECT_EQ(DialogFolder("/out"), "/out/");
+    EXPECT_EQ(DialogFolder("/out/"), "/out/");
+    EXPECT_EQ(DialogFolder("/d/pics/b.txt"), "/d/pics/b.txt/");
 }
 
 TEST(PathRules, HelpFilesLiveInHelpUnderTheProgramFolder) {

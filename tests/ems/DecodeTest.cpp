@@ -135,7 +135,7 @@ TEST(Decode, WhatTheWritersSendComesBackExactly) {
     std::mt19937 random(24);
     int melodies = 0;
     for (int i = 0; i < 300; ++i) {
-        const melody::RtxReading reading = melody::ReadRtx(RandomRtx(random), {});
+        const melody::RtxReading reading = melody::ParseRtx(RandomRtx(random), {});
         for (const int target : {1, 2}) {
             const melody::ImelodyText text = melody::WriteImelody(reading.melody, target, random() % 2);
             if (text.OutOfRange())

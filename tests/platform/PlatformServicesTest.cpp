@@ -104,13 +104,13 @@ void Record(void* context, const char* caption, const char* text) {
 TEST(MessagePresenter, InstalledPresenterGetsMessagesAndDefaultPrintsToStandardError) {
     std::vector<std::pair<std::string, std::string>> seen;
     const auto previous = SetMessagePresenter(&Record, &seen);
-    ShowMessage("Caption", "Text");
+    ShowMessage("Text", "Caption");
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], std::make_pair(std::string("Caption"), std::string("Text")));
 
     SetMessagePresenter(nullptr);
     ::testing::internal::CaptureStderr();
-    ShowMessage("EMS Melody Converter", "Conversion complete.");
+    ShowMessage("Conversion complete.", "EMS Melody Converter");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "EMS Melody Converter: Conversion complete.\n");
     SetMessagePresenter(previous.show, previous.context);
