@@ -8,6 +8,7 @@
 #include "FaultSweep.h"
 
 #include "melody/MelodyConverter.h"
+#include "support/Messages.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -27,10 +28,9 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kCaption = "EMS Melody Converter: ";
-const std::string kComplete = kCaption + "Conversion complete.";
-const std::string kLogFailed =
-    kCaption + "Could not create the log entry, make sure the log file is not read only.";
+const std::string& kCaption = testsupport::kMelodyCaption;
+const std::string& kComplete = testsupport::kMelodyComplete;
+const std::string& kLogFailed = testsupport::kMelodyLogFailed;
 const std::string kEarlierLog = "earlier\r\n";
 
 const std::vector<std::string> kOutputs = {"a.1.pdu", "a.2.pdu", "a.em1", "a.em2",

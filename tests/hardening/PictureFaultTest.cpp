@@ -13,6 +13,7 @@
 #include "picture/PictureFormat.h"
 #include "picture/PictureLog.h"
 #include "platform/TextFile.h"
+#include "support/Messages.h"
 #include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -34,13 +35,12 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kNotice(picture::format::kOperatorLogoNotice);
-const std::string kNotFound = "Error! Input file not found!";
-const std::string kNotValid = "Error! Not a valid Picture!";
-const std::string kNotWritten = "Error! Could not write to file! ";
-const std::string kNoLog = "Error! Could not open the log file!";
-const std::string kLogNotWritten = "Error! Could not write to the log file!";
-const std::string kCompleted = "Conversion completed!";
+using testsupport::kCompleted;
+using testsupport::kLogNotWritten;
+using testsupport::kNoLog;
+using testsupport::kNotFound;
+using testsupport::kNotValid;
+using testsupport::kNotWritten;
 const std::string kEarlierLog = "earlier\r\n";
 
 // A header-less 72x14 logo whose output exists, a 72x28 bitmap, a file that

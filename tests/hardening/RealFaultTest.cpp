@@ -11,6 +11,7 @@
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
+#include "support/Messages.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -33,11 +34,10 @@ using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-const std::string kCaption = "EMS Melody Converter: ";
-const std::string kComplete = kCaption + "Conversion complete.";
-const std::string kLogFailed =
-    kCaption + "Could not create the log entry, make sure the log file is not read only.";
-const std::string kNotice(picture::format::kOperatorLogoNotice);
+const std::string& kCaption = testsupport::kMelodyCaption;
+const std::string& kComplete = testsupport::kMelodyComplete;
+const std::string& kLogFailed = testsupport::kMelodyLogFailed;
+const std::string& kNotice = testsupport::kOperatorLogoNotice;
 
 std::string Logo() {
     return std::string(252, 'A');

@@ -1,6 +1,7 @@
 // emsconv melody end to end: the built program run as a child process.
 
 #include "support/ChildProcess.h"
+#include "support/Messages.h"
 #include "support/SubmitPdus.h"
 #include "support/TempDir.h"
 
@@ -18,7 +19,7 @@ using testsupport::WriteFile;
 
 namespace {
 
-const std::string kComplete = "EMS Melody Converter: Conversion complete.\n";
+const std::string kComplete = testsupport::kMelodyComplete + "\n";
 
 struct Result {
     int status = -1;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Messages.h"
+
 namespace testsupport {
 
 // Hexadecimal picture data of the given number of rows whose characters
@@ -126,11 +128,6 @@ inline std::string AsPbm(const imaging::MonoImage& image, bool plain) {
             pbm += "\n";
     }
     return pbm;
-}
-
-// A message of the picture conversion as a recording user records it.
-inline std::string Box(const std::string& text) {
-    return "ZEV Urur Orarodude: " + text;
 }
 
 } // namespace testsupport
