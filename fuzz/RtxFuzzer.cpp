@@ -17,6 +17,7 @@
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
 #include "sms/UserDataHeader.h"
+#include "tests/support/MelodyWriters.h"
 #include "tests/support/RecordingUi.h"
 
 #include <cmath>
@@ -203,10 +204,7 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
     const ExpectedBody expected = Expected(converter, items, target, limit);
     std::string text;
     try {
-        if (target == 1)
-            converter.WriteImelody1(notes, text);
-        else
-            converter.WriteImelody2(notes, text);
+        testsupport::WriteImelodyFor(converter, target, notes, text);
     } catch (const CEMSError& error) {
         FUZZ_CHECK(target == 1 && expected.high && expected.low);
         FUZZ_CHECK(error.m_strMessage == kRangeMessage);

@@ -52,10 +52,11 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
 // pipes, sockets and devices are refused: they are not files to convert, a
 // pipe without a writer would block and a device such as /dev/zero would
 // never end.
-int OpenForReading(FileSystem& files, const std::string& path, struct stat& info) {
-    if (HoldsZero(path))
-        return -1;
-    const int fd = OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+// fd when it is open on a regular file (described in info); otherwise it is
+// closed, errno tells why, and the result is -1. (Opened with O_NONBLOCK so
+// as not to wait on a pipe or a device: that changes nothing for a regular
+// file.)
+int OnlyIfRegular(int fd, struct stat& info) {
     if (fd < 0)
         return -1;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -63,7 +64,13 @@ int OpenForReading(FileSystem& files, const std::string& path, struct stat& info
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
-    return fd; // O_NONBLOCK changes nothing for a regular file
+    return fd;
+}
+
+int OpenForReading(FileSystem& files, const std::string& path, struct stat& info) {
+    if (HoldsZero(path))
+        return -1;
+    return OnlyIfRegular(OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY), info);
 }
 
 // Opens for appending, creating the file when missing. Only a regular file
@@ -82,16 +89,9 @@ int OpenForAppending(FileSystem& files, const std::string& path) {
         errno = EACCES;
         return -1;
     }
-    const int fd =
-        OpenFile(files, path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        return -1;
-    }
-    return fd; // O_NONBLOCK changes nothing for a regular file
+    return OnlyIfRegular(
+        OpenFile(files, path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666),
+        info);
 }
 
 // The advisory lock that every writer of a log takes around its appends,

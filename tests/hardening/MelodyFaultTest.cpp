@@ -22,15 +22,16 @@
 
 namespace {
 
+using testsupport::kMelodyCaption;
+using testsupport::kMelodyComplete;
+using testsupport::kMelodyLogFailed;
+
 using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string& kCaption = testsupport::kMelodyCaption;
-const std::string& kComplete = testsupport::kMelodyComplete;
-const std::string& kLogFailed = testsupport::kMelodyLogFailed;
 const std::string kEarlierLog = "earlier\r\n";
 
 const std::vector<std::string> kOutputs = {"a.1.pdu", "a.2.pdu", "a.em1", "a.em2",
@@ -136,7 +137,7 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
     EXPECT_FALSE(events.empty());
     if (events.empty())
         return 0;
-    EXPECT_EQ(events.back(), kComplete);
+    EXPECT_EQ(events.back(), kMelodyComplete);
 
     // Nothing but the outputs in the output folder: no temporary file stays.
     for (const std::string& name : FilesIn(scene.out.Path()))
@@ -162,7 +163,7 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
 
     int failures = 0;
     const std::string log = ReadFile(scene.Log());
-    if (Contains(events, kLogFailed)) {
+    if (Contains(events, kMelodyLogFailed)) {
         ++failures;
         // The log holds the earlier text and whole entries of the batch, in
         // order, up to the one whose append failed (all when the close failed).
@@ -210,13 +211,13 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
             }
             const std::string message = tail.substr(failed.size(), tail.size() - failed.size() - 4);
             EXPECT_EQ(tail, failed + message + "\r\n\r\n");
-            EXPECT_TRUE(Contains(events, kCaption + message)) << message;
+            EXPECT_TRUE(Contains(events, kMelodyCaption + message)) << message;
             if (message != "The file: " + scene.out / em + " could not be written." &&
                 message != "The file: " + scene.out / hx + " could not be written." &&
                 message != "The file: " + scene.out / pdu + " could not be written.") {
                 EXPECT_EQ(message, scene.Input(file) + " is not a valid RTX formatted file.");
                 EXPECT_TRUE(
-                    Contains(events, kCaption + scene.Input(file) + " could not be found."));
+                    Contains(events, kMelodyCaption + scene.Input(file) + " could not be found."));
             }
         }
     }

@@ -29,15 +29,16 @@
 
 namespace {
 
+using testsupport::kMelodyCaption;
+using testsupport::kMelodyComplete;
+using testsupport::kMelodyLogFailed;
+using testsupport::kOperatorLogoNotice;
+
 using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-const std::string& kCaption = testsupport::kMelodyCaption;
-const std::string& kComplete = testsupport::kMelodyComplete;
-const std::string& kLogFailed = testsupport::kMelodyLogFailed;
-const std::string& kNotice = testsupport::kOperatorLogoNotice;
 
 std::string Logo() {
     return std::string(252, 'A');
@@ -69,11 +70,11 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
                                    "a.em1 already exists, would you like to "
                                    "replace it?",
                                // the new name is made before the old file is replaced
-                               kCaption + Written(out + "a.hx1"),
-                               kCaption + Written(out + "a.em2"),
-                               kCaption + Written(out + "b.em1"),
-                               kCaption + Written(out + "b.em2"),
-                               kComplete,
+                               kMelodyCaption + Written(out + "a.hx1"),
+                               kMelodyCaption + Written(out + "a.em2"),
+                               kMelodyCaption + Written(out + "b.em1"),
+                               kMelodyCaption + Written(out + "b.em2"),
+                               kMelodyComplete,
                            }));
     const std::string log = testsupport::Untimed(ReadFile(logs / "MelodyConverter.log"));
     std::string expected;
@@ -98,15 +99,15 @@ TEST(RealFaults, OutputFolderRemovedWhileThePictureBatchRuns) {
     WriteFile(in / "b.txt", Logo());
     testsupport::RecordingUi messages;
     messages.onEvent = [&](const std::string& event) {
-        if (event == "ZEV Urur Orarodude: " + kNotice)
+        if (event == "ZEV Urur Orarodude: " + kOperatorLogoNotice)
             std::filesystem::remove_all(out);
     };
     const picture::PictureBatchSummary summary =
         picture::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed, 2u);
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
-                                                        kNotice, "Error! Could not write to file! ",
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kOperatorLogoNotice, "Error! Could not write to file! ",
+                                                        kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Conversion completed!"}));
     const std::string log = ReadFile(app / "PictureConverter.log");
     const std::string failure = "Error! Could not write to file!\r\n\r\n\r\n\r\n";
@@ -131,7 +132,7 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
     user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(in / "a.txt", out.Folder(), 1, 1, 1);
-    EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+    EXPECT_EQ(user.events, (std::vector<std::string>{kMelodyLogFailed, kMelodyComplete}));
     EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier melody\r\n");
     EXPECT_TRUE(converter.AllSucceeded());
 
@@ -142,7 +143,7 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
                   .converted,
               2u);
     EXPECT_EQ(messages.texts,
-              (std::vector<std::string>{"Error! Could not open the log file!", kNotice, kNotice,
+              (std::vector<std::string>{"Error! Could not open the log file!", kOperatorLogoNotice, kOperatorLogoNotice,
                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(logs / "PictureConverter.log"), "earlier picture\r\n");
     EXPECT_EQ(FilesIn(out.Path()),
@@ -171,7 +172,7 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
         user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
         converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
-        EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+        EXPECT_EQ(user.events, (std::vector<std::string>{kMelodyLogFailed, kMelodyComplete}));
         EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
 
         testsupport::RecordingUi messages;
@@ -179,7 +180,7 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
                       .converted,
                   1u);
         EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error! Could not open the log file!",
-                                                            kNotice, "Conversion completed!"}));
+                                                            kOperatorLogoNotice, "Conversion completed!"}));
         EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
     }
 }
@@ -214,7 +215,7 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     converter.m_bReplaceAll = true;
     converter.ConvertMelodies(in / "a.txt", out, 0, 1, 0);
     EXPECT_EQ(user.events,
-              (std::vector<std::string>{kCaption + Written(out + "a.em1"), kLogFailed, kComplete}));
+              (std::vector<std::string>{kMelodyCaption + Written(out + "a.em1"), kMelodyLogFailed, kMelodyComplete}));
     EXPECT_EQ(ReadFile(out + "a.em1"), "old melody");
     EXPECT_EQ(ReadFile(out + "MelodyConverter.log"), "");
 
@@ -222,9 +223,9 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     testsupport::RecordingUi messages;
     EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
               2u);
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Error! Could not write to the log file!",
-                                                        kNotice, "Error! Could not write to file! ",
+                                                        kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
     EXPECT_EQ(ReadFile(out + "PictureConverter.log"), "");
@@ -245,7 +246,7 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(std::vector<std::string>{melody}, out.Folder(), 0, 1, 0);
     // Said with the zero escaped, as every control character in a name is.
-    EXPECT_EQ(user.events.front(), kCaption + in / "a.txt\\x00x could not be found.");
+    EXPECT_EQ(user.events.front(), kMelodyCaption + in / "a.txt\\x00x could not be found.");
     EXPECT_EQ(converter.Counts().failed, 1);
 
     testsupport::RecordingUi messages;
