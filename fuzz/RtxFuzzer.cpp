@@ -17,8 +17,8 @@
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
 #include "sms/UserDataHeader.h"
-#include "tests/support/MelodyWriters.h"
-#include "tests/support/RecordingUi.h"
+#include "support/MelodyWriters.h"
+#include "support/RecordingUi.h"
 
 #include <cmath>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // that must be refused without reading it all.
 
 #include "picture/PictureBatch.h"
-#include "tests/support/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 // Convert through the vtable, from one thread and from two at once.
 
-#include "tests/pellumo/ComponentFixture.h"
+#include "ComponentFixture.h"
 
 #include "support/ScopedEnv.h"
 

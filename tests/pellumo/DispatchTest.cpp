@@ -1,7 +1,7 @@
 // Late-bound use of the converter: names, type information and Invoke, and
 // what happens when the type library is not registered.
 
-#include "tests/pellumo/ComponentFixture.h"
+#include "ComponentFixture.h"
 
 #include "pellumo/PellumoIdentity.h"
 

@@ -1,7 +1,7 @@
 // The object and its class object: interfaces, counts, module locks,
 // aggregation and the creation rules.
 
-#include "tests/pellumo/ComponentFixture.h"
+#include "ComponentFixture.h"
 
 #include <chrono>
 #include <thread>

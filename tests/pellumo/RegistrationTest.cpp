@@ -1,7 +1,7 @@
 // What registering and unregistering the component leave in the registry,
 // through the module's entry points and through the regsvr tool.
 
-#include "tests/pellumo/ComponentFixture.h"
+#include "ComponentFixture.h"
 
 #include "com/ModuleResources.h"
 #include "com/Registrar.h"
