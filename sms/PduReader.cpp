@@ -143,7 +143,9 @@ bool ReadAddress(Fields& fields, std::string_view field, std::string& number) {
         number = GsmText(octets, digits * 4 / 7);
         return true;
     }
-    number = numberType == kInternationalNumber ? "+" : "";
+    number.clear();
+    if (numberType == kInternationalNumber)
+        number.push_back('+');
     number += SemiOctetDigits(octets, digits);
     return true;
 }
