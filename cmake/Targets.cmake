@@ -9,7 +9,8 @@
 # other.
 
 # Address and thread sanitizer exclude each other; the fuzz targets run under
-# the address sanitizer.
+# the address sanitizer (scripts/test.sh builds them in its address-sanitizer
+# build, whose tests thus run under clang).
 if(QUILLMERE_TSAN AND (QUILLMERE_SANITIZE OR QUILLMERE_FUZZ))
     message(FATAL_ERROR "QUILLMERE_TSAN cannot be combined with QUILLMERE_SANITIZE or "
                         "QUILLMERE_FUZZ: ThreadSanitizer and AddressSanitizer exclude each other. "
@@ -27,6 +28,10 @@ endif()
 if(sanitizer_flags)
     target_compile_options(quillmere_options INTERFACE ${sanitizer_flags} -fno-omit-frame-pointer)
     target_link_options(quillmere_options INTERFACE ${sanitizer_flags})
+    # A C program (the component's C client) linked by clang gets the
+    # sanitizers' C++ runtime too, which the C++ component it loads needs.
+    target_link_options(quillmere_options INTERFACE
+        $<$<AND:$<C_COMPILER_ID:Clang>,$<LINK_LANGUAGE:C>>:-fsanitize-link-c++-runtime>)
 endif()
 if(QUILLMERE_FUZZ)
     # Everything is instrumented for coverage; only the fuzz targets
