@@ -28,10 +28,6 @@ endif()
 if(sanitizer_flags)
     target_compile_options(quillmere_options INTERFACE ${sanitizer_flags} -fno-omit-frame-pointer)
     target_link_options(quillmere_options INTERFACE ${sanitizer_flags})
-    # A C program (the component's C client) linked by clang gets the
-    # sanitizers' C++ runtime too, which the C++ component it loads needs.
-    target_link_options(quillmere_options INTERFACE
-        $<$<AND:$<C_COMPILER_ID:Clang>,$<LINK_LANGUAGE:C>>:-fsanitize-link-c++-runtime>)
 endif()
 if(QUILLMERE_FUZZ)
     # Everything is instrumented for coverage; only the fuzz targets
