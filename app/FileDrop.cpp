@@ -95,7 +95,7 @@ DropResult InterpretDrop(const QList<QUrl>& urls, DropZone zone, bool add,
     if (urls.size() == 1 && zone != DropZone::InputField &&
         QFileInfo(urls.front().toLocalFile()).isDir())
         return {DropResult::OutputFolder,
-                WithFolderSlash(urls.front().toLocalFile().toStdString()), {}};
+                DialogFolder(urls.front().toLocalFile().toStdString()), {}};
 
     std::vector<std::string> dropped;
     std::string emptyFolder;

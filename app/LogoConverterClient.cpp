@@ -1,7 +1,7 @@
 #include "app/LogoConverterClient.h"
 
 #include "com/Com.h"
-#include "logoconv/frame/ILogoConverter.h"
+#include "pellumo/ILogoConverter.h"
 
 namespace app {
 

@@ -5,13 +5,13 @@
 #include "app/DesktopSeams.h"
 #include "app/DialogControls.h"
 #include "app/HelpOpener.h"
-#include "app/LastErrorText.h"
 #include "app/MelodyDlg.h"
 #include "app/PictureDlg.h"
 #include "app/ProductInfoDlg.h"
 #include "app/Resources.h"
 #include "app/SystemCommand.h"
 #include "app/WindowPlacement.h"
+#include "platform/LastError.h"
 #include "platform/ProgramPath.h"
 
 #include <QContextMenuEvent>
@@ -188,7 +188,7 @@ void CMainDlg::OpenConverter(Dlg* (CMainDlg::*make)(), const char* whenNotMade) 
         dlg->setEnabled(true);
     } catch (...) {
         char text[255];
-        ShowMessageBox(this, FormatLastErrorText(text, sizeof text), kAppName);
+        ShowMessageBox(this, platform::FormatLastError(text, sizeof text), kAppName);
     }
 }
 

@@ -164,7 +164,7 @@ void CMelodyDlg::OnConvert() {
     UpdateData(true);
     // An empty field stays empty: "/" would send the files to the root folder.
     if (!m_strOutputDir.empty())
-        m_strOutputDir = WithFolderSlash(m_strOutputDir);
+        m_strOutputDir = DialogFolder(m_strOutputDir);
     if (m_bTarget1 == 0 && m_bTarget2 == 0) {
         ShowMessageBox(this, kNoTarget, kAppName);
         return;
@@ -183,7 +183,7 @@ void CMelodyDlg::OnConvert() {
         m_convert->setEnabled(true);
     };
     try {
-        batch.Run({m_strRtxFiles, m_strOutputDir, platform::LogFolder(m_strProgramFolder),
+        batch.Run({m_strRtxFiles, m_strOutputDir, platform::LogFolderFor({}, m_strProgramFolder),
                    m_bIncludeHeader, m_bTarget1, m_bTarget2});
     } catch (...) {
         endBatch();

@@ -23,7 +23,7 @@ std::string ProposedSaveName(std::string_view fileList) {
     return platform::JoinInputList(names);
 }
 
-std::string WithFolderSlash(std::string folder) {
+std::string DialogFolder(std::string folder) {
     if (folder.empty() || folder.back() != '/')
         folder += '/';
     return folder;

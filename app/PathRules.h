@@ -21,7 +21,7 @@ std::string ProposedSaveName(std::string_view fileList);
 
 // The output folder as Convert hands it on: a "/" appended unless it already
 // ends in one (an empty text becomes "/").
-std::string WithFolderSlash(std::string folder);
+std::string DialogFolder(std::string folder);
 
 // The paths that can go into an input list, in order. A path holding ","
 // (the list's separator) would be split into two names; each is left out and

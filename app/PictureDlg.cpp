@@ -10,7 +10,7 @@
 #include "app/PathRules.h"
 #include "app/PicturePreview.h"
 #include "app/Resources.h"
-#include "logoconv/PictureLog.h"
+#include "picture/PictureLog.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
 
@@ -46,7 +46,7 @@ constexpr char kPicturesDone[] = "Conversion completed!";
 bool ConvertPictures(QWidget* owner, const std::string& logoFiles, const std::string& outputDir,
                      const std::string& programFolder) {
     const std::string logPath =
-        platform::LogFolder(programFolder) + std::string(logoconv::kPictureLogName);
+        platform::LogFolderFor({}, programFolder) + std::string(picture::kPictureLogName);
     const MessagePresenterScope messages(
         owner, [&](const std::string& text, const std::string& caption) {
             if (text != kPicturesDone)
@@ -154,7 +154,7 @@ void CPictureDlg::OnConvert() {
                        kConverterCaption);
         return;
     }
-    m_strOutputDir = WithFolderSlash(m_strOutputDir);
+    m_strOutputDir = DialogFolder(m_strOutputDir);
     if (!ConvertPictures(this, m_strLogoFiles, m_strOutputDir, programFolder))
         ShowMessageBox(this, "Internal error: Could not create Logo Converter object.", kAppName);
 }

@@ -2,9 +2,9 @@
 
 #include "app/DialogControls.h"
 #include "app/Resources.h"
-#include "logoconv/LogoReader.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
+#include "picture/LogoReader.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
 #include "platform/InputList.h"
 
 #include <QEvent>
@@ -20,14 +20,13 @@ namespace {
 // The picture's cells, dark where its bit is 1, each a kScale-pixel square
 // drawn as a whole number of device pixels, without smoothing, so that
 // every cell stays sharp on any screen.
-QPixmap Drawn(const logoconv::LogoImage& image, qreal devicePixelRatio) {
-    const std::string bits = logoconv::PictureBits(image.data);
+QPixmap Drawn(const picture::LogoImage& image, qreal devicePixelRatio) {
+    const imaging::MonoImage dark = picture::PictureCells(image);
     QImage cells(image.width, image.height, QImage::Format_RGB32);
     cells.fill(Qt::white);
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x)
-            if (const auto cell = static_cast<std::size_t>(y * image.width + x);
-                cell < bits.size() && bits[cell] == '1')
+            if (dark.Dark(x, y))
                 cells.setPixel(x, y, qRgb(0, 0, 0));
     const int cell = qMax(1, qRound(CPicturePreview::kScale * devicePixelRatio));
     QPixmap drawn = QPixmap::fromImage(cells.scaled(image.width * cell, image.height * cell,
@@ -39,7 +38,7 @@ QPixmap Drawn(const logoconv::LogoImage& image, qreal devicePixelRatio) {
 } // namespace
 
 CPicturePreview::CPicturePreview(QWidget* parent) : QWidget(parent) {
-    using namespace logoconv::picture;
+    using namespace picture::format;
     m_picture = Tag(new QLabel(this), IDC_PICTURE_PREVIEW);
     m_picture->setFixedSize(kWidth * kScale, kLargeHeight * kScale);
     m_picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -67,18 +66,18 @@ void CPicturePreview::ShowFirstOf(const std::string& inputList) {
     if (inputList.empty())
         return;
     const std::optional<std::string> text =
-        logoconv::ReadLogoText(std::string(platform::FirstInput(inputList)));
+        picture::ReadLogoText(std::string(platform::FirstInput(inputList)));
     if (!text) {
         m_text->setText(
-            QString::fromUtf8(logoconv::kNotFoundMessage.data(),
-                              static_cast<qsizetype>(logoconv::kNotFoundMessage.size())));
+            QString::fromUtf8(picture::kNotFoundMessage.data(),
+                              static_cast<qsizetype>(picture::kNotFoundMessage.size())));
         return;
     }
-    const logoconv::LogoImage image = logoconv::RecogniseLogo(*text);
+    const picture::LogoImage image = picture::RecogniseLogo(*text);
     if (!image.valid) {
         m_text->setText(
-            QString::fromUtf8(logoconv::kNotValidMessage.data(),
-                              static_cast<qsizetype>(logoconv::kNotValidMessage.size())));
+            QString::fromUtf8(picture::kNotValidMessage.data(),
+                              static_cast<qsizetype>(picture::kNotValidMessage.size())));
         return;
     }
     m_picture->setPixmap(Drawn(image, m_picture->devicePixelRatioF()));

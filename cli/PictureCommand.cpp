@@ -7,7 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/PduOption.h"
 #include "cli/TerminalUi.h"
-#include "logoconv/PictureBatch.h"
+#include "picture/PictureBatch.h"
 #include "platform/Ascii.h"
 #include "platform/LogFolder.h"
 #include "platform/ProgramPath.h"
@@ -100,12 +100,11 @@ int RunPictureCommand(const std::vector<std::string>& args) {
         return UsageError(*problem);
 
     const std::string outputDir = parsed.Folder("-o", CurrentFolder());
-    const std::string logDir = parsed.values.count("--log-dir") != 0
-                                   ? parsed.Folder("--log-dir", std::string())
-                                   : platform::LogFolder(platform::ProgramFolder());
+    const std::string logFolder =
+        platform::LogFolderFor(parsed.Value("--log-dir", ""), platform::ProgramFolder());
     TerminalUi ui(mode);
-    const logoconv::PictureBatchSummary summary = logoconv::ConvertPictureFiles(
-        ui, parsed.files, outputDir, logDir, {.png = parsed.Has("--png"), .pduTo = pduTo});
+    const picture::PictureBatchSummary summary = picture::ConvertPictureFiles(
+        ui, parsed.files, outputDir, logFolder, {.png = parsed.Has("--png"), .pduTo = pduTo});
     std::fputs(CmgsLines(summary.pduFiles).c_str(), stdout);
     return summary.failed == 0 && summary.cancelled == 0 ? 0 : 1;
 }

@@ -31,7 +31,7 @@ std::optional<std::string> ReadReplaceOption(const ParsedArgs& parsed, ReplaceMo
 }
 
 void TerminalUi::ShowMessage(const std::string& text, const std::string& caption) {
-    platform::ShowMessage(caption, text);
+    platform::ShowMessage(text, caption);
 }
 
 ReplaceAnswer TerminalUi::AskReplace(const std::string& prompt) {

@@ -6,9 +6,7 @@
 #include "platform/Interruption.h"
 #include "platform/StandardStreams.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -28,19 +26,6 @@ const char kUsage[] =
     "Run 'emsconv COMMAND --help' for the options of a command,\n"
     "'emsconv --version' for the version.\n";
 
-// What the command printed must have reached its reader: a standard output
-// or standard error that could not take it (a full disk, a closed pipe) ends
-// the command with status 1, said on standard error where that still works.
-int Finished(int status) {
-    const int error = std::fflush(stdout) != 0 ? errno : 0;
-    const bool outputLost = error != 0 || std::ferror(stdout) != 0;
-    if (outputLost)
-        std::fprintf(stderr, "emsconv: could not write to standard output%s%s\n",
-                     error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
-    const bool errorsLost = std::fflush(stderr) != 0 || std::ferror(stderr) != 0;
-    return (outputLost || errorsLost) && status == 0 ? 1 : status;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,18 +41,18 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
-        return Finished(0);
+        return platform::FinishStandardStreams(0, "emsconv");
     }
     if (command == "--version") {
         std::printf("emsconv %s\n", platform::kVersion);
-        return Finished(0);
+        return platform::FinishStandardStreams(0, "emsconv");
     }
     if (command == "melody")
-        return Finished(cli::RunMelodyCommand(args));
+        return platform::FinishStandardStreams(cli::RunMelodyCommand(args), "emsconv");
     if (command == "picture")
-        return Finished(cli::RunPictureCommand(args));
+        return platform::FinishStandardStreams(cli::RunPictureCommand(args), "emsconv");
     if (command == "decode")
-        return Finished(cli::RunDecodeCommand(args));
+        return platform::FinishStandardStreams(cli::RunDecodeCommand(args), "emsconv");
     std::fprintf(stderr, "emsconv: unknown command '%s'\n\n%s", command.c_str(), kUsage);
     return 2;
 }

@@ -1,13 +1,12 @@
 #include "com/ModuleResources.h"
 
+#include "platform/FileAccess.h"
 #include "platform/ProgramPath.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <elf.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <link.h>
 #include <sys/stat.h>
@@ -19,52 +18,8 @@ namespace {
 constexpr std::string_view kSectionName = ".quillmere.resources";
 constexpr unsigned char kNativeClass = sizeof(void*) == 8 ? ELFCLASS64 : ELFCLASS32;
 
-// A module file open for reading; only a regular file is opened, without
-// waiting on a pipe or a device.
-class ModuleFile {
-public:
-    explicit ModuleFile(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        struct stat info {};
-        if (m_fd >= 0 && ::fstat(m_fd, &info) == 0 && S_ISREG(info.st_mode))
-            m_size = static_cast<std::uint64_t>(info.st_size);
-    }
-    ~ModuleFile() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ModuleFile(const ModuleFile&) = delete;
-    ModuleFile& operator=(const ModuleFile&) = delete;
-
-    std::uint64_t Size() const { return m_size; }
-    bool Fits(std::uint64_t offset, std::uint64_t size) const {
-        return offset <= m_size && size <= m_size - offset;
-    }
-    // Reads size bytes at offset; false when the file is shorter.
-    bool ReadAt(std::uint64_t offset, void* out, std::uint64_t size) const {
-        if (!Fits(offset, size))
-            return false;
-        auto* bytes = static_cast<char*>(out);
-        while (size > 0) {
-            const ssize_t n = ::pread(m_fd, bytes, size, static_cast<off_t>(offset));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            bytes += n;
-            offset += static_cast<std::uint64_t>(n);
-            size -= static_cast<std::uint64_t>(n);
-        }
-        return true;
-    }
-
-private:
-    int m_fd = -1;
-    std::uint64_t m_size = 0;
-};
-
 std::optional<std::string> ReadResourceSection(const std::string& path) {
-    const ModuleFile file(path);
+    const platform::ReadOnlyFile file(path);
     ElfW(Ehdr) header;
     if (!file.ReadAt(0, &header, sizeof header) ||
         std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||

@@ -1,5 +1,6 @@
 #include "com/RegistryFile.h"
 
+#include "platform/FileAccess.h"
 #include "platform/HomeFolder.h"
 #include "platform/LastError.h"
 #include "platform/ProgramPath.h"
@@ -9,45 +10,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
 #include <list>
 #include <mutex>
 #include <set>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace com {
 namespace {
-
-// Holds an exclusive lock on a lock file for its lifetime.
-class FileLock {
-public:
-    explicit FileLock(const std::string& path) {
-        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (m_fd < 0)
-            return;
-        int rc;
-        do {
-            rc = ::flock(m_fd, LOCK_EX);
-        } while (rc != 0 && errno == EINTR);
-        if (rc != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~FileLock() {
-        if (m_fd >= 0)
-            ::close(m_fd); // closing the last descriptor releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-    bool Held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
 
 // How old a version of a file must be before its parsed form is kept: more
 // than the coarsest file-system clock (two seconds) plus a margin.
@@ -269,7 +240,7 @@ HRESULT EditRegistry(const std::function<HRESULT(RegistryTree&)>& edit) {
         std::string target;
         if (!platform::ResolveLinks(path, target))
             return REGDB_E_WRITEREGDB;
-        FileLock lock(target + ".lock");
+        platform::FileLock lock(target + ".lock");
         if (!lock.Held())
             return REGDB_E_WRITEREGDB;
         RegistryTree tree;
@@ -293,7 +264,7 @@ BrokenRegistry SetAsideBrokenRegistry() {
         std::string target;
         if (path.empty() || !platform::ResolveLinks(path, target))
             return result;
-        FileLock lock(target + ".lock");
+        platform::FileLock lock(target + ".lock");
         RegistryTree tree;
         if (!lock.Held() || ReadRegistryFile(target, tree, &result.problem) != REGDB_E_READREGDB) {
             result.problem.clear();

@@ -6,7 +6,7 @@
 #include "fuzz/FuzzCheck.h"
 
 #include "imaging/Image.h"
-#include "logoconv/LogoReader.h"
+#include "picture/LogoReader.h"
 
 #include <cstdint>
 #include <optional>
@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool pictureSized =
         decoded && decoded->width == 72 && (decoded->height == 14 || decoded->height == 28);
     if (imaging::DetectImage(bytes) != imaging::ImageKind::None) {
-        const logoconv::LogoImage image = logoconv::RecogniseLogo(bytes);
+        const picture::LogoImage image = picture::RecogniseLogo(bytes);
         FUZZ_CHECK(image.valid == pictureSized);
         FUZZ_CHECK(!image.valid ||
                    image.data.size() == static_cast<std::size_t>(decoded->height) * 18);

@@ -6,11 +6,11 @@
 
 #include "fuzz/FuzzCheck.h"
 
-#include "logoconv/EmsPictureWriter.h"
-#include "logoconv/LogoReader.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
-#include "logoconv/PictureLog.h"
+#include "picture/EmsPictureWriter.h"
+#include "picture/LogoReader.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
+#include "picture/PictureLog.h"
 #include "platform/InputList.h"
 #include "platform/TextFile.h"
 
@@ -21,8 +21,8 @@
 
 namespace {
 
-using namespace logoconv;
-using namespace logoconv::picture;
+using namespace picture;
+using namespace picture::format;
 
 void CheckImage(const LogoImage& image, std::string_view text) {
     if (image.kind == LogoKind::NotAPicture) {

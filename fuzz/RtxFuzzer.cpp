@@ -16,7 +16,9 @@
 #include "melody/ImelodyFormat.h"
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
-#include "tests/support/RecordingUi.h"
+#include "sms/UserDataHeader.h"
+#include "support/MelodyWriters.h"
+#include "support/RecordingUi.h"
 
 #include <cmath>
 #include <cstdint>
@@ -133,7 +135,7 @@ void CheckHex(std::string_view text) {
     for (const char c : hex)
         FUZZ_CHECK((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'));
     FUZZ_CHECK(static_cast<std::size_t>(octet(0)) == n + 3);
-    FUZZ_CHECK(octet(1) == static_cast<int>(kUserDefinedSound));
+    FUZZ_CHECK(octet(1) == static_cast<int>(sms::udh::kUserDefinedSound));
     FUZZ_CHECK(static_cast<std::size_t>(octet(2)) == n + 1);
     FUZZ_CHECK(octet(3) == 0x00);
     for (std::size_t i = 0; i < n; ++i)
@@ -202,10 +204,7 @@ void CheckWriter(CMelodyConverter& converter, const std::string& notes,
     const ExpectedBody expected = Expected(converter, items, target, limit);
     std::string text;
     try {
-        if (target == 1)
-            converter.WriteImelody1(notes, text);
-        else
-            converter.WriteImelody2(notes, text);
+        testsupport::WriteImelodyFor(converter, target, notes, text);
     } catch (const CEMSError& error) {
         FUZZ_CHECK(target == 1 && expected.high && expected.low);
         FUZZ_CHECK(error.m_strMessage == kRangeMessage);

@@ -5,6 +5,7 @@
 #include "melody/ImelodyFormat.h"
 #include "melody/Melody.h"
 #include "platform/Ascii.h"
+#include "sms/UserDataHeader.h"
 
 namespace melody {
 
@@ -17,9 +18,9 @@ std::string EncodeEmsHex(std::string_view imelody) {
         *out++ = platform::kUpperHexDigits[octet & 0xF];
     };
     put(n + 3);
-    put(imelody::kUserDefinedSound);
+    put(sms::udh::kUserDefinedSound);
     put(n + 1);
-    put(imelody::kSoundPosition);
+    put(0); // the sound's position: before the first character
     for (const char c : imelody)
         put(static_cast<unsigned char>(c) & 0x7F);
     return hex;

@@ -79,12 +79,11 @@ inline constexpr char kRepeatClose = ')';
 inline constexpr std::string_view kSilentElements[] = {"ledoff", "ledon",   "vibeoff",
                                                        "vibeon", "backoff", "backon"};
 
-// The EMS header: its length, the element identifier, the element's length,
-// the position of the sound in the text (before the first character), then
-// the characters with bit 7 cleared. Every length is one octet, so a text
-// may hold kMaxEmsText characters at most (every writer's text does).
-inline constexpr unsigned kUserDefinedSound = 0x0C;
-inline constexpr unsigned kSoundPosition = 0x00;
+// The EMS header: its length, the element identifier (a user defined
+// sound, sms/UserDataHeader.h), the element's length, the position of the
+// sound in the text (before the first character), then the characters with
+// bit 7 cleared. Every length is one octet, so a text may hold kMaxEmsText
+// characters at most (every writer's text does).
 inline constexpr std::size_t kMaxEmsText = 252;
 
 } // namespace melody::imelody

@@ -49,7 +49,7 @@ struct RtxReading {
 // settings are those in effect before the file; the melody has them with
 // what the file states applied (a later item for a key wins, unknown keys
 // are ignored).
-RtxReading ReadRtx(std::string_view text, RtxSettings settings);
+RtxReading ParseRtx(std::string_view text, RtxSettings settings);
 
 // The iMelody text of a melody for a target handset group, and what the
 // writing found.

@@ -40,7 +40,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
     // no further entry (none follows a missing one), and the user is told
     // once, at the end, before "Conversion complete.", as for a log that
     // cannot be opened at all.
-    platform::AppendFile log;
+    platform::AppendFile log(m_files);
     bool logFailed = !log.Open(logPath).ok();
     Batch batch{outputDir, platform::OutputPlan(rtxPaths),
                 [&](const std::string& entry) {
@@ -80,7 +80,7 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
 CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtxFile) {
     FileText file;
     file.name = platform::PrintableName(rtxFile);
-    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes);
+    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes, m_files);
         !read) {
         file.error = read.error;
         file.text.clear();

@@ -16,8 +16,9 @@ constexpr char kOutOfRange[] =
 
 } // namespace
 
-CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder)
-    : m_ui(ui), m_strLogFolder(std::move(logFolder)) {}
+CMelodyConverter::CMelodyConverter(IMelodyUi& ui, std::string logFolder,
+                                   platform::FileSystem& files)
+    : m_ui(ui), m_strLogFolder(std::move(logFolder)), m_files(files) {}
 
 CMelodyConverter::~CMelodyConverter() = default;
 
@@ -34,7 +35,7 @@ void CMelodyConverter::StoreSettings(melody::RtxSettings&& settings) {
 
 std::optional<std::string> CMelodyConverter::ReadMelody(std::string_view text,
                                                         melody::Melody& melody) {
-    melody::RtxReading reading = melody::ReadRtx(text, Settings());
+    melody::RtxReading reading = melody::ParseRtx(text, Settings());
     if (reading.problem == melody::RtxProblem::NotRtx)
         return m_strCurrentFile + kNotValid;
     m_strMelodyName = reading.melody.name;

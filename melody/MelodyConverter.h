@@ -30,6 +30,7 @@
 #include "melody/Melody.h"
 #include "melody/MelodyUi.h"
 #include "melody/RtxNote.h"
+#include "platform/FileSystem.h"
 #include "sms/SubmitPdu.h"
 
 #include <cstdint>
@@ -50,7 +51,10 @@ public:
     // logFolder: folder of MelodyConverter.log, ending in "/"; empty means the
     // folder of the running program, or the user's state folder when that is
     // not writable (platform/LogFolder.h).
-    explicit CMelodyConverter(IMelodyUi& ui, std::string logFolder = {});
+    // files: where the batch reads and writes (the operating system's file
+    // system unless a test hands in another).
+    explicit CMelodyConverter(IMelodyUi& ui, std::string logFolder = {},
+                              platform::FileSystem& files = platform::SystemFiles());
     virtual ~CMelodyConverter();
     CMelodyConverter(const CMelodyConverter&) = delete;
     CMelodyConverter& operator=(const CMelodyConverter&) = delete;
@@ -173,7 +177,7 @@ private:
     std::optional<std::string> WriteMelody(const melody::Melody& melody, int target,
                                            std::string& text);
 
-    static FileText ReadFileText(const std::string& rtxFile);
+    FileText ReadFileText(const std::string& rtxFile);
     // The iMelody text of the file for target, as the batch writes it, or
     // nothing with the message of the failure (a file that could not be
     // read is said to the user first).
@@ -190,6 +194,7 @@ private:
 
     IMelodyUi& m_ui;
     std::string m_strLogFolder;
+    platform::FileSystem& m_files;
     MelodyBatchCounts m_counts;
     std::optional<sms::Address> m_pduTo;
     std::vector<sms::PduFile> m_pduFiles;

@@ -7,9 +7,7 @@
 namespace melody {
 
 std::string MelodyLogPath(const std::string& logFolder) {
-    return (logFolder.empty() ? platform::LogFolder(platform::ProgramFolder())
-                              : platform::WithTrailingSlash(logFolder)) +
-           kMelodyLogName;
+    return platform::LogFolderFor(logFolder, platform::ProgramFolder()) + kMelodyLogName;
 }
 
 bool AppendToMelodyLog(const std::string& logFolder, std::string_view text) {

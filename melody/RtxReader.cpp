@@ -6,7 +6,7 @@
 
 namespace melody {
 
-RtxReading ReadRtx(std::string_view text, RtxSettings settings) {
+RtxReading ParseRtx(std::string_view text, RtxSettings settings) {
     RtxReading reading;
     const std::size_t first = text.find(':');
     const std::size_t second = first == std::string_view::npos ? first : text.find(':', first + 1);

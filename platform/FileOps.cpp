@@ -1,13 +1,11 @@
 #include "platform/FileOps.h"
 
-#include "platform/FileFaults.h"
 #include "platform/Interruption.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/random.h>
@@ -15,16 +13,6 @@
 
 namespace platform::fileops {
 namespace {
-
-using faults::FileOp;
-
-bool Injected(FileOp op) {
-    int errnum = 0;
-    if (!faults::ShouldFail(op, errnum))
-        return false;
-    errno = errnum;
-    return true;
-}
 
 // Characters of the target's name that a temporary name starts with: enough
 // to tell whose it is, few enough that it fits wherever the target fits.
@@ -77,37 +65,24 @@ std::string TemporaryName(const std::string& path) {
 
 } // namespace
 
-int OpenFile(const char* path, int flags, mode_t mode) {
-    if (Injected(FileOp::Open))
-        return -1;
+int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode) {
     int fd;
     do {
-        fd = ::open(path, flags | O_CLOEXEC, mode);
+        fd = files.Open(path, flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
 
-bool CloseFile(int fd) {
-    if (Injected(FileOp::Close)) {
-        ::close(fd);
-        return false;
-    }
-    return ::close(fd) == 0;
+bool CloseFile(FileSystem& files, int fd) {
+    return files.Close(fd) == 0;
 }
 
-bool WriteAll(int fd, std::string_view data, std::size_t* written) {
+bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* written) {
     if (written != nullptr)
         *written = 0;
     while (!data.empty()) {
-        if (Injected(FileOp::Write))
-            return false;
-        std::size_t chunk = data.size() < (1u << 30) ? data.size() : (1u << 30);
-        chunk = faults::WritableBytes(chunk);
-        if (chunk == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        const ssize_t n = ::write(fd, data.data(), chunk);
+        const std::size_t chunk = data.size() < (1u << 30) ? data.size() : (1u << 30);
+        const ssize_t n = files.Write(fd, data.data(), chunk);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -124,12 +99,9 @@ bool WriteAll(int fd, std::string_view data, std::size_t* written) {
     return true;
 }
 
-bool RenameFile(const std::string& from, const std::string& to, bool noReplace) {
-    if (Injected(FileOp::Rename))
-        return false;
-    if (noReplace)
-        return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
+                bool noReplace) {
+    return files.Rename(from.c_str(), to.c_str(), noReplace) == 0;
 }
 
 bool HoldsZero(const std::string& path) {
@@ -146,12 +118,12 @@ bool IsMarkedReadOnly(const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-int CreateTemporary(const std::string& path, std::string& temp, int& token) {
+int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         temp = TemporaryName(path);
         token = RememberTemporary(temp);
-        const int fd =
-            OpenFile(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
+        const int fd = OpenFile(files, temp.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
         if (fd >= 0)
             return fd;
         const int saved = errno;

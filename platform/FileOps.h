@@ -1,8 +1,10 @@
 #pragma once
-// The system calls behind the file operations of platform/, each retried on
-// EINTR and each passing through the fault seam (FileFaults.h), and the
+// The system calls behind the file operations of platform/, made through
+// the file system handed in (FileSystem.h) and retried on EINTR, and the
 // small rules the reading, replacing and appending operations share. For
 // platform/ itself: callers outside use TextFile.h and OutputUnit.h.
+
+#include "platform/FileSystem.h"
 
 #include <string>
 #include <string_view>
@@ -11,15 +13,16 @@
 
 namespace platform::fileops {
 
-int OpenFile(const char* path, int flags, mode_t mode = 0);
-bool CloseFile(int fd);
+int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode = 0);
+bool CloseFile(FileSystem& files, int fd);
 
 // Writes every byte; written (when given) receives how many reached the file.
-bool WriteAll(int fd, std::string_view data, std::size_t* written = nullptr);
+bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* written = nullptr);
 
 // Renames from over to; RENAME_NOREPLACE when noReplace (EEXIST when to
 // exists; EINVAL where the file system cannot promise it).
-bool RenameFile(const std::string& from, const std::string& to, bool noReplace);
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
+                bool noReplace);
 
 // A path with a zero byte in it names some other file (the system reads it
 // only up to the zero), so it names no file at all here (EINVAL).
@@ -32,7 +35,7 @@ bool IsMarkedReadOnly(const std::string& path);
 // Creates a hidden temporary file beside path, for writing, remembered for
 // the interruption handlers (Interruption.h) from before it exists until
 // ForgetTemporary(token); the system gives it 0666 less the umask.
-int CreateTemporary(const std::string& path, std::string& temp, int& token);
+int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token);
 
 // The replacement of a regular file keeps its owner and group where the
 // process may keep them (root converting into a user's folder), and its

@@ -47,4 +47,8 @@ std::string LogFolder(std::string_view programFolder) {
     return folder;
 }
 
+std::string LogFolderFor(std::string_view chosen, std::string_view programFolder) {
+    return chosen.empty() ? LogFolder(programFolder) : WithTrailingSlash(std::string(chosen));
+}
+
 } // namespace platform

@@ -13,4 +13,9 @@ namespace platform {
 // ~/.local/state/quillmere/), created when missing.
 std::string LogFolder(std::string_view programFolder);
 
+// The folder a log goes to, decided here for every program and batch: the
+// folder the user chose (made to end in "/") when one was chosen, otherwise
+// LogFolder(programFolder).
+std::string LogFolderFor(std::string_view chosen, std::string_view programFolder);
+
 } // namespace platform

@@ -34,7 +34,7 @@ QuillmereMessagePresenter SetMessagePresenter(QuillmerePresenterFn fn, void* con
     return previous;
 }
 
-void ShowMessage(std::string_view caption, std::string_view text) {
+void ShowMessage(std::string_view text, std::string_view caption) {
     const QuillmereMessagePresenter presenter = ProcessSlot();
     if (presenter.show != nullptr) {
         presenter.show(presenter.context, std::string(caption).c_str(), std::string(text).c_str());
@@ -48,7 +48,7 @@ void ShowMessage(std::string_view caption, std::string_view text) {
 }
 
 void PresenterMessageUi::ShowMessage(const std::string& text, const std::string& caption) {
-    platform::ShowMessage(caption, text);
+    platform::ShowMessage(text, caption);
 }
 
 } // namespace platform

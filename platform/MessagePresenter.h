@@ -25,7 +25,8 @@ namespace platform {
 // the standard-error default. Returns the presenter it replaced.
 QuillmereMessagePresenter SetMessagePresenter(QuillmerePresenterFn fn, void* context = nullptr);
 
-// Shows one modal message with an OK button (or prints it, see above).
-void ShowMessage(std::string_view caption, std::string_view text);
+// Shows one modal message with an OK button (or prints it, see above):
+// text, then caption, in the order of IMessageUi::ShowMessage.
+void ShowMessage(std::string_view text, std::string_view caption);
 
 } // namespace platform

@@ -38,15 +38,15 @@ FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
     if (HoldsZero(path))
         return FileResult::Failed(errno, path);
     // Room first, so that a temporary file once made is always remembered.
-    if (m_files.size() == m_files.capacity())
-        m_files.reserve(m_files.empty() ? 4 : 2 * m_files.size());
+    if (m_staged.size() == m_staged.capacity())
+        m_staged.reserve(m_staged.empty() ? 4 : 2 * m_staged.size());
     Staged file{path, {}, -1};
-    const int fd = CreateTemporary(path, file.temp, file.token);
+    const int fd = CreateTemporary(m_files, path, file.temp, file.token);
     if (fd < 0)
         return FileResult::Failed(errno, path);
-    bool ok = WriteAll(fd, data);
+    bool ok = WriteAll(m_files, fd, data);
     int saved = errno;
-    if (!CloseFile(fd) && ok) {
+    if (!CloseFile(m_files, fd) && ok) {
         ok = false;
         saved = errno;
     }
@@ -55,7 +55,7 @@ FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
         ForgetTemporary(file.token);
         return FileResult::Failed(saved, path);
     }
-    m_files.push_back(std::move(file));
+    m_staged.push_back(std::move(file));
     return {};
 }
 
@@ -78,8 +78,8 @@ OutputUnit::Result OutputUnit::Commit(
 OutputUnit::Result OutputUnit::CommitIntoNewNames(const std::function<void()>& finish,
                                                   bool& collided) {
     const HeldInterruptions held;
-    for (Staged& file : m_files) {
-        if (RenameFile(file.temp, file.path, true)) {
+    for (Staged& file : m_staged) {
+        if (RenameFile(m_files, file.temp, file.path, true)) {
             file.renamed = true;
             continue;
         }
@@ -106,8 +106,8 @@ OutputUnit::Result OutputUnit::CommitIntoNewNames(const std::function<void()>& f
 OutputUnit::Result OutputUnit::CommitCarefully(
     const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
     const std::function<void()>& finish) {
-    for (std::size_t i = 0; i < m_files.size(); ++i) {
-        Staged& file = m_files[i];
+    for (std::size_t i = 0; i < m_staged.size(); ++i) {
+        Staged& file = m_staged[i];
         struct stat existing {};
         file.exists = ::lstat(file.path.c_str(), &existing) == 0;
         FileResult problem;
@@ -134,10 +134,10 @@ OutputUnit::Result OutputUnit::CommitCarefully(
     const HeldInterruptions held;
     const bool noReplace = g_noReplaceRenames.load(std::memory_order_relaxed);
     for (const bool replacing : {false, true}) {
-        for (Staged& file : m_files) {
+        for (Staged& file : m_staged) {
             if (file.exists != replacing)
                 continue;
-            if (!RenameFile(file.temp, file.path, noReplace && !replacing)) {
+            if (!RenameFile(m_files, file.temp, file.path, noReplace && !replacing)) {
                 const FileResult failure = FileResult::Failed(errno, file.path);
                 UndoNewNames();
                 Discard();
@@ -154,7 +154,7 @@ OutputUnit::Result OutputUnit::CommitCarefully(
 // Gives every name this unit made back to its temporary file (a file it
 // replaced cannot be given back).
 void OutputUnit::UndoNewNames() {
-    for (Staged& file : m_files) {
+    for (Staged& file : m_staged) {
         if (!file.renamed || file.exists)
             continue;
         if (::rename(file.path.c_str(), file.temp.c_str()) != 0)
@@ -164,22 +164,23 @@ void OutputUnit::UndoNewNames() {
 }
 
 void OutputUnit::Discard() {
-    for (Staged& file : m_files) {
+    for (Staged& file : m_staged) {
         if (!file.renamed)
             ::unlink(file.temp.c_str());
         ForgetTemporary(file.token);
     }
-    m_files.clear();
+    m_staged.clear();
 }
 
 void OutputUnit::Forget() {
-    for (Staged& file : m_files)
+    for (Staged& file : m_staged)
         ForgetTemporary(file.token);
-    m_files.clear();
+    m_staged.clear();
 }
 
-FileResult ReplaceWhole(const std::string& path, std::string_view data, bool keepOwner) {
-    OutputUnit unit(keepOwner);
+FileResult ReplaceWhole(const std::string& path, std::string_view data, bool keepOwner,
+                        FileSystem& files) {
+    OutputUnit unit(files, keepOwner);
     if (FileResult staged = unit.Stage(path, data); !staged)
         return staged;
     const OutputUnit::Result result =

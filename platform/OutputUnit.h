@@ -15,6 +15,7 @@
 
 #include "platform/FileIdentity.h"
 #include "platform/FileResult.h"
+#include "platform/FileSystem.h"
 
 #include <functional>
 #include <string>
@@ -32,9 +33,11 @@ enum class ReplaceVerdict {
 
 class OutputUnit {
 public:
-    // keepOwner: a replaced file whose owner and group cannot both be handed
-    // on is not replaced (the unit fails with EPERM).
-    explicit OutputUnit(bool keepOwner = false) : m_keepOwner(keepOwner) {}
+    // files: where the unit writes. keepOwner: a replaced file whose owner
+    // and group cannot both be handed on is not replaced (the unit fails
+    // with EPERM).
+    explicit OutputUnit(FileSystem& files = SystemFiles(), bool keepOwner = false)
+        : m_files(files), m_keepOwner(keepOwner) {}
     ~OutputUnit(); // discards whatever was not committed
     OutputUnit(const OutputUnit&) = delete;
     OutputUnit& operator=(const OutputUnit&) = delete;
@@ -77,12 +80,14 @@ private:
     void UndoNewNames();
     void Forget();
 
-    std::vector<Staged> m_files;
+    FileSystem& m_files;
+    std::vector<Staged> m_staged;
     bool m_keepOwner;
 };
 
 // Replaces (or creates) the one file path with data, as a unit of one that
 // replaces whatever stands there (keepOwner as for the unit).
-FileResult ReplaceWhole(const std::string& path, std::string_view data, bool keepOwner);
+FileResult ReplaceWhole(const std::string& path, std::string_view data, bool keepOwner,
+                        FileSystem& files = SystemFiles());
 
 } // namespace platform

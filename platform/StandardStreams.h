@@ -10,4 +10,11 @@ namespace platform {
 // False when /dev/null cannot be opened.
 bool OpenStandardStreams();
 
+// What a command printed must have reached its reader: a standard output
+// or standard error that could not take it (a full disk, a closed pipe)
+// turns the status 0 into 1, said on standard error ("emsconv: could not
+// write to standard output: ...") where that still works. Returns the
+// status to end with.
+int FinishStandardStreams(int status, const char* program);
+
 } // namespace platform

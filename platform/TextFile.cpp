@@ -1,6 +1,5 @@
 #include "platform/TextFile.h"
 
-#include "platform/FileFaults.h"
 #include "platform/FileOps.h"
 #include "platform/OutputUnit.h"
 
@@ -20,31 +19,21 @@ namespace {
 
 using namespace fileops;
 
-bool Injected(faults::FileOp op) {
-    int errnum = 0;
-    if (!faults::ShouldFail(op, errnum))
-        return false;
-    errno = errnum;
-    return true;
-}
-
 // Reads up to limit bytes of an open file of the given size into out,
 // straight into the text. A read that gives fewer bytes than asked, once
 // the size the file had is reached, has met its end: a regular file's read
 // is short only there, so no further read is needed to find it.
-bool ReadUpTo(int fd, off_t size, std::size_t limit, std::string& out) {
+bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::string& out) {
     const std::size_t expected = size > 0 ? static_cast<std::size_t>(size) : 0;
     std::string text;
     std::size_t length = 0;
     while (length < limit) {
-        if (Injected(faults::FileOp::Read))
-            return false;
         // Room for the whole file and one byte more, then 64 KiB at a time.
         const std::size_t want = std::min(limit - length, length < expected
                                                               ? expected + 1 - length
                                                               : std::size_t{1} << 16);
         text.resize(length + want);
-        const ssize_t n = ::read(fd, text.data() + length, want);
+        const ssize_t n = files.Read(fd, text.data() + length, want);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -63,10 +52,11 @@ bool ReadUpTo(int fd, off_t size, std::size_t limit, std::string& out) {
 // pipes, sockets and devices are refused: they are not files to convert, a
 // pipe without a writer would block and a device such as /dev/zero would
 // never end.
-int OpenForReading(const std::string& path, struct stat& info) {
-    if (HoldsZero(path))
-        return -1;
-    const int fd = OpenFile(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+// fd when it is open on a regular file (described in info); otherwise it is
+// closed, errno tells why, and the result is -1. (Opened with O_NONBLOCK so
+// as not to wait on a pipe or a device: that changes nothing for a regular
+// file.)
+int OnlyIfRegular(int fd, struct stat& info) {
     if (fd < 0)
         return -1;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -74,14 +64,20 @@ int OpenForReading(const std::string& path, struct stat& info) {
         errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return -1;
     }
-    return fd; // O_NONBLOCK changes nothing for a regular file
+    return fd;
+}
+
+int OpenForReading(FileSystem& files, const std::string& path, struct stat& info) {
+    if (HoldsZero(path))
+        return -1;
+    return OnlyIfRegular(OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY), info);
 }
 
 // Opens for appending, creating the file when missing. Only a regular file
 // is a log: a folder, a pipe, a socket or a device is refused without
 // waiting for it (a pipe without a reader would block, a device is no place
 // for entries), and so is a file marked read-only.
-int OpenForAppending(const std::string& path) {
+int OpenForAppending(FileSystem& files, const std::string& path) {
     if (HoldsZero(path))
         return -1;
     struct stat info {};
@@ -93,16 +89,9 @@ int OpenForAppending(const std::string& path) {
         errno = EACCES;
         return -1;
     }
-    const int fd =
-        OpenFile(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
-    if (fd < 0)
-        return -1;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        return -1;
-    }
-    return fd; // O_NONBLOCK changes nothing for a regular file
+    return OnlyIfRegular(
+        OpenFile(files, path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666),
+        info);
 }
 
 // The advisory lock that every writer of a log takes around its appends,
@@ -121,9 +110,9 @@ bool LockForAppending(int fd) {
 // nothing: a text that went in only in part is taken back. (Each append
 // leaves the offset at the end of what it wrote, and under the lock nobody
 // appends meanwhile.)
-bool AppendWhole(int fd, std::string_view data) {
+bool AppendWhole(FileSystem& files, int fd, std::string_view data) {
     std::size_t written = 0;
-    if (WriteAll(fd, data, &written))
+    if (WriteAll(files, fd, data, &written))
         return true;
     const int saved = errno;
     if (written > 0) {
@@ -162,9 +151,10 @@ FileVersion VersionOf(const struct stat& info) {
 
 } // namespace
 
-FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes) {
+FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes,
+                         FileSystem& files) {
     struct stat info {};
-    const int fd = OpenForReading(path, info);
+    const int fd = OpenForReading(files, path, info);
     if (fd < 0)
         return FileResult::Failed(errno, path);
     std::string text;
@@ -174,7 +164,7 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax
     // A file that grows while it is read is cut one byte past the limit.
     const std::size_t limit =
         maxBytes < SIZE_MAX ? static_cast<std::size_t>(maxBytes) + 1 : SIZE_MAX;
-    if (ok && (ok = ReadUpTo(fd, info.st_size, limit, text)) && text.size() > maxBytes) {
+    if (ok && (ok = ReadUpTo(files, fd, info.st_size, limit, text)) && text.size() > maxBytes) {
         ok = false;
         errno = EFBIG;
     }
@@ -187,10 +177,11 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax
 
 FileResult ReadWholeFile(const std::string& path, std::string& out, FileVersion& version) {
     struct stat info {};
-    const int fd = OpenForReading(path, info);
+    FileSystem& files = SystemFiles();
+    const int fd = OpenForReading(files, path, info);
     if (fd < 0)
         return FileResult::Failed(errno, path);
-    const bool ok = ReadUpTo(fd, info.st_size, SIZE_MAX, out);
+    const bool ok = ReadUpTo(files, fd, info.st_size, SIZE_MAX, out);
     const FileResult result = Outcome(ok, path);
     ::close(fd);
     if (ok)
@@ -207,13 +198,13 @@ FileResult GetFileVersion(const std::string& path, FileVersion& version) {
 }
 
 FileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
-                          std::uintmax_t& size) {
+                          std::uintmax_t& size, FileSystem& files) {
     struct stat info {};
-    const int fd = OpenForReading(path, info);
+    const int fd = OpenForReading(files, path, info);
     if (fd < 0)
         return FileResult::Failed(errno, path);
     size = static_cast<std::uintmax_t>(info.st_size);
-    const bool ok = ReadUpTo(fd, info.st_size, limit, out);
+    const bool ok = ReadUpTo(files, fd, info.st_size, limit, out);
     const FileResult result = Outcome(ok, path);
     ::close(fd);
     if (ok && out.size() > size)
@@ -226,8 +217,8 @@ bool FileExists(const std::string& path) {
     return !HoldsZero(path) && ::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
-FileResult WriteFileReplacing(const std::string& path, std::string_view data) {
-    return ReplaceWhole(path, data, false);
+FileResult WriteFileReplacing(const std::string& path, std::string_view data, FileSystem& files) {
+    return ReplaceWhole(path, data, false, files);
 }
 
 FileResult ResolveLinks(std::string path, std::string& target) {
@@ -268,7 +259,7 @@ AppendFile::~AppendFile() {
 
 FileResult AppendFile::Open(const std::string& path) {
     Close();
-    m_fd = OpenForAppending(path);
+    m_fd = OpenForAppending(m_files, path);
     m_path = path;
     return Outcome(m_fd >= 0, path);
 }
@@ -281,7 +272,7 @@ FileResult AppendFile::Write(std::string_view data) {
         m_locked = LockForAppending(m_fd);
         m_lockedSince = now;
     }
-    const FileResult result = Outcome(AppendWhole(m_fd, data), m_path);
+    const FileResult result = Outcome(AppendWhole(m_files, m_fd, data), m_path);
     if (now - m_lockedSince >= kLockHeld)
         Release();
     return result;
@@ -299,7 +290,7 @@ FileResult AppendFile::Close() {
     Release();
     const int fd = m_fd;
     m_fd = -1;
-    return Outcome(CloseFile(fd), m_path);
+    return Outcome(CloseFile(m_files, fd), m_path);
 }
 
 std::string LfToCrlf(std::string_view text) {

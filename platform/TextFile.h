@@ -1,11 +1,13 @@
 #pragma once
-// Whole-file reading, safe replacement of a file and appending. Every
+// Whole-file reading, safe replacement of a file and appending, through the
+// file system handed in (the operating system's by default). Every
 // operation answers with a FileResult: the error number and the path of a
 // failure, never an errno to read afterwards. Texts go to disk byte for byte;
 // callers that want CR LF line ends convert with LfToCrlf first.
 
 #include "platform/FileIdentity.h"
 #include "platform/FileResult.h"
+#include "platform/FileSystem.h"
 
 #include <chrono>
 #include <cstdint>
@@ -22,7 +24,7 @@ inline constexpr std::uintmax_t kAnySize = UINTMAX_MAX;
 // when a read fails, and with EFBIG, nothing read, when the file holds more
 // than maxBytes.
 FileResult ReadWholeFile(const std::string& path, std::string& out,
-                         std::uintmax_t maxBytes = kAnySize);
+                         std::uintmax_t maxBytes = kAnySize, FileSystem& files = SystemFiles());
 
 // Which version of a file was seen: the file itself (device and inode), its
 // size and its modification and status-change times. A file replaced by
@@ -45,7 +47,7 @@ FileResult GetFileVersion(const std::string& path, FileVersion& version);
 
 // Reads at most limit bytes into out and sets size to the file's full size.
 FileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
-                          std::uintmax_t& size);
+                          std::uintmax_t& size, FileSystem& files = SystemFiles());
 
 // True when something other than a folder stands at path, whether or not it
 // can be opened (a file without read permission still exists).
@@ -59,7 +61,8 @@ bool FileExists(const std::string& path);
 // replaced regular file hands on its permission bits (never set-user-ID,
 // set-group-ID or sticky) and, where the process may, its owner and group; a
 // new file, or one that replaces a symbolic link, gets 0666 less the umask.
-FileResult WriteFileReplacing(const std::string& path, std::string_view data);
+FileResult WriteFileReplacing(const std::string& path, std::string_view data,
+                              FileSystem& files = SystemFiles());
 
 // Where a chain of symbolic links starting at path ends: the first name that
 // is no link (which need not exist). A relative link is taken from the
@@ -83,7 +86,8 @@ FileResult ReplaceSharedFile(const std::string& path, std::string_view data);
 // (a question to the user), and by Close.
 class AppendFile {
 public:
-    AppendFile() = default;
+    // files: where the log is appended to.
+    explicit AppendFile(FileSystem& files = SystemFiles()) : m_files(files) {}
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
@@ -104,6 +108,7 @@ public:
 private:
     static constexpr std::chrono::milliseconds kLockHeld{10};
 
+    FileSystem& m_files;
     int m_fd = -1;
     std::string m_path;
     bool m_locked = false;

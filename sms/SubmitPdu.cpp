@@ -24,11 +24,8 @@ using platform::IsAsciiDigit;
 
 // The upper-case form of a hexadecimal digit, or 0 for any other character.
 char UpperHexDigit(char c) {
-    if (IsAsciiDigit(c) || (c >= 'A' && c <= 'F'))
-        return c;
-    if (c >= 'a' && c <= 'f')
-        return static_cast<char>(c - 'a' + 'A');
-    return 0;
+    const int value = platform::HexDigitOf(c);
+    return value < 0 ? '\0' : platform::kUpperHexDigits[static_cast<std::size_t>(value)];
 }
 
 } // namespace

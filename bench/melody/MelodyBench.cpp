@@ -8,7 +8,7 @@
 //                                      peak_memory.sh)
 
 #include "melody/MelodyConverter.h"
-#include "tests/support/RecordingUi.h"
+#include "support/RecordingUi.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>

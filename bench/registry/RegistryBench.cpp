@@ -16,7 +16,7 @@
 // seconds old (as a registry is when a program starts), then creates the
 // converter repeatedly.
 
-#include "logoconv/frame/ILogoConverter.h"
+#include "pellumo/ILogoConverter.h"
 
 #include "com/Com.h"
 

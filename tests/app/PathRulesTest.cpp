@@ -1,6 +1,5 @@
 #include "app/PathRules.h"
 #include "app/HelpOpener.h"
-#include "app/LastErrorText.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -30,10 +29,10 @@ TEST(PathRules, ProposedNameDropsTheInputFolderOnlyAtTheStartOfItems) {
 }
 
 TEST(PathRules, OutputFolderAlwaysEndsWithSlash) {
-    EXPECT_EQ(WithFolderSlash(""), "/");
-    EXPECT_EQ(WithFolderSlash("/out"), "/out/");
-    EXPECT_EQ(WithFolderSlash("/out/"), "/out/");
-    EXPECT_EQ(WithFolderSlash("/d/pics/b.txt"), "/d/pics/b.txt/");
+    EXPECT_EQ(DialogFolder(""), "/");
+    EXPECT_EQ(DialogFolder("/out"), "/out/");
+    EXPECT_EQ(DialogFolder("/out/"), "/out/");
+    EXPECT_EQ(DialogFolder("/d/pics/b.txt"), "/d/pics/b.txt/");
 }
 
 TEST(PathRules, HelpFilesLiveInHelpUnderTheProgramFolder) {
@@ -42,16 +41,3 @@ TEST(PathRules, HelpFilesLiveInHelpUnderTheProgramFolder) {
     EXPECT_EQ(HelpFilePath(""), "Help/VERErezozedi.hlp");
 }
 
-TEST(LastErrorText, DescribesErrnoWithItsNumberInHexOrStaysEmpty) {
-    char buffer[255];
-    errno = EACCES;
-    EXPECT_STREQ(FormatLastErrorText(buffer, sizeof buffer), "Permission denied (0xd)");
-    errno = 200;
-    EXPECT_STREQ(FormatLastErrorText(buffer, sizeof buffer), "Unknown error 200 (0xc8)");
-    // Too small for the description and the number: empty, never cut.
-    errno = ENOENT;
-    char small[30];
-    EXPECT_STREQ(FormatLastErrorText(small, sizeof small), "");
-    char enough[25 + 14];
-    EXPECT_STREQ(FormatLastErrorText(enough, sizeof enough), "No such file or directory (0x2)");
-}

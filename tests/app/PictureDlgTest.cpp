@@ -3,7 +3,7 @@
 #include "app/DialogControls.h"
 #include "app/HelpWindow.h"
 #include "app/Resources.h"
-#include "logoconv/LogoReader.h"
+#include "picture/LogoReader.h"
 #include "support/Pictures.h"
 #include "support/ScopedRegistry.h"
 #include "support/TempDir.h"
@@ -118,7 +118,7 @@ TEST_F(PictureDlgTest, PreviewShowsTheFirstListedPictureOrTheReadersError) {
     // Each cell a 4 x 4 square, dark exactly where the drawing has a "*".
     const QImage shown = picture->pixmap().toImage();
     ASSERT_EQ(shown.size(), QSize(288, 56));
-    const std::string bits = logoconv::PictureBits(testsupport::Rows(14));
+    const std::string bits = picture::PictureBits(testsupport::Rows(14));
     for (int y = 0; y < 56; ++y)
         for (int x = 0; x < 288; ++x)
             ASSERT_EQ(shown.pixelColor(x, y) == Qt::black, bits[y / 4 * 72 + x / 4] == '1')

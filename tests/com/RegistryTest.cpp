@@ -5,13 +5,14 @@
 
 #include "support/ScopedRegistry.h"
 
-#include "platform/FileFaults.h"
 #include "platform/ProgramPath.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -163,13 +164,20 @@ TEST(RegistryFile, EditsAreWrittenWholeAndOnlyOnSuccess) {
                   return E_FAIL;
               }),
               E_FAIL);
-    platform::faults::InjectFailure(platform::faults::FileOp::Rename, 1, EIO);
-    EXPECT_EQ(com::EditRegistry([](RegistryTree& t) {
-                  t.DeleteTree("CLSID");
-                  return S_OK;
-              }),
-              REGDB_E_WRITEREGDB);
-    platform::faults::ClearFailures();
+    // (The write fails at a file size limit far below the registry's size.)
+    struct rlimit previous {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto xfsz = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = previous;
+    tiny.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const HRESULT failedWrite = com::EditRegistry([](RegistryTree& t) {
+        t.DeleteTree("CLSID");
+        return S_OK;
+    });
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, xfsz);
+    EXPECT_EQ(failedWrite, REGDB_E_WRITEREGDB);
     EXPECT_EQ(testsupport::ReadFile(registry.Path()), written);
 
     // A malformed file is reported and never overwritten, but set aside whole.

@@ -3,9 +3,9 @@
 #include "ems/MessageLines.h"
 #include "ems/Reassembly.h"
 #include "imaging/Image.h"
-#include "logoconv/EmsPictureWriter.h"
-#include "logoconv/LogoReader.h"
-#include "logoconv/PicturePdu.h"
+#include "picture/EmsPictureWriter.h"
+#include "picture/LogoReader.h"
+#include "picture/PicturePdu.h"
 #include "melody/Melody.h"
 #include "platform/Ascii.h"
 #include "platform/TextFile.h"
@@ -124,9 +124,9 @@ std::string RandomPicture(std::mt19937& random, imaging::MonoImage& image) {
 
 // The 72x28 sample as our picture writer writes it, reference 0x4F.
 std::string PictureMessageLgo() {
-    const logoconv::LogoImage image =
-        logoconv::RecogniseLogo(*logoconv::ReadLogoText(PROJECT_DIR "samples/pictures/picture_message.txt"));
-    return platform::LfToCrlf(logoconv::EmsPictureText(image, "4F"));
+    const picture::LogoImage image =
+        picture::RecogniseLogo(*picture::ReadLogoText(PROJECT_DIR "samples/pictures/picture_message.txt"));
+    return platform::LfToCrlf(picture::EmsPictureText(image, "4F"));
 }
 
 } // namespace
@@ -135,7 +135,7 @@ TEST(Decode, WhatTheWritersSendComesBackExactly) {
     std::mt19937 random(24);
     int melodies = 0;
     for (int i = 0; i < 300; ++i) {
-        const melody::RtxReading reading = melody::ReadRtx(RandomRtx(random), {});
+        const melody::RtxReading reading = melody::ParseRtx(RandomRtx(random), {});
         for (const int target : {1, 2}) {
             const melody::ImelodyText text = melody::WriteImelody(reading.melody, target, random() % 2);
             if (text.OutOfRange())
@@ -151,15 +151,15 @@ TEST(Decode, WhatTheWritersSendComesBackExactly) {
     EXPECT_GT(melodies, 400);
 
     for (const auto& entry : std::filesystem::directory_iterator(PROJECT_DIR "samples/pictures")) {
-        const logoconv::LogoImage image = logoconv::RecogniseLogo(*logoconv::ReadLogoText(entry.path()));
+        const picture::LogoImage image = picture::RecogniseLogo(*picture::ReadLogoText(entry.path()));
         if (!image.valid)
             continue;
         SCOPED_TRACE(entry.path().string());
         imaging::MonoImage want{image.width, image.height, {}};
-        for (const char bit : logoconv::PictureBits(image.data).substr(0, 72 * image.height))
+        for (const char bit : picture::PictureBits(image.data).substr(0, 72 * image.height))
             want.dark.push_back(bit == '1' ? 1 : 0);
-        const std::string lgo = logoconv::EmsPictureText(image, "A7");
-        const std::vector<std::string> userData = logoconv::PictureUserData(lgo, image.threePart);
+        const std::string lgo = picture::EmsPictureText(image, "A7");
+        const std::vector<std::string> userData = picture::PictureUserData(lgo, image.threePart);
         for (const Files& files : {Files{{"logo.lgo", platform::LfToCrlf(lgo)}},
                                    Files{{"logo.pdu", SubmitPdus(userData)}},
                                    Files{{"inbox.txt", Listing(userData)}}}) {

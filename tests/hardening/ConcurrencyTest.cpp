@@ -4,7 +4,7 @@
 // processes changing the registry at the same time. Run under
 // ThreadSanitizer too; every conversion must complete and nothing be lost.
 
-#include "logoconv/frame/ILogoConverter.h"
+#include "pellumo/ILogoConverter.h"
 
 #include "com/Com.h"
 #include "com/RegistryFile.h"

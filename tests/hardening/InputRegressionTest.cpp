@@ -5,7 +5,7 @@
 
 #include "com/Registrar.h"
 #include "com/RegistryTree.h"
-#include "logoconv/PictureBatch.h"
+#include "picture/PictureBatch.h"
 #include "melody/MelodyConverter.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -137,7 +137,7 @@ TEST(RegistryInput, LargeTextsCostMemoryInProportionToTheirSize) {
             continue;
         std::printf("%s: %zu bytes of text, %ld bytes of memory at the peak\n", c.name,
                     c.text.size(), *added);
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#ifndef QUILLMERE_SANITIZED
         EXPECT_LE(*added, 4 * static_cast<long>(c.text.size()));
 #endif
     }
@@ -190,7 +190,7 @@ TEST(UnicodeInput, FilesSavedWithAByteOrderMarkConvertLikeTheir8BitTwins) {
                                   out.Folder(), 1, 1, 1);
         EXPECT_TRUE(converter.AllSucceeded());
         testsupport::RecordingUi messages;
-        EXPECT_EQ(logoconv::ConvertPictureFiles(messages, {in / "twin.ota", in / "logo.ota"},
+        EXPECT_EQ(picture::ConvertPictureFiles(messages, {in / "twin.ota", in / "logo.ota"},
                                                 out.Folder(), logs.Folder())
                       .converted,
                   2u);

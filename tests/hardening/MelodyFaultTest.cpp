@@ -1,13 +1,14 @@
-// The melody batch with every file operation failing in turn: each open,
-// read, write, close and rename that a batch of two files and both targets
-// makes. Whatever fails, the batch goes on, the user is told, the log says
-// the same as the messages, and every output file is either as it was or
-// completely new, never half-written, never replaced without being asked.
+// The melody batch against a failing file system: each open, read, write,
+// close and rename that a batch of two files and both targets makes, and
+// the disk filling up. Whatever fails, the batch goes on, the user is told,
+// the log says the same as the messages, and every unit of outputs is
+// either as it was or completely new, never half-written, never replaced
+// without being asked.
 
-#include "FileOpFaults.h"
+#include "FaultSweep.h"
 
 #include "melody/MelodyConverter.h"
-#include "platform/FileFaults.h"
+#include "support/Messages.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -15,10 +16,15 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
+
+using testsupport::kMelodyCaption;
+using testsupport::kMelodyComplete;
+using testsupport::kMelodyLogFailed;
 
 using testsupport::FilesIn;
 using testsupport::ReadFile;
@@ -26,10 +32,6 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kCaption = "EMS Melody Converter: ";
-const std::string kComplete = kCaption + "Conversion complete.";
-const std::string kLogFailed =
-    kCaption + "Could not create the log entry, make sure the log file is not read only.";
 const std::string kEarlierLog = "earlier\r\n";
 
 const std::vector<std::string> kOutputs = {"a.1.pdu", "a.2.pdu", "a.em1", "a.em2",
@@ -55,9 +57,10 @@ struct MelodyScene {
 
     // Every replace question is answered with Replace. Returns the PDU
     // files the batch lists as written.
-    std::vector<sms::PduFile> Run(testsupport::RecordingUi& user) const {
+    std::vector<sms::PduFile> Run(testsupport::RecordingUi& user,
+                                  platform::FileSystem& files = platform::SystemFiles()) const {
         user.whenNoAnswer = ReplaceAnswer::Replace;
-        CMelodyConverter converter(user, logs.Folder());
+        CMelodyConverter converter(user, logs.Folder(), files);
         converter.WritePdusTo(*sms::ParseNumber("123"));
         converter.ConvertMelodies(Input('a') + "," + Input('b'), out.Folder(), 0, 1, 1);
         return converter.PduFiles();
@@ -68,7 +71,6 @@ struct MelodyScene {
 struct Baseline {
     std::map<std::string, std::string> outputs;
     std::vector<std::string> tails; // of the four log entries, after "Converting: " and the path
-    hardening::FileOpCounts counts;
     std::size_t bytesWritten = 0; // outputs and log together
 };
 
@@ -112,7 +114,7 @@ Baseline MakeBaseline() {
     MelodyScene scene;
     testsupport::RecordingUi user;
     Baseline base;
-    base.counts = hardening::CountFileOps([&] { scene.Run(user); });
+    scene.Run(user);
     for (const std::string& name : kOutputs)
         base.outputs[name] = ReadFile(scene.out / name);
     base.bytesWritten = ReadFile(scene.Log()).size() - kEarlierLog.size();
@@ -135,7 +137,7 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
     EXPECT_FALSE(events.empty());
     if (events.empty())
         return 0;
-    EXPECT_EQ(events.back(), kComplete);
+    EXPECT_EQ(events.back(), kMelodyComplete);
 
     // Nothing but the outputs in the output folder: no temporary file stays.
     for (const std::string& name : FilesIn(scene.out.Path()))
@@ -161,7 +163,7 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
 
     int failures = 0;
     const std::string log = ReadFile(scene.Log());
-    if (Contains(events, kLogFailed)) {
+    if (Contains(events, kMelodyLogFailed)) {
         ++failures;
         // The log holds the earlier text and whole entries of the batch, in
         // order, up to the one whose append failed (all when the close failed).
@@ -209,59 +211,46 @@ int CheckBatch(const MelodyScene& scene, const std::vector<std::string>& events,
             }
             const std::string message = tail.substr(failed.size(), tail.size() - failed.size() - 4);
             EXPECT_EQ(tail, failed + message + "\r\n\r\n");
-            EXPECT_TRUE(Contains(events, kCaption + message)) << message;
+            EXPECT_TRUE(Contains(events, kMelodyCaption + message)) << message;
             if (message != "The file: " + scene.out / em + " could not be written." &&
                 message != "The file: " + scene.out / hx + " could not be written." &&
                 message != "The file: " + scene.out / pdu + " could not be written.") {
                 EXPECT_EQ(message, scene.Input(file) + " is not a valid RTX formatted file.");
                 EXPECT_TRUE(
-                    Contains(events, kCaption + scene.Input(file) + " could not be found."));
+                    Contains(events, kMelodyCaption + scene.Input(file) + " could not be found."));
             }
         }
     }
     return failures;
 }
 
-class MelodyFaults : public ::testing::Test {
-protected:
-    void TearDown() override { platform::faults::ClearFailures(); }
+class Sweep : public hardening::FaultSweep {
+public:
+    void Run(testsupport::FaultyFiles& files) override {
+        m_scene = std::make_unique<MelodyScene>();
+        m_user = std::make_unique<testsupport::RecordingUi>();
+        m_listed = m_scene->Run(*m_user, files);
+    }
+    int Failures() { return CheckBatch(*m_scene, m_user->events, m_base, m_listed); }
+    void CheckClean() override { EXPECT_EQ(Failures(), 0); }
+    void CheckOneFailure() override {
+        // Each failure shows once; both targets of a file share its reading.
+        const int failures = Failures();
+        EXPECT_TRUE(failures == 1 || failures == 2) << failures;
+    }
+    void CheckDiskFull() override { EXPECT_GE(Failures(), 1); }
+    std::size_t BytesWritten() const override { return m_base.bytesWritten; }
+    std::size_t RoomStep() const override { return 7; }
+
+private:
+    const Baseline m_base = MakeBaseline();
+    std::unique_ptr<MelodyScene> m_scene;
+    std::unique_ptr<testsupport::RecordingUi> m_user;
+    std::vector<sms::PduFile> m_listed;
 };
 
-TEST_F(MelodyFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
-    const Baseline base = MakeBaseline();
-    {
-        // The baseline itself is a clean run: all entries succeed.
-        MelodyScene scene;
-        testsupport::RecordingUi user;
-        const std::vector<sms::PduFile> listed = scene.Run(user);
-        EXPECT_EQ(CheckBatch(scene, user.events, base, listed), 0);
-    }
-    const int runs = hardening::FailEachFileOp(base.counts, [&] {
-        MelodyScene scene;
-        testsupport::RecordingUi user;
-        const std::vector<sms::PduFile> listed = scene.Run(user);
-        platform::faults::ClearFailures();
-        // Each failure shows once; both targets of a file share its reading.
-        const int failures = CheckBatch(scene, user.events, base, listed);
-        EXPECT_TRUE(failures == 1 || failures == 2) << failures;
-    });
-    EXPECT_GE(runs, 20);
-}
-
-TEST_F(MelodyFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
-    const Baseline base = MakeBaseline();
-    // A disk that takes only so many more bytes: every write after that is
-    // short or fails. Stepping through the byte counts covers a failure
-    // inside every file and inside the log.
-    for (std::size_t room = 0; room < base.bytesWritten; room += 7) {
-        SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
-        MelodyScene scene;
-        testsupport::RecordingUi user;
-        platform::faults::LimitDiskSpace(room);
-        const std::vector<sms::PduFile> listed = scene.Run(user);
-        platform::faults::ClearFailures();
-        EXPECT_GE(CheckBatch(scene, user.events, base, listed), 1);
-    }
-}
-
 } // namespace
+
+std::unique_ptr<hardening::FaultSweep> hardening::MelodySweep() {
+    return std::make_unique<Sweep>();
+}

@@ -1,18 +1,19 @@
-// The picture batch with every file operation failing in turn, and with the
-// disk filling up at every point. The outcome must be one of the outcomes a
+// The picture batch against a failing file system: every file operation
+// failing in turn, and the disk filling up at every point. The outcome must
+// be one of the outcomes a
 // single failure can sound like: the same files, messages and log as a batch
 // in which that one step failed and everything else went on. Output files
 // are old or completely new, the log holds whole entries only, and a log
 // that fails is said once.
 
-#include "FileOpFaults.h"
+#include "FaultSweep.h"
 
-#include "logoconv/LogoReader.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
-#include "logoconv/PictureLog.h"
-#include "platform/FileFaults.h"
+#include "picture/LogoReader.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
+#include "picture/PictureLog.h"
 #include "platform/TextFile.h"
+#include "support/Messages.h"
 #include "support/Pictures.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -21,6 +22,7 @@
 
 #include <cerrno>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,13 +35,12 @@ using testsupport::TempDir;
 using testsupport::Untimed;
 using testsupport::WriteFile;
 
-const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
-const std::string kNotFound = "Error! Input file not found!";
-const std::string kNotValid = "Error! Not a valid Picture!";
-const std::string kNotWritten = "Error! Could not write to file! ";
-const std::string kNoLog = "Error! Could not open the log file!";
-const std::string kLogNotWritten = "Error! Could not write to the log file!";
-const std::string kCompleted = "Conversion completed!";
+using testsupport::kCompleted;
+using testsupport::kLogNotWritten;
+using testsupport::kNoLog;
+using testsupport::kNotFound;
+using testsupport::kNotValid;
+using testsupport::kNotWritten;
 const std::string kEarlierLog = "earlier\r\n";
 
 // A header-less 72x14 logo whose output exists, a 72x28 bitmap, a file that
@@ -60,10 +61,11 @@ struct PictureScene {
         return in / (file == 'b' ? std::string("b.ota") : std::string(1, file) + ".txt");
     }
     std::string Log() const { return app / "PictureConverter.log"; }
-    void Run(platform::IMessageUi& ui) const {
-        logoconv::RunPictureBatch(
+    void Run(platform::IMessageUi& ui,
+             platform::FileSystem& files = platform::SystemFiles()) const {
+        picture::RunPictureBatch(
             ui, Input('a') + "," + Input('b') + "," + Input('c') + "," + Input('d'), out.Folder(),
-            app.Folder());
+            app.Folder(), files);
     }
 };
 
@@ -124,12 +126,12 @@ Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound,
             text += scene.Input(file) + kNotFound;
             return endEntry();
         }
-        const logoconv::LogoImage image = logoconv::RecogniseLogo(scene.texts.at(file));
+        const picture::LogoImage image = picture::RecogniseLogo(scene.texts.at(file));
         if (!image.notice.empty())
             e.messages.push_back(image.notice);
         text += "Converting : " + scene.Input(file) + " : <time>" + image.report;
         if (outcome == Outcome::Written) {
-            text += logoconv::PictureDrawing(logoconv::PictureBits(image.data), image.width,
+            text += picture::PictureDrawing(picture::PictureBits(image.data), image.width,
                                              image.height);
         } else {
             e.messages.push_back(kNotWritten);
@@ -167,14 +169,13 @@ struct Observed {
 // The new outputs of a run without faults.
 struct Baseline {
     std::string a, b; // b without its references
-    hardening::FileOpCounts counts;
 };
 
 Baseline MakeBaseline() {
     PictureScene scene;
     testsupport::RecordingUi messages;
     Baseline base;
-    base.counts = hardening::CountFileOps([&] { scene.Run(messages); });
+    scene.Run(messages);
     base.a = ReadFile(scene.out / "a.lgo");
     bool same = false;
     base.b = WithoutReference(ReadFile(scene.out / "b.lgo"), same);
@@ -225,46 +226,29 @@ int Match(const PictureScene& scene, const Observed& seen) {
     return -1;
 }
 
-class PictureFaults : public ::testing::Test {
-protected:
-    void TearDown() override { platform::faults::ClearFailures(); }
-};
-
-TEST_F(PictureFaults, EveryFileOperationFailingInTurnFailsOnlyItsOwnStep) {
-    const Baseline base = MakeBaseline();
-    {
-        PictureScene scene;
-        testsupport::RecordingUi messages;
-        scene.Run(messages);
-        EXPECT_EQ(Match(scene, Observe(scene, messages, base)), 0);
+class Sweep : public hardening::FaultSweep {
+public:
+    void Run(testsupport::FaultyFiles& files) override {
+        m_scene = std::make_unique<PictureScene>();
+        m_messages = std::make_unique<testsupport::RecordingUi>();
+        m_scene->Run(*m_messages, files);
     }
-    std::map<int, int> seenOutcomes;
-    hardening::FailEachFileOp(base.counts, [&] {
-        PictureScene scene;
-        testsupport::RecordingUi messages;
-        scene.Run(messages);
-        platform::faults::ClearFailures();
-        const Observed seen = Observe(scene, messages, base);
-        const int outcome = Match(scene, seen);
+    void CheckClean() override {
+        EXPECT_EQ(Match(*m_scene, Observe(*m_scene, *m_messages, m_base)), 0);
+    }
+    void CheckOneFailure() override {
+        const Observed seen = Observe(*m_scene, *m_messages, m_base);
+        const int outcome = Match(*m_scene, seen);
         EXPECT_NE(outcome, -1) << "log:\n" << seen.log;
-        ++seenOutcomes[outcome];
-    });
-    // Every kind of single failure came up, a failed append of each entry included.
-    for (int outcome = 1; outcome <= 10; ++outcome)
-        EXPECT_GT(seenOutcomes[outcome], 0) << "outcome " << outcome;
-}
-
-TEST_F(PictureFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
-    const Baseline base = MakeBaseline();
-    const std::size_t total = 4000 + base.a.size() + base.b.size();
-    for (std::size_t room = 0; room < total; room += 11) {
-        SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
-        PictureScene scene;
-        testsupport::RecordingUi messages;
-        platform::faults::LimitDiskSpace(room);
-        scene.Run(messages);
-        platform::faults::ClearFailures();
-        const Observed seen = Observe(scene, messages, base);
+        ++m_outcomes[outcome];
+    }
+    void CheckEveryOutcomeSeen() override {
+        // Every kind of single failure came up, a failed append of each entry included.
+        for (int outcome = 1; outcome <= 10; ++outcome)
+            EXPECT_GT(m_outcomes[outcome], 0) << "outcome " << outcome;
+    }
+    void CheckDiskFull() override {
+        const Observed seen = Observe(*m_scene, *m_messages, m_base);
         // Once the disk is full, every later output fails too, and so does
         // the log from the entry whose append failed: the messages still come
         // in order and the log holds the earlier text and whole entries.
@@ -273,12 +257,24 @@ TEST_F(PictureFaults, TheDiskFillingUpAtAnyByteLeavesNoPartOfAFile) {
         const Outcome b = seen.bNew ? Outcome::Written : Outcome::NotWritten;
         int logEntries = kLogWritten;
         for (int failed = 0; failed < kLogWritten; ++failed)
-            if (Expect(scene, a, b, true, failed).messages == seen.messages)
+            if (Expect(*m_scene, a, b, true, failed).messages == seen.messages)
                 logEntries = failed;
-        const Expected full = Expect(scene, a, b, true, logEntries);
+        const Expected full = Expect(*m_scene, a, b, true, logEntries);
         EXPECT_EQ(seen.messages, full.messages);
         EXPECT_EQ(seen.log, full.log);
     }
-}
+    std::size_t BytesWritten() const override { return 4000 + m_base.a.size() + m_base.b.size(); }
+    std::size_t RoomStep() const override { return 11; }
+
+private:
+    const Baseline m_base = MakeBaseline();
+    std::unique_ptr<PictureScene> m_scene;
+    std::unique_ptr<testsupport::RecordingUi> m_messages;
+    std::map<int, int> m_outcomes;
+};
 
 } // namespace
+
+std::unique_ptr<hardening::FaultSweep> hardening::PictureSweep() {
+    return std::make_unique<Sweep>();
+}

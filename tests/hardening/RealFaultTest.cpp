@@ -6,11 +6,12 @@
 #include "PrivateMount.h"
 
 #include "imaging/Image.h"
-#include "logoconv/PictureBatch.h"
-#include "logoconv/PictureFormat.h"
+#include "picture/PictureBatch.h"
+#include "picture/PictureFormat.h"
 #include "melody/MelodyConverter.h"
 #include "platform/TextFile.h"
 #include "support/Pictures.h"
+#include "support/Messages.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -28,16 +29,16 @@
 
 namespace {
 
+using testsupport::kMelodyCaption;
+using testsupport::kMelodyComplete;
+using testsupport::kMelodyLogFailed;
+using testsupport::kOperatorLogoNotice;
+
 using testsupport::FilesIn;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WriteFile;
 
-const std::string kCaption = "EMS Melody Converter: ";
-const std::string kComplete = kCaption + "Conversion complete.";
-const std::string kLogFailed =
-    kCaption + "Could not create the log entry, make sure the log file is not read only.";
-const std::string kNotice(logoconv::picture::kOperatorLogoNotice);
 
 std::string Logo() {
     return std::string(252, 'A');
@@ -69,11 +70,11 @@ TEST(RealFaults, OutputFolderRemovedWhileTheMelodyBatchRuns) {
                                    "a.em1 already exists, would you like to "
                                    "replace it?",
                                // the new name is made before the old file is replaced
-                               kCaption + Written(out + "a.hx1"),
-                               kCaption + Written(out + "a.em2"),
-                               kCaption + Written(out + "b.em1"),
-                               kCaption + Written(out + "b.em2"),
-                               kComplete,
+                               kMelodyCaption + Written(out + "a.hx1"),
+                               kMelodyCaption + Written(out + "a.em2"),
+                               kMelodyCaption + Written(out + "b.em1"),
+                               kMelodyCaption + Written(out + "b.em2"),
+                               kMelodyComplete,
                            }));
     const std::string log = testsupport::Untimed(ReadFile(logs / "MelodyConverter.log"));
     std::string expected;
@@ -98,15 +99,15 @@ TEST(RealFaults, OutputFolderRemovedWhileThePictureBatchRuns) {
     WriteFile(in / "b.txt", Logo());
     testsupport::RecordingUi messages;
     messages.onEvent = [&](const std::string& event) {
-        if (event == "ZEV Urur Orarodude: " + kNotice)
+        if (event == "ZEV Urur Orarodude: " + kOperatorLogoNotice)
             std::filesystem::remove_all(out);
     };
-    const logoconv::PictureBatchSummary summary =
-        logoconv::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
+    const picture::PictureBatchSummary summary =
+        picture::RunPictureBatch(messages, in / "a.txt" + "," + in / "b.txt", out, app.Folder());
     EXPECT_EQ(summary.converted, 0u);
     EXPECT_EQ(summary.failed, 2u);
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
-                                                        kNotice, "Error! Could not write to file! ",
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kOperatorLogoNotice, "Error! Could not write to file! ",
+                                                        kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Conversion completed!"}));
     const std::string log = ReadFile(app / "PictureConverter.log");
     const std::string failure = "Error! Could not write to file!\r\n\r\n\r\n\r\n";
@@ -131,18 +132,18 @@ TEST(RealFaults, ReadOnlyLogsAreReportedAndLeftAsTheyWere) {
     user.whenNoAnswer = ReplaceAnswer::Replace;
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(in / "a.txt", out.Folder(), 1, 1, 1);
-    EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+    EXPECT_EQ(user.events, (std::vector<std::string>{kMelodyLogFailed, kMelodyComplete}));
     EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier melody\r\n");
     EXPECT_TRUE(converter.AllSucceeded());
 
     testsupport::RecordingUi messages;
     WriteFile(in / "b.ota", Logo());
-    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota" + "," + in / "b.ota", out.Folder(),
+    EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota" + "," + in / "b.ota", out.Folder(),
                                         logs.Folder())
                   .converted,
               2u);
     EXPECT_EQ(messages.texts,
-              (std::vector<std::string>{"Error! Could not open the log file!", kNotice, kNotice,
+              (std::vector<std::string>{"Error! Could not open the log file!", kOperatorLogoNotice, kOperatorLogoNotice,
                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(logs / "PictureConverter.log"), "earlier picture\r\n");
     EXPECT_EQ(FilesIn(out.Path()),
@@ -171,15 +172,15 @@ TEST(RealFaults, LogsThatAreNoRegularFileAreRefusedWithoutWaitingAndConversionGo
         user.whenNoAnswer = ReplaceAnswer::Replace;
         CMelodyConverter converter(user, logs.Folder());
         converter.ConvertMelodies(in / "a.txt", out.Folder(), 0, 1, 0);
-        EXPECT_EQ(user.events, (std::vector<std::string>{kLogFailed, kComplete}));
+        EXPECT_EQ(user.events, (std::vector<std::string>{kMelodyLogFailed, kMelodyComplete}));
         EXPECT_EQ(ReadFile(out / "a.em1"), "MELODY:c3\r\n");
 
         testsupport::RecordingUi messages;
-        EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota", out.Folder(), logs.Folder())
+        EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota", out.Folder(), logs.Folder())
                       .converted,
                   1u);
         EXPECT_EQ(messages.texts, (std::vector<std::string>{"Error! Could not open the log file!",
-                                                            kNotice, "Conversion completed!"}));
+                                                            kOperatorLogoNotice, "Conversion completed!"}));
         EXPECT_EQ(ReadFile(out / "a.lgo"), Logo());
     }
 }
@@ -214,17 +215,17 @@ TEST(RealFaults, AFullFileSystemFailsTheOutputsAndTheLogsAndKeepsTheOldOnesWhole
     converter.m_bReplaceAll = true;
     converter.ConvertMelodies(in / "a.txt", out, 0, 1, 0);
     EXPECT_EQ(user.events,
-              (std::vector<std::string>{kCaption + Written(out + "a.em1"), kLogFailed, kComplete}));
+              (std::vector<std::string>{kMelodyCaption + Written(out + "a.em1"), kMelodyLogFailed, kMelodyComplete}));
     EXPECT_EQ(ReadFile(out + "a.em1"), "old melody");
     EXPECT_EQ(ReadFile(out + "MelodyConverter.log"), "");
 
     // The picture log's failed append is said once, right where it happens.
     testsupport::RecordingUi messages;
-    EXPECT_EQ(logoconv::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
+    EXPECT_EQ(picture::RunPictureBatch(messages, in / "a.ota," + in / "a.ota", out, out).failed,
               2u);
-    EXPECT_EQ(messages.texts, (std::vector<std::string>{kNotice, "Error! Could not write to file! ",
+    EXPECT_EQ(messages.texts, (std::vector<std::string>{kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Error! Could not write to the log file!",
-                                                        kNotice, "Error! Could not write to file! ",
+                                                        kOperatorLogoNotice, "Error! Could not write to file! ",
                                                         "Conversion completed!"}));
     EXPECT_EQ(ReadFile(out + "a.lgo"), "old logo");
     EXPECT_EQ(ReadFile(out + "PictureConverter.log"), "");
@@ -245,12 +246,12 @@ TEST(RealFaults, NamesHoldingAZeroByteNameNoFile) {
     CMelodyConverter converter(user, logs.Folder());
     converter.ConvertMelodies(std::vector<std::string>{melody}, out.Folder(), 0, 1, 0);
     // Said with the zero escaped, as every control character in a name is.
-    EXPECT_EQ(user.events.front(), kCaption + in / "a.txt\\x00x could not be found.");
+    EXPECT_EQ(user.events.front(), kMelodyCaption + in / "a.txt\\x00x could not be found.");
     EXPECT_EQ(converter.Counts().failed, 1);
 
     testsupport::RecordingUi messages;
     EXPECT_EQ(
-        logoconv::ConvertPictureFiles(messages, {picture}, out.Folder(), logs.Folder()).failed, 1u);
+        picture::ConvertPictureFiles(messages, {picture}, out.Folder(), logs.Folder()).failed, 1u);
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"Error! Input file not found!", "Conversion completed!"}));
     EXPECT_TRUE(FilesIn(out.Path()).empty());
@@ -319,7 +320,7 @@ TEST(OutputPlan, NoOutputReplacesAnInputOrWhatAnEarlierFileWrote) {
         user.whenNoAnswer = ReplaceAnswer::ReplaceAll;
         std::size_t failed = 0;
         if (row.picture) {
-            const auto summary = logoconv::ConvertPictureFiles(
+            const auto summary = picture::ConvertPictureFiles(
                 user, inputs, out, logs.Folder(), {.png = true, .pduTo = sms::ParseNumber("1")});
             failed = summary.failed;
         } else {

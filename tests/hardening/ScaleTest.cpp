@@ -1,12 +1,11 @@
-// Scale: batches of 100,000 melody files and of 100,000 picture files,
-// generated here. Each completes, opens its log once, keeps its memory
-// within what the list of files needs (log entries go to disk as they are
-// made), and takes time linear in the number of files (a tenth of the files
-// takes about a tenth of the time).
+// Scale: a batch of 100,000 melody files, generated here. It completes,
+// opens its log once, keeps its memory within what the list of files needs
+// (log entries go to disk as they are made), and takes time linear in the
+// number of files (a tenth of the files takes about a tenth of the time).
+// The picture batch at the same scale is measured by bench/picture.
 
 #include "PrivateMount.h"
 
-#include "logoconv/PictureBatch.h"
 #include "melody/MelodyConverter.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
@@ -183,32 +182,6 @@ TEST(Scale, AHundredThousandMelodies) {
     std::printf("files in %s\n", UseScratchFileSystem().c_str());
     const BatchRun small = ConvertMelodies(kSmall);
     ExpectAtScale("melodies", small, ConvertMelodies(kFiles), 60);
-}
-
-BatchRun ConvertPictures(std::size_t count) {
-    TempDir in, out, app;
-    std::string list;
-    std::string picture = "00480E01";
-    for (int i = 0; i < 14 * 18; ++i)
-        picture += "0123456789ABCDEF"[(i * 7) % 16];
-    Generate(in, "p", count, ".ota", picture, list);
-    testsupport::RecordingUi ui;
-    logoconv::PictureBatchSummary summary;
-    const BatchRun run = Measure(list, app / "PictureConverter.log", [&] {
-        summary = logoconv::RunPictureBatch(ui, list, out.Folder(), app.Folder());
-    });
-    EXPECT_EQ(summary.converted, count);
-    EXPECT_EQ(summary.failed, 0u);
-    EXPECT_EQ(ui.texts, (std::vector<std::string>{"Conversion completed!"}));
-    const std::string last = std::to_string(count - 1);
-    EXPECT_EQ(std::filesystem::file_size(out / ("p" + last + ".lgo")), 252u);
-    return run;
-}
-
-TEST(Scale, AHundredThousandPictures) {
-    std::printf("files in %s\n", UseScratchFileSystem().c_str());
-    const BatchRun small = ConvertPictures(kSmall);
-    ExpectAtScale("pictures", small, ConvertPictures(kFiles), 1000);
 }
 
 } // namespace

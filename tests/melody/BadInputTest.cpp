@@ -3,6 +3,7 @@
 
 #include "melody/ImelodyFormat.h"
 #include "melody/MelodyConverter.h"
+#include "support/MelodyWriters.h"
 #include "support/RecordingUi.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,7 @@ struct BadInput : ::testing::Test {
         for (const int target : {1, 2}) {
             std::string text;
             try {
-                if (target == 1)
-                    converter.WriteImelody1(notes, text);
-                else
-                    converter.WriteImelody2(notes, text);
+                testsupport::WriteImelodyFor(converter, target, notes, text);
             } catch (const CEMSError&) {
                 continue;
             }

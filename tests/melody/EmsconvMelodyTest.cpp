@@ -1,6 +1,7 @@
 // emsconv melody end to end: the built program run as a child process.
 
 #include "support/ChildProcess.h"
+#include "support/Messages.h"
 #include "support/SubmitPdus.h"
 #include "support/TempDir.h"
 
@@ -18,7 +19,7 @@ using testsupport::WriteFile;
 
 namespace {
 
-const std::string kComplete = "EMS Melody Converter: Conversion complete.\n";
+const std::string kComplete = testsupport::kMelodyComplete + "\n";
 
 struct Result {
     int status = -1;
@@ -124,7 +125,7 @@ TEST_F(Emsconv, FailuresGiveTheirMessagesAndStatusOne) {
     std::string log = ReadFile(work / "MelodyConverter.log");
     EXPECT_NE(log.find(huge + " Status: Failed - " + huge + " is larger"), std::string::npos);
     EXPECT_NE(log.find("Converting: " + tune + "Status: Success"), std::string::npos);
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+#ifndef QUILLMERE_SANITIZED
     // Memory for one 40 MB file's text but not for its cleaned note list.
     std::string big = "Big::";
     while (big.size() < (40u << 20))

@@ -152,7 +152,7 @@ TEST(ImelodySound, TimesPitchesAndVolumesAsMeasuredFromTheSamples) {
 
 TEST(ImelodySound, EachTargetsTextOfAMelodySoundsAsWritten) {
     // c, a quarter of silence, then c an octave up: 1.5 s at 120 beats.
-    melody::Melody example = melody::ReadRtx("x:b=120:4c,4p,4c6", {}).melody;
+    melody::Melody example = melody::ParseRtx("x:b=120:4c,4p,4c6", {}).melody;
     for (const int target : {1, 2}) {
         SCOPED_TRACE(target);
         const std::string text = melody::WriteImelody(example, target, true).text;

@@ -1,6 +1,7 @@
 #include "melody/ImelodySound.h"
 #include "melody/MelodyConverter.h"
-#include "platform/FileFaults.h"
+#include "support/Messages.h"
+#include "support/FaultyFiles.h"
 #include "support/RecordingUi.h"
 #include "support/TempDir.h"
 
@@ -19,8 +20,9 @@ using testsupport::WriteFile;
 
 namespace {
 
-const std::string kCaption = "EMS Melody Converter: ";
-const std::string kComplete = kCaption + "Conversion complete.";
+using testsupport::kMelodyCaption;
+using testsupport::kMelodyComplete;
+
 const std::string kSuccess = "Status: Success\r\n\r\n";
 const std::string kTruncated = "Status: Success\r\nThe melody was truncated to accomodate the "
                                "maximum limit of 128 bytes.\r\n\r\n";
@@ -34,9 +36,8 @@ struct Batch : ::testing::Test {
     TempDir out;
     TempDir logs;
     testsupport::RecordingUi ui;
-    CMelodyConverter converter{ui, logs.Folder()};
-
-    void TearDown() override { platform::faults::ClearFailures(); }
+    testsupport::FaultyFiles files; // fails nothing unless asked
+    CMelodyConverter converter{ui, logs.Folder(), files};
 
     std::string Rtx(const std::string& name, const std::string& text) {
         WriteFile(in / name, text);
@@ -58,7 +59,7 @@ TEST_F(Batch, EveryFileForTheChosenTargetsInListOrder) {
     EXPECT_EQ(Output("a.em2"), "BEAT:100\r\nMELODY:c3d3\r\n");
     EXPECT_EQ(Output("b.em2"), "BEAT:100\r\nMELODY:e3\r\n"); // the beat carries over
     EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + b + kSuccess);
-    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kMelodyComplete}));
     EXPECT_TRUE(converter.AllSucceeded());
     EXPECT_EQ(converter.Counts().succeeded, 2);
 
@@ -90,15 +91,15 @@ TEST_F(Batch, MissingAndEmptyPathsFailAsInvalidFiles) {
     Run(in / "missing.txt,", 0, 1, 1);
     const std::string missing = in / "missing.txt";
     EXPECT_EQ(ui.events, (std::vector<std::string>{
-                             kCaption + missing + " could not be found.",
-                             kCaption + missing + " is not a valid RTX formatted file.",
-                             kCaption + missing + " could not be found.",
-                             kCaption + missing + " is not a valid RTX formatted file.",
-                             kCaption + " could not be found.",
-                             kCaption + " is not a valid RTX formatted file.",
-                             kCaption + " could not be found.",
-                             kCaption + " is not a valid RTX formatted file.",
-                             kComplete,
+                             kMelodyCaption + missing + " could not be found.",
+                             kMelodyCaption + missing + " is not a valid RTX formatted file.",
+                             kMelodyCaption + missing + " could not be found.",
+                             kMelodyCaption + missing + " is not a valid RTX formatted file.",
+                             kMelodyCaption + " could not be found.",
+                             kMelodyCaption + " is not a valid RTX formatted file.",
+                             kMelodyCaption + " could not be found.",
+                             kMelodyCaption + " is not a valid RTX formatted file.",
+                             kMelodyComplete,
                          }));
     const std::string failed = " Status: Failed - ";
     EXPECT_EQ(Log(), "<time>Converting: " + missing + failed + missing +
@@ -119,8 +120,8 @@ TEST_F(Batch, MissingAndEmptyPathsFailAsInvalidFiles) {
     ui.events.clear();
     Run("", 0, 1, 0);
     Run(in.Path().string(), 0, 1, 0);
-    EXPECT_EQ(ui.events[0], kCaption + " could not be found.");
-    EXPECT_EQ(ui.events[3], kCaption + in.Path().string() + " could not be found.");
+    EXPECT_EQ(ui.events[0], kMelodyCaption + " could not be found.");
+    EXPECT_EQ(ui.events[3], kMelodyCaption + in.Path().string() + " could not be found.");
 }
 
 TEST_F(Batch, ReaderAndWriterFailuresAreLoggedAndShown) {
@@ -131,10 +132,10 @@ TEST_F(Batch, ReaderAndWriterFailuresAreLoggedAndShown) {
     const std::string rangeText =
         "The melody is in a range that cannot be converted accurately in the EMS standard.";
     EXPECT_EQ(ui.events, (std::vector<std::string>{
-                             kCaption + rangeText,
-                             kCaption + empty + " does not have any melody to convert.",
-                             kCaption + empty + " does not have any melody to convert.",
-                             kComplete,
+                             kMelodyCaption + rangeText,
+                             kMelodyCaption + empty + " does not have any melody to convert.",
+                             kMelodyCaption + empty + " does not have any melody to convert.",
+                             kMelodyComplete,
                          }));
     EXPECT_EQ(Log(), "<time>Converting: " + range + " Status: Failed - " + rangeText + "\r\n\r\n" +
                          "<time>Converting: " + range + kSuccess + //
@@ -169,7 +170,7 @@ TEST_F(Batch, ReplaceAllAnswersEveryLaterQuestion) {
     EXPECT_EQ(ui.events,
               (std::vector<std::string>{"ASK The file: " + out / "song.em1" +
                                             " already exists, would you like to replace it?",
-                                        kComplete}));
+                                        kMelodyComplete}));
     EXPECT_EQ(Output("song.hx1"), "0E0C0C004D454C4F44593A63330D0A");
     EXPECT_EQ(Output("tune.em2"), "MELODY:d3\r\n");
     EXPECT_TRUE(converter.m_bReplaceAll);
@@ -184,7 +185,7 @@ TEST_F(Batch, CancelKeepsTheOldFilesAndEndsTheEntry) {
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(ui.events.size(), 2u);
-    EXPECT_EQ(ui.events.back(), kComplete);
+    EXPECT_EQ(ui.events.back(), kMelodyComplete);
     EXPECT_EQ(Log(), "<time>Converting: " + song + " Status: Cancelled\r\n\r\n");
     EXPECT_EQ(converter.Counts().cancelled, 1);
     EXPECT_FALSE(converter.AllSucceeded());
@@ -206,9 +207,9 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
     const std::string em1 = out / "missing/song.em1";
     const std::string em2 = out / "missing/song.em2";
     EXPECT_EQ(ui.events, (std::vector<std::string>{
-                             kCaption + "The file: " + em1 + " could not be written.",
-                             kCaption + "The file: " + em2 + " could not be written.",
-                             kComplete,
+                             kMelodyCaption + "The file: " + em1 + " could not be written.",
+                             kMelodyCaption + "The file: " + em2 + " could not be written.",
+                             kMelodyComplete,
                          }));
     EXPECT_EQ(Log(), "<time>Converting: " + song + " Status: Failed - The file: " + em1 +
                          " could not be written.\r\n\r\n" + "<time>Converting: " + song +
@@ -225,7 +226,7 @@ TEST_F(Batch, OutputThatCannotBeWrittenFailsThatFileAndTargetOnly) {
     EXPECT_FALSE(std::filesystem::exists(out / "song.em1"));
     EXPECT_EQ(Output("song.hx1"), "old hx");
     EXPECT_EQ(ui.events.front(),
-              kCaption + "The file: " + out / "song.hx1" + " could not be written.");
+              kMelodyCaption + "The file: " + out / "song.hx1" + " could not be written.");
 }
 
 TEST_F(Batch, WaveAndMidiFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
@@ -243,7 +244,7 @@ TEST_F(Batch, WaveAndMidiFilesFollowEachTargetWrittenAndLeaveTheLogAsItIs) {
                          kSuccess + "<time>Converting: " + song + " Status: Failed - " +
                          unwritable + "\r\n\r\n");
     EXPECT_EQ(ui.events,
-              (std::vector<std::string>{kCaption + rangeText, kCaption + unwritable, kComplete}));
+              (std::vector<std::string>{kMelodyCaption + rangeText, kMelodyCaption + unwritable, kMelodyComplete}));
     EXPECT_EQ(
         FilesIn(out.Path()),
         (std::vector<std::string>{"range.2.mid", "range.2.wav", "range.em2", "range.hx2",
@@ -273,17 +274,17 @@ TEST_F(Batch, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     WriteFile(out / "song.em1", "old em");
     WriteFile(out / "song.hx1", "old hx");
     converter.m_bReplaceAll = true;
-    platform::faults::InjectFailure(platform::faults::FileOp::Write, 1, ENOSPC);
+    files.InjectFailure(testsupport::FileOp::Write, 1, ENOSPC);
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx"); // not attempted after the failure
     EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"song.em1", "song.hx1"}));
     EXPECT_EQ(ui.events.front(),
-              kCaption + "The file: " + out / "song.em1" + " could not be written.");
+              kMelodyCaption + "The file: " + out / "song.em1" + " could not be written.");
 
     // A failed rename, the first replacing one: the old pair stays whole.
     ui.events.clear();
-    platform::faults::InjectFailure(platform::faults::FileOp::Rename, 2, EIO);
+    files.InjectFailure(testsupport::FileOp::Rename, 2, EIO);
     Run(song, 0, 1, 0);
     EXPECT_EQ(Output("song.em1"), "old em");
     EXPECT_EQ(Output("song.hx1"), "old hx");
@@ -299,8 +300,8 @@ TEST_F(Batch, ALogThatCannotBeAppendedToIsReported) {
     EXPECT_EQ(
         ui.events,
         (std::vector<std::string>{
-            kCaption + "Could not create the log entry, make sure the log file is not read only.",
-            kComplete}));
+            kMelodyCaption + "Could not create the log entry, make sure the log file is not read only.",
+            kMelodyComplete}));
     EXPECT_EQ(ReadFile(logs / "MelodyConverter.log"), "earlier\r\n");
     EXPECT_EQ(Output("song.em1"), "MELODY:c3\r\n");
     EXPECT_TRUE(converter.AllSucceeded()); // the log does not count
@@ -311,7 +312,7 @@ TEST_F(Batch, ALogThatCannotBeAppendedToIsReported) {
     elsewhere.m_bReplaceAll = true;
     elsewhere.ConvertMelodies(song, out.Folder(), 0, 1, 0);
     EXPECT_EQ(other.events.front(),
-              kCaption +
+              kMelodyCaption +
                   "Could not create the log entry, make sure the log file is not read only.");
 }
 
@@ -319,7 +320,7 @@ TEST_F(Batch, PathsGivenOneByOneKeepTheirCommas) {
     const std::string odd = Rtx("a,b.txt", "S::8c");
     converter.ConvertMelodies(std::vector<std::string>{odd}, out.Folder(), 0, 1, 0);
     EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"a,b.em1", "a,b.hx1"}));
-    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kMelodyComplete}));
 }
 
 TEST_F(Batch, StopEndsTheBatchAfterTheFileInHand) {
@@ -333,7 +334,7 @@ TEST_F(Batch, StopEndsTheBatchAfterTheFileInHand) {
                                                              "b.em1", "b.em2", "b.hx1", "b.hx2"}));
     EXPECT_EQ(Log(), "<time>Converting: " + a + kSuccess + "<time>Converting: " + a + kSuccess +
                          "<time>Converting: " + b + kSuccess + "<time>Converting: " + b + kSuccess);
-    EXPECT_EQ(ui.events, (std::vector<std::string>{kComplete}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{kMelodyComplete}));
 }
 
 } // namespace

@@ -159,7 +159,7 @@ TEST_F(Reader, ParseRtxNote) {
 TEST(MelodyCore, AMelodyIsReadAsAValueWhoseNotesComeOutResolved) {
     melody::RtxSettings earlier;
     earlier.duration = "8"; // carried over from an earlier file
-    const melody::RtxReading reading = melody::ReadRtx(" Tune :o=6,b=90:16c#,x,4.p5\r\n", earlier);
+    const melody::RtxReading reading = melody::ParseRtx(" Tune :o=6,b=90:16c#,x,4.p5\r\n", earlier);
     ASSERT_EQ(reading.problem, melody::RtxProblem::None);
     const melody::Melody& tune = reading.melody;
     EXPECT_EQ(tune.name, "Tune");
@@ -179,8 +179,8 @@ TEST(MelodyCore, AMelodyIsReadAsAValueWhoseNotesComeOutResolved) {
                                             std::to_string(note.octaveValue));
     EXPECT_EQ(notes, (std::vector<std::string>{"16|c#|6=6", "rejected", "4|p.|5=5"}));
 
-    EXPECT_EQ(melody::ReadRtx("a:b:c:d", earlier).problem, melody::RtxProblem::NotRtx);
-    const melody::RtxReading empty = melody::ReadRtx("E:d=2:  ", earlier);
+    EXPECT_EQ(melody::ParseRtx("a:b:c:d", earlier).problem, melody::RtxProblem::NotRtx);
+    const melody::RtxReading empty = melody::ParseRtx("E:d=2:  ", earlier);
     EXPECT_EQ(empty.problem, melody::RtxProblem::NoMelody);
     EXPECT_EQ(empty.melody.name, "E");
     EXPECT_EQ(empty.melody.settings.duration, "2");

@@ -78,8 +78,20 @@ TEST(LogFolder, ProgramFolderWhenWritableOtherwiseTheUsersStateFolder) {
     EXPECT_EQ(LogFolder(program / "missing/"), home / ".local/state/quillmere/");
 }
 
-TEST(LastError, DescribesErrorNumbers) {
+TEST(LastError, DescribesErrorNumbersAndTheLastErrorWithItsNumberInHex) {
     EXPECT_EQ(ErrorDescription(ENOENT), "No such file or directory");
+
+    char buffer[255];
+    errno = EACCES;
+    EXPECT_STREQ(FormatLastError(buffer, sizeof buffer), "Permission denied (0xd)");
+    errno = 200;
+    EXPECT_STREQ(FormatLastError(buffer, sizeof buffer), "Unknown error 200 (0xc8)");
+    // Too small for the description and the number: empty, never cut.
+    errno = ENOENT;
+    char small[30];
+    EXPECT_STREQ(FormatLastError(small, sizeof small), "");
+    char enough[25 + 14];
+    EXPECT_STREQ(FormatLastError(enough, sizeof enough), "No such file or directory (0x2)");
 }
 
 namespace {
@@ -92,13 +104,13 @@ void Record(void* context, const char* caption, const char* text) {
 TEST(MessagePresenter, InstalledPresenterGetsMessagesAndDefaultPrintsToStandardError) {
     std::vector<std::pair<std::string, std::string>> seen;
     const auto previous = SetMessagePresenter(&Record, &seen);
-    ShowMessage("Caption", "Text");
+    ShowMessage("Text", "Caption");
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0], std::make_pair(std::string("Caption"), std::string("Text")));
 
     SetMessagePresenter(nullptr);
     ::testing::internal::CaptureStderr();
-    ShowMessage("EMS Melody Converter", "Conversion complete.");
+    ShowMessage("Conversion complete.", "EMS Melody Converter");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "EMS Melody Converter: Conversion complete.\n");
     SetMessagePresenter(previous.show, previous.context);

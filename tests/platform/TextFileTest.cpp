@@ -1,8 +1,8 @@
 #include "platform/TextFile.h"
 #include "platform/ByteOrderMark.h"
-#include "platform/FileFaults.h"
 #include "platform/Interruption.h"
 #include "platform/OutputUnit.h"
+#include "support/FaultyFiles.h"
 #include "support/TempDir.h"
 
 #include <cerrno>
@@ -27,7 +27,6 @@ namespace {
 
 class TextFileTest : public ::testing::Test {
 protected:
-    void TearDown() override { faults::ClearFailures(); }
     TempDir dir;
 };
 
@@ -130,17 +129,17 @@ TEST_F(TextFileTest, NewFileGetsOrdinaryPermissionsAndExistingKeepsItsMode) {
 
 TEST_F(TextFileTest, FailedWritesLeaveTheExistingFileIntact) {
     const std::string target = dir / "keep.hx1";
-    for (const auto op : {faults::FileOp::Open, faults::FileOp::Write, faults::FileOp::Close,
-                          faults::FileOp::Rename}) {
+    for (const auto op : {testsupport::FileOp::Open, testsupport::FileOp::Write,
+                          testsupport::FileOp::Close, testsupport::FileOp::Rename}) {
         WriteFile(target, "old content");
-        faults::InjectFailure(op, 1, ENOSPC);
-        const FileResult result = WriteFileReplacing(target, std::string(5000, 'n'));
+        testsupport::FaultyFiles files;
+        files.InjectFailure(op, 1, ENOSPC);
+        const FileResult result = WriteFileReplacing(target, std::string(5000, 'n'), files);
         EXPECT_FALSE(result);
         EXPECT_EQ(result.error, ENOSPC);
         EXPECT_EQ(result.path, target);
         EXPECT_EQ(ReadFile(target), "old content");
         EXPECT_EQ(FilesIn(dir.Path()).size(), 1u) << "a temporary file was left behind";
-        faults::ClearFailures();
     }
 }
 

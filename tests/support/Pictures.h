@@ -3,12 +3,14 @@
 // conversion.
 
 #include "imaging/Image.h"
-#include "logoconv/PictureFormat.h"
+#include "picture/PictureFormat.h"
 
 #include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "support/Messages.h"
 
 namespace testsupport {
 
@@ -18,7 +20,7 @@ inline std::string Rows(int rows) {
     static const char kDigits[] = "0123456789abcdefABCDEF";
     std::string data;
     for (int r = 0; r < rows; ++r)
-        for (std::size_t c = 0; c < logoconv::picture::kRowChars; ++c)
+        for (std::size_t c = 0; c < picture::format::kRowChars; ++c)
             data += kDigits[(static_cast<std::size_t>(r) * 7 + c) % 22];
     return data;
 }
@@ -33,7 +35,7 @@ inline std::string UpperRows(int rows) {
 
 // The picture of Rows(rows) as cells, dark where its bits are 1.
 inline imaging::MonoImage RowsImage(int rows) {
-    imaging::MonoImage image{logoconv::picture::kWidth, rows, {}};
+    imaging::MonoImage image{picture::format::kWidth, rows, {}};
     for (const char c : Rows(rows)) {
         const int value =
             std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(c) - 'a' + 10;
@@ -126,11 +128,6 @@ inline std::string AsPbm(const imaging::MonoImage& image, bool plain) {
             pbm += "\n";
     }
     return pbm;
-}
-
-// A message of the picture conversion as a recording user records it.
-inline std::string Box(const std::string& text) {
-    return "ZEV Urur Orarodude: " + text;
 }
 
 } // namespace testsupport
