@@ -193,7 +193,10 @@ int RunDecodeCommand(const std::vector<std::string>& args) {
         for (const std::string& file : written.lines)
             std::printf("%s\n", file.c_str());
         if (written.outcome != DecodeOutputs::Outcome::Written) {
-            Report(where + ": " + written.failure + "; nothing written");
+            std::string failure = written.failure; // a sentence of its own, "... written."
+            if (!failure.empty() && failure.back() == '.')
+                failure.pop_back();
+            Report(where + ": " + failure + "; nothing written");
             everything = false;
         }
     }

@@ -278,6 +278,14 @@ TEST(Decode, MalformedInputIsReportedWithItsPlaceAndWritesNothing) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(cli::RunDecodeCommand({"-o", out.Folder(), in / "short.pdu", in / "good.pdu"}), 1);
     EXPECT_EQ(ReadFile(out / "good.1.imy"), "AB");
+    // An output folder that is not there: the message once, one sentence.
+    EXPECT_EQ(cli::RunDecodeCommand({"-o", out / "gone/", in / "good.pdu"}), 1);
+    testing::internal::GetCapturedStdout();
+    const std::string unwritten = testing::internal::GetCapturedStderr();
+    EXPECT_NE(unwritten.find("good.1.imy could not be written; nothing written\n"), std::string::npos)
+        << unwritten;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     for (const auto& args : {std::vector<std::string>{}, {"--png-scale", "0", "x"}, {"--png-scale=33", "x"},
                              {"--replace", "maybe", "x"}, {"--bogus", "x"}})
         EXPECT_EQ(cli::RunDecodeCommand(args), 2);
