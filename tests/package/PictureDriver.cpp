@@ -23,9 +23,10 @@ enum class Step { OpenPictures, Convert, AnswerMessages, Done };
 Step g_step = Step::OpenPictures;
 int g_ticks = 0;
 
+// A visible button by its text as shown, its mnemonic's "&" aside.
 QPushButton* ButtonIn(QWidget* window, const QString& text) {
     for (QPushButton* button : window->findChildren<QPushButton*>())
-        if (button->text() == text && button->isVisible())
+        if (QString(button->text()).remove(QLatin1Char('&')) == text && button->isVisible())
             return button;
     return nullptr;
 }
