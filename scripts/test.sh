@@ -28,17 +28,19 @@ phase "plain build"
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")
 
 phase "AddressSanitizer + UndefinedBehaviorSanitizer build, with the fuzz targets"
-# clang, so that the same build gives the fuzz targets (libFuzzer); the
-# code under test optimised as the fuzz targets want it, the tests not.
+# clang, so that the same build gives the fuzz targets (libFuzzer). As
+# sanitizer and fuzzing builds usually are: -O1 and line tables only, which
+# is all a sanitizer's report needs; assertions on (no NDEBUG).
+sanitized=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1"
+           "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" -DQUILLMERE_BUILD_BENCH=OFF)
 "$root/scripts/build.sh" build-asan -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DQUILLMERE_WERROR=ON -DQUILLMERE_SANITIZE=ON -DQUILLMERE_FUZZ=ON \
-    -DQUILLMERE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DQUILLMERE_WERROR=ON -DQUILLMERE_SANITIZE=ON -DQUILLMERE_FUZZ=ON "${sanitized[@]}"
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --output-on-failure -j"$(nproc)" -LE scale)
 
 phase "ThreadSanitizer build: the concurrency tests"
 cmake -S "$root" -B "$root/build-tsan" -G Ninja -DQUILLMERE_WERROR=ON -DQUILLMERE_TSAN=ON \
-    -DQUILLMERE_BUILD_APP=OFF -DQUILLMERE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    -DQUILLMERE_BUILD_APP=OFF "${sanitized[@]}" >/dev/null
 cmake --build "$root/build-tsan" -j"$(nproc)" --target hardening_concurrency_tests pellumo_tests
 (cd "$root/build-tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --output-on-failure -R '^Concurrency\.|^Component\.OverlappingConvertCallsTakeTurns$')
