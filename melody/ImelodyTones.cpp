@@ -50,7 +50,7 @@ std::optional<std::string_view> FieldValue(std::string_view line, std::string_vi
 }
 
 // A repeat's count and volume step, as its "@" says.
-struct RepeatSpec {
+struct RepeatMark {
     std::int64_t count = 1;
     int step = 0;
 };
@@ -157,10 +157,10 @@ private:
         return Duration{seconds, ticks};
     }
 
-    // The elements of text, one after the other. repeat: the spec of the
+    // The elements of text, one after the other. repeat: the mark of the
     // block being read the first time, which its "@" sets; another "@"
     // is read and passed over.
-    void ReadElements(std::string_view text, RepeatSpec* repeat) {
+    void ReadElements(std::string_view text, RepeatMark* repeat) {
         std::size_t pos = 0;
         while (pos < text.size() && !Full()) {
             ++m_read;
@@ -189,17 +189,17 @@ private:
                 pos = close + 1;
             } else if (c == kRepeatCount) {
                 ++pos;
-                RepeatSpec spec;
-                spec.count =
+                RepeatMark mark;
+                mark.count =
                     ReadNumber(text, pos, static_cast<std::int64_t>(kMaxTones)).value_or(1);
                 if (pos + 1 < text.size() && text[pos] == kVolumeMark &&
                     (text[pos + 1] == '+' || text[pos + 1] == '-')) {
-                    spec.step = text[pos + 1] == '+' ? 1 : -1;
+                    mark.step = text[pos + 1] == '+' ? 1 : -1;
                     pos += 2;
                 }
                 if (repeat != nullptr) {
-                    repeat->count = spec.count;
-                    repeat->step = spec.step != 0 ? spec.step : repeat->step;
+                    repeat->count = mark.count;
+                    repeat->step = mark.step != 0 ? mark.step : repeat->step;
                 }
             } else if (c == kRepeatClose) {
                 ++pos;
@@ -213,12 +213,12 @@ private:
     // as written, a step moving the volume of every later time by one more.
     void PlayRepeat(std::string_view block) {
         m_inRepeat = true;
-        RepeatSpec spec;
-        ReadElements(block, &spec);
-        if (spec.count == 0)
+        RepeatMark mark;
+        ReadElements(block, &mark);
+        if (mark.count == 0)
             m_sound.endless = true;
-        for (std::int64_t time = 1; time < spec.count && !Full(); ++time) {
-            m_volumeStep += spec.step;
+        for (std::int64_t time = 1; time < mark.count && !Full(); ++time) {
+            m_volumeStep += mark.step;
             ReadElements(block, nullptr);
         }
         m_volume = HeldVolume(m_volume + m_volumeStep);
