@@ -55,6 +55,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
         m_ui.FileStarting(i + 1, rtxPaths.size(), path);
         // Read once for both targets; each target says what became of it.
         FileText file = ReadFileText(path);
+        file.bothTargets = target1 != 0 && target2 != 0;
         if (target1 != 0)
             ConvertTarget(1, path, file, i, batch);
         if (target2 != 0)
@@ -107,8 +108,17 @@ std::optional<std::string> CMelodyConverter::ImelodyOf(FileText& file, int targe
     }
     std::string imelody;
     std::optional<std::string> problem = file.problem;
-    if (!problem)
+    if (problem) {
+    } else if (target == 2 && file.target2) {
+        problem = TakeWritten(std::move(*file.target2), imelody);
+        file.target2.reset();
+    } else if (target == 1 && file.bothTargets) {
+        auto [one, two] = melody::WriteImelodyBoth(file.melody, m_bIncludeHeader != 0);
+        file.target2 = std::move(two);
+        problem = TakeWritten(std::move(one), imelody);
+    } else {
         problem = WriteMelody(file.melody, target, imelody);
+    }
     if (problem) {
         failure = std::move(*problem);
         return std::nullopt;

@@ -82,7 +82,11 @@ RtxNote CMelodyConverter::ParseRtxNote(std::string_view item) const {
 
 std::optional<std::string> CMelodyConverter::WriteMelody(const melody::Melody& melody, int target,
                                                          std::string& text) {
-    melody::ImelodyText written = melody::WriteImelody(melody, target, m_bIncludeHeader != 0);
+    return TakeWritten(melody::WriteImelody(melody, target, m_bIncludeHeader != 0), text);
+}
+
+std::optional<std::string> CMelodyConverter::TakeWritten(melody::ImelodyText&& written,
+                                                         std::string& text) {
     m_bTruncated = written.truncated;
     m_bUsesLowOctave = written.usesLowOctave;
     m_bUsesHighOctave = written.usesHighOctave;
