@@ -155,7 +155,7 @@ Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::
             return Decide(outputs[i].path, existing, failure);
         },
         [&] {
-            log.DrawPicture(PictureBits(image.data), image.width, image.height);
+            log.DrawPicture(image.data, image.width, image.height);
             log.Write("\n\n\n");
             log.EndEntry();
         });

@@ -296,6 +296,11 @@ FileResult AppendFile::Close() {
 std::string LfToCrlf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32 + 16);
+    AppendCrlf(out, text);
+    return out;
+}
+
+void AppendCrlf(std::string& out, std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t lf = std::min(text.find('\n', start), text.size());
         out.append(text, start, lf - start);
@@ -303,7 +308,6 @@ std::string LfToCrlf(std::string_view text) {
             out.append("\r\n");
         start = lf + 1;
     }
-    return out;
 }
 
 std::string CrlfToLf(std::string_view text) {
