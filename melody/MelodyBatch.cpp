@@ -135,7 +135,7 @@ void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, Fil
     entry += file.name;
     std::string failure;
     Outcome outcome = Outcome::Failed;
-    if (file.error != 0)
+    if (file.error != 0 && m_ui.MessagesWait())
         batch.releaseLog(); // the user is told first that it could not be read
     try {
         if (std::optional<std::string> imelody = ImelodyOf(file, target, failure))
@@ -158,7 +158,8 @@ void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, Fil
         entry += " Status: Failed - ";
         entry += failure;
         entry += "\r\n\r\n";
-        batch.releaseLog();
+        if (m_ui.MessagesWait())
+            batch.releaseLog();
         m_ui.ShowMessage(failure, m_strTitle);
         ++m_counts.failed;
         break;

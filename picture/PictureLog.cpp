@@ -10,12 +10,16 @@ namespace picture {
 
 namespace {
 
-// The four cells of each hexadecimal digit value, its highest bit first.
-constexpr auto kNibbleCells = [] {
-    std::array<char, 64> cells{};
-    for (int value = 0; value < 16; ++value)
+// The four cells of each byte of picture data, its highest bit first: a
+// byte that is no hexadecimal digit stands for 0.
+constexpr auto kDigitCells = [] {
+    std::array<std::array<char, 4>, 256> cells{};
+    for (int c = 0; c < 256; ++c) {
+        const int value = std::max(platform::HexDigitOf(static_cast<char>(c)), 0);
         for (int bit = 0; bit < 4; ++bit)
-            cells[static_cast<std::size_t>(4 * value + bit)] = (value >> (3 - bit)) & 1 ? '*' : ' ';
+            cells[static_cast<std::size_t>(c)][static_cast<std::size_t>(bit)] =
+                (value >> (3 - bit)) & 1 ? '*' : ' ';
+    }
     return cells;
 }();
 
@@ -30,15 +34,16 @@ void AppendDrawing(std::string& out, std::string_view data, int width, int heigh
     // Every cell in one line first (a space where the data ends), then the rows cut from it.
     const std::size_t digits = std::min(data.size(), (w * h + 3) / 4);
     std::string cells(std::max(w * h, 4 * digits), ' ');
-    for (std::size_t i = 0; i < digits; ++i) {
-        const auto value = static_cast<std::size_t>(std::max(platform::HexDigitOf(data[i]), 0));
-        std::memcpy(&cells[4 * i], &kNibbleCells[4 * value], 4);
+    char* cell = cells.data();
+    for (const char c : data.substr(0, digits)) {
+        std::memcpy(cell, kDigitCells[static_cast<unsigned char>(c)].data(), 4);
+        cell += 4;
     }
     out.reserve(out.size() + w * h + (h - 1) * lineEnd.size());
     for (std::size_t row = 0; row < h; ++row) {
         if (row > 0)
             out.append(lineEnd);
-        out.append(cells, row * w, w);
+        out.append(cells.data() + row * w, w);
     }
 }
 
