@@ -81,7 +81,8 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
 CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtxFile) {
     FileText file;
     file.name = platform::PrintableName(rtxFile);
-    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes, m_files);
+    if (const platform::FileResult read =
+            platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes, m_files);
         !read) {
         file.error = read.error;
         file.text.clear();

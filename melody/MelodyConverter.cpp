@@ -100,12 +100,14 @@ std::optional<std::string> CMelodyConverter::TakeWritten(melody::ImelodyText&& w
 }
 
 void CMelodyConverter::WriteImelody1(const std::string& notes, std::string& text) {
-    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 1, text))
+    if (std::optional<std::string> problem =
+            WriteMelody({m_strMelodyName, Settings(), notes}, 1, text))
         throw CEMSError(std::move(*problem));
 }
 
 void CMelodyConverter::WriteImelody2(const std::string& notes, std::string& text) {
-    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 2, text))
+    if (std::optional<std::string> problem =
+            WriteMelody({m_strMelodyName, Settings(), notes}, 2, text))
         throw CEMSError(std::move(*problem));
 }
 

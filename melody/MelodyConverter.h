@@ -193,8 +193,7 @@ private:
     void ConvertTarget(int target, const std::string& rtxFile, FileText& file, std::size_t input,
                        Batch& batch);
     Outcome WriteOutputs(int target, const std::string& rtxFile, std::string imelody,
-                         std::size_t input, Batch& batch, std::string& entry,
-                         std::string& failure);
+                         std::size_t input, Batch& batch, std::string& entry, std::string& failure);
 
     IMelodyUi& m_ui;
     std::string m_strLogFolder;

@@ -66,8 +66,7 @@ void PictureLog::Write(std::string_view text) {
 }
 
 void PictureLog::EndEntry() {
-    const bool written =
-        m_entry.empty() || !m_file.IsOpen() || m_file.Write(m_entry).ok();
+    const bool written = m_entry.empty() || !m_file.IsOpen() || m_file.Write(m_entry).ok();
     m_entry.clear();
     if (!written) {
         m_file.Close();

@@ -29,11 +29,11 @@ inline constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
 inline constexpr auto kHexDigitValues = [] {
     std::array<signed char, 256> values{};
     for (int c = 0; c < 256; ++c)
-        values[static_cast<std::size_t>(c)] = static_cast<signed char>(
-            c >= '0' && c <= '9'   ? c - '0'
-            : c >= 'a' && c <= 'f' ? c - 'a' + 10
-            : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                   : -1);
+        values[static_cast<std::size_t>(c)] =
+            static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                     : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                     : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                            : -1);
     return values;
 }();
 

@@ -4,8 +4,8 @@
 #include "platform/OutputUnit.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <ctime>
@@ -29,9 +29,8 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
     std::size_t length = 0;
     while (length < limit) {
         // Room for the whole file and one byte more, then 64 KiB at a time.
-        const std::size_t want = std::min(limit - length, length < expected
-                                                              ? expected + 1 - length
-                                                              : std::size_t{1} << 16);
+        const std::size_t want = std::min(limit - length, length < expected ? expected + 1 - length
+                                                                            : std::size_t{1} << 16);
         text.resize(length + want);
         const ssize_t n = files.Read(fd, text.data() + length, want);
         if (n < 0) {
