@@ -25,6 +25,7 @@ public:
     explicit TerminalUi(ReplaceMode mode) : m_mode(mode) {}
 
     void ShowMessage(const std::string& text, const std::string& caption) override;
+    bool MessagesWait() const override { return false; }
     // With --replace ask: an answer line over 4 KiB is no answer; the end of
     // the input, or ten questions in a row without an answer, keep the file
     // (and every later one).

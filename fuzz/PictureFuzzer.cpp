@@ -63,7 +63,7 @@ void CheckDrawing(const LogoImage& image) {
         FUZZ_CHECK(bits.substr(4 * i, 4) == (hex ? NibbleBits(HexDigitValue(c)) : "0000"));
     }
 
-    const std::string drawing = PictureDrawing(bits, image.width, image.height);
+    const std::string drawing = PictureDrawing(image.data, image.width, image.height);
     if (image.height == 0) {
         FUZZ_CHECK(drawing.empty());
         return;

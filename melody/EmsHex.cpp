@@ -7,6 +7,9 @@
 #include "platform/Ascii.h"
 #include "sms/UserDataHeader.h"
 
+#include <array>
+#include <cstring>
+
 namespace melody {
 
 std::string EncodeEmsHex(std::string_view imelody) {
@@ -21,8 +24,19 @@ std::string EncodeEmsHex(std::string_view imelody) {
     put(sms::udh::kUserDefinedSound);
     put(n + 1);
     put(0); // the sound's position: before the first character
-    for (const char c : imelody)
-        put(static_cast<unsigned char>(c) & 0x7F);
+    // Two digits per character, from a table of the 128 seven-bit values.
+    static constexpr auto kPairs = [] {
+        std::array<char, 256> pairs{};
+        for (std::size_t value = 0; value < 128; ++value) {
+            pairs[2 * value] = platform::kUpperHexDigits[value >> 4];
+            pairs[2 * value + 1] = platform::kUpperHexDigits[value & 0xF];
+        }
+        return pairs;
+    }();
+    for (const char c : imelody) {
+        std::memcpy(out, &kPairs[2 * (static_cast<unsigned char>(c) & 0x7F)], 2);
+        out += 2;
+    }
     return hex;
 }
 

@@ -148,57 +148,98 @@ void ShiftOctavesDown(std::string& body) {
     ReplacePrefix(body, '6', '5');
 }
 
-ImelodyText WriteImelody(const Melody& melody, int target, bool header) {
-    ImelodyText result;
-    std::string& text = result.text;
-    if (header)
-        text += kHeaderLines;
-    if (target == 2 && melody.settings.beat != kDefaultBeat) {
-        text += kBeatField;
-        AppendDecimal(text, melody.settings.beat);
-        text += kLineEnd;
-    }
-    text += kMelodyField;
+namespace {
 
-    const std::size_t limit = BodyLimit(target, header);
-    std::int64_t runningOctave = kDefaultOctave;
-    OctavesUsed used;
-    std::string body;
-    std::string note;
-    RtxNote rtx;
-    for (NoteWalk walk = melody.Notes(); walk.Next(rtx);) {
-        if (result.truncated) {
+// One target's text, written note by note.
+class TargetWriter {
+public:
+    TargetWriter(const Melody& melody, int target, bool header)
+        : m_target(target), m_header(header), m_limit(BodyLimit(target, header)) {
+        std::string& text = m_result.text;
+        text.reserve(LongestText(target, header));
+        if (header)
+            text += kHeaderLines;
+        if (target == 2 && melody.settings.beat != kDefaultBeat) {
+            text += kBeatField;
+            AppendDecimal(text, melody.settings.beat);
+            text += kLineEnd;
+        }
+        text += kMelodyField;
+        m_body.reserve(m_limit + kOctavePrefixAdded.size());
+    }
+
+    // Takes the next note; false once no further note can change the text
+    // or the flags.
+    bool Take(const RtxNote& rtx) {
+        if (m_result.truncated) {
             // Nothing more is appended. Target 2 notes change nothing else;
             // target 1 notes still count for the octave flags, until both are set.
-            if (target == 2 || (used.high && used.low))
-                break;
+            if (m_target == 2 || (m_used.high && m_used.low))
+                return false;
             if (!rtx.rejected)
-                CountOctave(rtx, used);
-            continue;
+                CountOctave(rtx, m_used);
+            return true;
         }
-        note.clear();
-        if (target == 1)
-            AppendNote1(rtx, runningOctave, note, used);
+        m_note.clear();
+        if (m_target == 1)
+            AppendNote1(rtx, m_runningOctave, m_note, m_used);
         else
-            AppendNote2(rtx, note);
-        if (body.size() + note.size() < limit)
-            body += note;
+            AppendNote2(rtx, m_note);
+        if (m_body.size() + m_note.size() < m_limit)
+            m_body += m_note;
         else
-            result.truncated = true;
+            m_result.truncated = true;
+        return true;
     }
-    result.usesLowOctave = used.low;
-    result.usesHighOctave = used.high;
 
-    if (target == 1 && used.high) {
-        if (used.low)
-            return result; // out of range: the text stops before the body
-        ShiftOctavesDown(body);
+    ImelodyText Finish() {
+        m_result.usesLowOctave = m_used.low;
+        m_result.usesHighOctave = m_used.high;
+        if (m_target == 1 && m_used.high) {
+            if (m_used.low)
+                return std::move(m_result); // out of range: the text stops before the body
+            ShiftOctavesDown(m_body);
+        }
+        std::string& text = m_result.text;
+        text += m_body;
+        text += kLineEnd;
+        if (m_header)
+            text += kEndLine;
+        return std::move(m_result);
     }
-    text += body;
-    text += kLineEnd;
-    if (header)
-        text += kEndLine;
-    return result;
+
+private:
+    int m_target;
+    bool m_header;
+    std::size_t m_limit;
+    ImelodyText m_result;
+    std::int64_t m_runningOctave = kDefaultOctave;
+    OctavesUsed m_used;
+    std::string m_body;
+    std::string m_note;
+};
+
+} // namespace
+
+ImelodyText WriteImelody(const Melody& melody, int target, bool header) {
+    TargetWriter writer(melody, target, header);
+    RtxNote note;
+    for (NoteWalk walk = melody.Notes(); walk.Next(note) && writer.Take(note);) {
+    }
+    return writer.Finish();
+}
+
+std::pair<ImelodyText, ImelodyText> WriteImelodyBoth(const Melody& melody, bool header) {
+    TargetWriter one(melody, 1, header);
+    TargetWriter two(melody, 2, header);
+    bool wantOne = true;
+    bool wantTwo = true;
+    RtxNote note;
+    for (NoteWalk walk = melody.Notes(); (wantOne || wantTwo) && walk.Next(note);) {
+        wantOne = wantOne && one.Take(note);
+        wantTwo = wantTwo && two.Take(note);
+    }
+    return {one.Finish(), two.Finish()};
 }
 
 } // namespace melody

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace melody {
 
@@ -70,6 +71,9 @@ struct ImelodyText {
 // half and dotted notes as runs of shorter notes. header: the BEGIN,
 // VERSION, FORMAT and END lines.
 ImelodyText WriteImelody(const Melody& melody, int target, bool header);
+// The texts of both targets (first target 1), as the two calls above give
+// them, the notes resolved once for both.
+std::pair<ImelodyText, ImelodyText> WriteImelodyBoth(const Melody& melody, bool header);
 
 // The EMS user-data header carrying the text as one User Defined Sound
 // element, in upper-case hexadecimal digits. The text must be at most

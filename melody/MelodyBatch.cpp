@@ -55,6 +55,7 @@ void CMelodyConverter::ConvertMelodies(const std::vector<std::string>& rtxPaths,
         m_ui.FileStarting(i + 1, rtxPaths.size(), path);
         // Read once for both targets; each target says what became of it.
         FileText file = ReadFileText(path);
+        file.bothTargets = target1 != 0 && target2 != 0;
         if (target1 != 0)
             ConvertTarget(1, path, file, i, batch);
         if (target2 != 0)
@@ -80,7 +81,8 @@ void CMelodyConverter::ConvertMelodyFile(int target, std::string& logText,
 CMelodyConverter::FileText CMelodyConverter::ReadFileText(const std::string& rtxFile) {
     FileText file;
     file.name = platform::PrintableName(rtxFile);
-    if (const platform::FileResult read = platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes, m_files);
+    if (const platform::FileResult read =
+            platform::ReadWholeFile(rtxFile, file.text, kMaxRtxBytes, m_files);
         !read) {
         file.error = read.error;
         file.text.clear();
@@ -107,8 +109,17 @@ std::optional<std::string> CMelodyConverter::ImelodyOf(FileText& file, int targe
     }
     std::string imelody;
     std::optional<std::string> problem = file.problem;
-    if (!problem)
+    if (problem) {
+    } else if (target == 2 && file.target2) {
+        problem = TakeWritten(std::move(*file.target2), imelody);
+        file.target2.reset();
+    } else if (target == 1 && file.bothTargets) {
+        auto [one, two] = melody::WriteImelodyBoth(file.melody, m_bIncludeHeader != 0);
+        file.target2 = std::move(two);
+        problem = TakeWritten(std::move(one), imelody);
+    } else {
         problem = WriteMelody(file.melody, target, imelody);
+    }
     if (problem) {
         failure = std::move(*problem);
         return std::nullopt;
@@ -125,7 +136,7 @@ void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, Fil
     entry += file.name;
     std::string failure;
     Outcome outcome = Outcome::Failed;
-    if (file.error != 0)
+    if (file.error != 0 && m_ui.MessagesWait())
         batch.releaseLog(); // the user is told first that it could not be read
     try {
         if (std::optional<std::string> imelody = ImelodyOf(file, target, failure))
@@ -148,7 +159,8 @@ void CMelodyConverter::ConvertTarget(int target, const std::string& rtxFile, Fil
         entry += " Status: Failed - ";
         entry += failure;
         entry += "\r\n\r\n";
-        batch.releaseLog();
+        if (m_ui.MessagesWait())
+            batch.releaseLog();
         m_ui.ShowMessage(failure, m_strTitle);
         ++m_counts.failed;
         break;

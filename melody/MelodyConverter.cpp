@@ -82,7 +82,11 @@ RtxNote CMelodyConverter::ParseRtxNote(std::string_view item) const {
 
 std::optional<std::string> CMelodyConverter::WriteMelody(const melody::Melody& melody, int target,
                                                          std::string& text) {
-    melody::ImelodyText written = melody::WriteImelody(melody, target, m_bIncludeHeader != 0);
+    return TakeWritten(melody::WriteImelody(melody, target, m_bIncludeHeader != 0), text);
+}
+
+std::optional<std::string> CMelodyConverter::TakeWritten(melody::ImelodyText&& written,
+                                                         std::string& text) {
     m_bTruncated = written.truncated;
     m_bUsesLowOctave = written.usesLowOctave;
     m_bUsesHighOctave = written.usesHighOctave;
@@ -96,12 +100,14 @@ std::optional<std::string> CMelodyConverter::WriteMelody(const melody::Melody& m
 }
 
 void CMelodyConverter::WriteImelody1(const std::string& notes, std::string& text) {
-    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 1, text))
+    if (std::optional<std::string> problem =
+            WriteMelody({m_strMelodyName, Settings(), notes}, 1, text))
         throw CEMSError(std::move(*problem));
 }
 
 void CMelodyConverter::WriteImelody2(const std::string& notes, std::string& text) {
-    if (std::optional<std::string> problem = WriteMelody({m_strMelodyName, Settings(), notes}, 2, text))
+    if (std::optional<std::string> problem =
+            WriteMelody({m_strMelodyName, Settings(), notes}, 2, text))
         throw CEMSError(std::move(*problem));
 }
 

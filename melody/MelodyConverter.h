@@ -164,6 +164,9 @@ private:
         bool readAsRtx = false;
         melody::Melody melody;
         std::optional<std::string> problem;
+        // Both targets wanted: target 1's writing gives target 2's text too.
+        bool bothTargets = false;
+        std::optional<melody::ImelodyText> target2;
     };
     enum class Outcome { Succeeded, Failed, Cancelled };
 
@@ -176,6 +179,7 @@ private:
     std::optional<std::string> ReadMelody(std::string_view text, melody::Melody& melody);
     std::optional<std::string> WriteMelody(const melody::Melody& melody, int target,
                                            std::string& text);
+    std::optional<std::string> TakeWritten(melody::ImelodyText&& written, std::string& text);
 
     FileText ReadFileText(const std::string& rtxFile);
     // The iMelody text of the file for target, as the batch writes it, or
@@ -189,8 +193,7 @@ private:
     void ConvertTarget(int target, const std::string& rtxFile, FileText& file, std::size_t input,
                        Batch& batch);
     Outcome WriteOutputs(int target, const std::string& rtxFile, std::string imelody,
-                         std::size_t input, Batch& batch, std::string& entry,
-                         std::string& failure);
+                         std::size_t input, Batch& batch, std::string& entry, std::string& failure);
 
     IMelodyUi& m_ui;
     std::string m_strLogFolder;

@@ -33,11 +33,8 @@ void ResolveNote(std::string_view item, std::string_view defaultDuration,
     note.rejected = false;
     RestValue rest(item);
     const std::size_t n = item.size();
-    std::size_t i = 0;
-
     // Duration: every character while the rest reads as a nonzero number.
-    while (i < n && rest.NonZeroFrom(i))
-        ++i;
+    std::size_t i = rest.ZeroFrom(0);
     note.durationText = i > 0 ? item.substr(0, i) : defaultDuration;
 
     // Pitch characters, while the rest reads as 0.
@@ -62,8 +59,7 @@ void ResolveNote(std::string_view item, std::string_view defaultDuration,
 
     // Octave: the characters while the rest is nonzero; whatever follows is ignored.
     const std::size_t octaveBegin = i;
-    while (i < n && rest.NonZeroFrom(i))
-        ++i;
+    i = rest.ZeroFrom(i);
     if (i > octaveBegin) {
         note.octaveText = item.substr(octaveBegin, i - octaveBegin);
         note.octaveValue = DecimalValue(note.octaveText);

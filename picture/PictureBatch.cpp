@@ -35,6 +35,7 @@ public:
     void ShowMessage(const std::string& text, const std::string& caption) override {
         m_ui.ShowMessage(text, caption);
     }
+    bool MessagesWait() const override { return m_ui.MessagesWait(); }
     platform::ReplaceAnswer AskReplace(const std::string&) override {
         return platform::ReplaceAnswer::ReplaceAll;
     }
@@ -54,9 +55,11 @@ public:
 
     PictureLog log;
 
-    // The log's lock is let go before the user is told or asked anything.
+    // The log's lock is let go before the user is asked anything, or told
+    // anything in a way that waits for them.
     void Show(std::string_view text) {
-        log.Release();
+        if (m_ui.MessagesWait())
+            log.Release();
         m_ui.ShowMessage(std::string(text), m_caption);
     }
     Outcome Convert(const std::string& name, std::size_t input);
@@ -155,7 +158,7 @@ Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::
             return Decide(outputs[i].path, existing, failure);
         },
         [&] {
-            log.DrawPicture(PictureBits(image.data), image.width, image.height);
+            log.DrawPicture(image.data, image.width, image.height);
             log.Write("\n\n\n");
             log.EndEntry();
         });

@@ -14,10 +14,14 @@ namespace picture {
 
 inline constexpr std::string_view kPictureLogName = "PictureConverter.log";
 
-// The picture as characters: rows of width cells, "*" for a "1" digit of
-// bits and a space for anything else (or for a digit bits lacks), a line
+// The picture of hexadecimal picture data as characters: rows of width
+// cells, "*" for a 1 bit and a space for a 0 bit (a byte that is no
+// hexadecimal digit gives four 0 bits) or for a cell the data lacks; a line
 // feed before every row but the first and none after the last.
-std::string PictureDrawing(std::string_view bits, int width, int height);
+std::string PictureDrawing(std::string_view data, int width, int height);
+// The same appended to out, with lineEnd between the rows.
+void AppendDrawing(std::string& out, std::string_view data, int width, int height,
+                   std::string_view lineEnd);
 
 class PictureLog {
 public:
@@ -25,9 +29,11 @@ public:
     // Opens the log in logFolder (a plain prefix), creating it when missing.
     bool Open(std::string_view logFolder);
     bool IsOpen() const { return m_file.IsOpen(); }
-    // Adds text to the entry in hand.
+    // Adds text to the entry in hand (kept as it goes to the file, every
+    // line feed as CR LF).
     void Write(std::string_view text);
-    void DrawPicture(std::string_view bits, int width, int height);
+    // Adds the drawing of hexadecimal picture data (PictureDrawing).
+    void DrawPicture(std::string_view data, int width, int height);
     // Appends the entry in hand to the file and starts the next one. When
     // that append fails the log is closed, so that no later entry follows a
     // missing one. Nothing is written while the log is closed.

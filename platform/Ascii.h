@@ -5,6 +5,8 @@
 // its own lower and upper case, and no byte from 0x80 up is white space or a
 // digit, so no rule depends on the language settings of the user.
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,14 +25,20 @@ constexpr bool IsAsciiDigit(char c) {
 inline constexpr std::string_view kUpperHexDigits = "0123456789ABCDEF";
 
 // The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other byte.
+// (Looked up: picture data is read a digit at a time.)
+inline constexpr auto kHexDigitValues = [] {
+    std::array<signed char, 256> values{};
+    for (int c = 0; c < 256; ++c)
+        values[static_cast<std::size_t>(c)] =
+            static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                     : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                     : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                            : -1);
+    return values;
+}();
+
 constexpr int HexDigitOf(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return kHexDigitValues[static_cast<unsigned char>(c)];
 }
 
 // Appends the low eight bits of value as two upper-case hexadecimal digits.

@@ -13,6 +13,10 @@ class IMessageUi {
 public:
     virtual ~IMessageUi() = default;
     virtual void ShowMessage(const std::string& text, const std::string& caption) = 0;
+    // Whether a message may wait for a person (a dialog does, a line on a
+    // terminal does not): a batch lets go of its log's lock before one that
+    // may, so that no other converter waits on the log meanwhile.
+    virtual bool MessagesWait() const { return true; }
 };
 
 class PresenterMessageUi final : public IMessageUi {

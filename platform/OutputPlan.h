@@ -16,7 +16,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -38,13 +37,31 @@ public:
     void Written(std::vector<std::string>&& outputs, std::size_t input);
 
 private:
+    struct Output {
+        std::string path;
+        std::size_t input; // the input that wrote it
+    };
+    // A place of the index: the hash of an output's path and its position
+    // in m_outputs plus one (0: the place is free).
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t output = 0;
+    };
+
     std::string WrittenEarlier(const std::string& output, std::size_t input) const;
+    // The written output named path, or nothing.
+    const Output* Find(const std::string& path, std::size_t hash) const;
+    void Index(std::size_t hash, std::size_t output);
 
     const std::vector<std::string>& m_inputs;
     bool m_inputsSeen = false;
     std::vector<FileIdentity> m_inputFiles; // sorted, once seen
-    std::unordered_map<std::string, std::size_t> m_written; // output path -> input
-    std::vector<const std::string*> m_unseen; // written outputs not looked at yet
+    // The outputs written, in order, and an index of their names: open
+    // addressing over a power-of-two table kept at most half full, so that
+    // a name not written (the usual question) is answered from one place.
+    std::vector<Output> m_outputs;
+    std::vector<Slot> m_slots;
+    std::size_t m_seen = 0; // outputs looked at so far (a prefix of m_outputs)
     std::map<FileIdentity, std::size_t> m_writtenFiles;
 };
 

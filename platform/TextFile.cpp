@@ -4,8 +4,8 @@
 #include "platform/OutputUnit.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <ctime>
@@ -29,9 +29,8 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
     std::size_t length = 0;
     while (length < limit) {
         // Room for the whole file and one byte more, then 64 KiB at a time.
-        const std::size_t want = std::min(limit - length, length < expected
-                                                              ? expected + 1 - length
-                                                              : std::size_t{1} << 16);
+        const std::size_t want = std::min(limit - length, length < expected ? expected + 1 - length
+                                                                            : std::size_t{1} << 16);
         text.resize(length + want);
         const ssize_t n = files.Read(fd, text.data() + length, want);
         if (n < 0) {
@@ -296,6 +295,11 @@ FileResult AppendFile::Close() {
 std::string LfToCrlf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32 + 16);
+    AppendCrlf(out, text);
+    return out;
+}
+
+void AppendCrlf(std::string& out, std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t lf = std::min(text.find('\n', start), text.size());
         out.append(text, start, lf - start);
@@ -303,7 +307,6 @@ std::string LfToCrlf(std::string_view text) {
             out.append("\r\n");
         start = lf + 1;
     }
-    return out;
 }
 
 std::string CrlfToLf(std::string_view text) {

@@ -117,6 +117,8 @@ private:
 
 // Every "\n" written as "\r\n" (on-disk form of the picture files and log).
 std::string LfToCrlf(std::string_view text);
+// The same, appended to out.
+void AppendCrlf(std::string& out, std::string_view text);
 
 // Every "\r\n" pair read as one "\n"; a lone "\r" stays.
 std::string CrlfToLf(std::string_view text);

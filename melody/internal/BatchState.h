@@ -8,10 +8,11 @@
 #include <string>
 
 struct CMelodyConverter::Batch {
-    std::string outputDir;      // ends in "/"
-    platform::OutputPlan plan;  // what the outputs may replace
+    std::string outputDir;     // ends in "/"
+    platform::OutputPlan plan; // what the outputs may replace
     // Appends one log entry; a written unit's entry with its files.
     std::function<void(const std::string& entry)> appendEntry;
-    // Lets go of the log's lock before the user is asked or told anything.
+    // Lets go of the log's lock before the user is asked anything, or told
+    // anything in a way that waits for them.
     std::function<void()> releaseLog = [] {};
 };

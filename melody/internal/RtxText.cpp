@@ -11,13 +11,14 @@ std::string CleanSection(std::string_view section) {
         ++begin;
     while (end > begin && section[end - 1] == ' ')
         --end;
-    std::string clean;
-    clean.reserve(end - begin);
+    std::string clean(end - begin, '\0');
+    char* out = clean.data();
     for (std::size_t i = begin; i < end; ++i) {
         const char c = section[i];
-        if (c != '\r' && c != '\n')
-            clean += c;
+        *out = c;
+        out += c != '\r' && c != '\n';
     }
+    clean.resize(static_cast<std::size_t>(out - clean.data()));
     return clean;
 }
 
@@ -43,9 +44,7 @@ std::int32_t DecimalValue(std::string_view text) {
     return magnitude >= kMax ? INT32_MAX : static_cast<std::int32_t>(magnitude);
 }
 
-bool RestValue::NonZeroFrom(std::size_t pos) {
-    if (pos >= m_from && pos < m_to)
-        return m_anyNonZero && pos <= m_lastNonZero;
+bool RestValue::Scan(std::size_t pos) {
     const std::size_t n = m_text.size();
     std::size_t k = pos;
     while (k < n && IsAsciiSpace(m_text[k]))

@@ -36,9 +36,29 @@ class RestValue {
 public:
     explicit RestValue(std::string_view text) : m_text(text) {}
 
-    bool NonZeroFrom(std::size_t pos);
+    bool NonZeroFrom(std::size_t pos) {
+        if (pos >= m_from && pos < m_to)
+            return m_anyNonZero && pos <= m_lastNonZero;
+        // Most positions of a note start with a letter: no number at all.
+        const char c = pos < m_text.size() ? m_text[pos] : '\0';
+        if (!IsAsciiDigit(c) && !IsAsciiSpace(c) && c != '+' && c != '-')
+            return false;
+        return Scan(pos);
+    }
+
+    // The first position from pos on (or the end of the text) where the
+    // rest reads as zero.
+    std::size_t ZeroFrom(std::size_t pos) {
+        // A nonzero answer holds for every position up to the last nonzero
+        // digit of the scan that gave it.
+        while (pos < m_text.size() && NonZeroFrom(pos))
+            pos = m_lastNonZero + 1;
+        return pos;
+    }
 
 private:
+    bool Scan(std::size_t pos);
+
     std::string_view m_text;
     // The last scan covered [m_from, m_to): for a position p in it, the rest
     // is nonzero exactly when p <= m_lastNonZero (a nonzero digit at or after p).

@@ -131,8 +131,7 @@ Expected Expect(const PictureScene& scene, Outcome a, Outcome b, bool cFound,
             e.messages.push_back(image.notice);
         text += "Converting : " + scene.Input(file) + " : <time>" + image.report;
         if (outcome == Outcome::Written) {
-            text += picture::PictureDrawing(picture::PictureBits(image.data), image.width,
-                                             image.height);
+            text += picture::PictureDrawing(image.data, image.width, image.height);
         } else {
             e.messages.push_back(kNotWritten);
             text += "Error! Could not write to file!\n";

@@ -131,7 +131,7 @@ TEST(LogoReader, AnyBytesGiveConsistentImagesDrawingsAndForms) {
         if (!image.valid)
             continue;
         ASSERT_EQ(image.data.size(), static_cast<std::size_t>(image.height) * 18);
-        const std::string drawing = PictureDrawing(PictureBits(image.data), 72, image.height);
+        const std::string drawing = PictureDrawing(image.data, 72, image.height);
         ASSERT_EQ(drawing.size(), static_cast<std::size_t>(image.height) * 73 - 1);
         const std::string form = EmsPictureText(image, "7F");
         ASSERT_EQ(form.size(), image.threePart ? 260u + 252u + 84u + 3u : 252u);
