@@ -81,7 +81,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         outputs.back().data = std::move(pdus->text);
     }
 
-    platform::OutputUnit unit(m_files);
+    platform::OutputUnit unit(m_files, false, &batch.folder);
     for (const Output& output : outputs) {
         if (!unit.Stage(output.path, output.data)) {
             failure = NotWritten(output.path);

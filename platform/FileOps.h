@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -13,7 +14,7 @@
 
 namespace platform::fileops {
 
-int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode = 0);
+int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode = 0, int dir = AT_FDCWD);
 bool CloseFile(FileSystem& files, int fd);
 
 // Writes every byte; written (when given) receives how many reached the file.
@@ -34,8 +35,10 @@ bool IsMarkedReadOnly(const std::string& path);
 
 // Creates a hidden temporary file beside path, for writing, remembered for
 // the interruption handlers (Interruption.h) from before it exists until
-// ForgetTemporary(token); the system gives it 0666 less the umask.
-int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token);
+// ForgetTemporary(token); the system gives it 0666 less the umask. With a
+// folder dir, the temporary is created by its name from nameAt on, within dir.
+int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token,
+                    int dir = AT_FDCWD, std::size_t nameAt = 0);
 
 // The replacement of a regular file keeps its owner and group where the
 // process may keep them (root converting into a user's folder), and its
