@@ -51,8 +51,8 @@ public:
           std::string_view outputDir, const PictureOutputs& outputs, PictureBatchSummary& summary,
           platform::FileSystem& files)
         : log(files), m_ui(ui), m_plan(names), m_outputDir(outputDir),
-          m_folder(std::string(outputDir)), m_outputs(outputs), m_summary(summary),
-          m_files(files) {}
+          m_folder(std::string(outputDir)), m_outputs(outputs), m_summary(summary), m_files(files) {
+    }
 
     PictureLog log;
 

@@ -99,8 +99,7 @@ bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* wri
     return true;
 }
 
-bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
-                bool noReplace) {
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to, bool noReplace) {
     return files.Rename(AT_FDCWD, from.c_str(), to.c_str(), noReplace) == 0;
 }
 

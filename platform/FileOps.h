@@ -22,8 +22,7 @@ bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* wri
 
 // Renames from over to; RENAME_NOREPLACE when noReplace (EEXIST when to
 // exists; EINVAL where the file system cannot promise it).
-bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
-                bool noReplace);
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to, bool noReplace);
 
 // A path with a zero byte in it names some other file (the system reads it
 // only up to the zero), so it names no file at all here (EINVAL).

@@ -80,9 +80,9 @@ FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
     return {};
 }
 
-OutputUnit::Result OutputUnit::Commit(
-    const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
-    const std::function<void()>& finish) {
+OutputUnit::Result
+OutputUnit::Commit(const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+                   const std::function<void()>& finish) {
     if (g_noReplaceRenames.load(std::memory_order_relaxed)) {
         bool collided = false;
         Result result = CommitIntoNewNames(finish, collided);
@@ -205,9 +205,8 @@ FileResult ReplaceWhole(const std::string& path, std::string_view data, bool kee
     OutputUnit unit(files, keepOwner);
     if (FileResult staged = unit.Stage(path, data); !staged)
         return staged;
-    const OutputUnit::Result result =
-        unit.Commit([](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; },
-                    [] {});
+    const OutputUnit::Result result = unit.Commit(
+        [](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; }, [] {});
     return result.outcome == OutputUnit::Outcome::Committed ? FileResult() : result.failure;
 }
 

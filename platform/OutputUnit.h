@@ -94,16 +94,16 @@ private:
     struct Staged {
         std::string path;
         std::string temp;
-        int token = -1;     // the temporary's place among those in flight
+        int token = -1;      // the temporary's place among those in flight
         bool exists = false; // something stands at path (the careful pass)
         bool renamed = false;
-        int dir = AT_FDCWD;     // the folder it is made in, by its name from nameAt on
+        int dir = AT_FDCWD; // the folder it is made in, by its name from nameAt on
         std::size_t nameAt = 0;
     };
     Result CommitIntoNewNames(const std::function<void()>& finish, bool& collided);
-    Result CommitCarefully(
-        const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
-        const std::function<void()>& finish);
+    Result
+    CommitCarefully(const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+                    const std::function<void()>& finish);
     void UndoNewNames();
     void Forget();
 

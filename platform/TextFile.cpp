@@ -33,8 +33,7 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
         const std::size_t want = std::min(limit - length, length < expected ? expected + 1 - length
                                                                             : std::size_t{1} << 16);
         text.resize(length + want);
-        const ssize_t n =
-            files.Read(fd, text.data() + length, want, static_cast<off_t>(length));
+        const ssize_t n = files.Read(fd, text.data() + length, want, static_cast<off_t>(length));
         if (n < 0) {
             if (errno == EINTR)
                 continue;

@@ -21,9 +21,7 @@ inline constexpr std::size_t kFileOps = 5;
 class FaultyFiles : public platform::FileSystem {
 public:
     // The nth call (1 = the next one) of op from now fails with errnum.
-    void InjectFailure(FileOp op, int nth, int errnum) {
-        m_failing[Index(op)] = {nth, errnum};
-    }
+    void InjectFailure(FileOp op, int nth, int errnum) { m_failing[Index(op)] = {nth, errnum}; }
     // From now on the disk takes only bytes more bytes.
     void LimitDiskSpace(std::size_t bytes) {
         m_diskLimited = true;
@@ -69,8 +67,7 @@ public:
         return platform::FileSystem::Close(fd);
     }
     int Rename(int dir, const char* from, const char* to, bool noReplace) override {
-        return Fails(FileOp::Rename) ? -1
-                                     : platform::FileSystem::Rename(dir, from, to, noReplace);
+        return Fails(FileOp::Rename) ? -1 : platform::FileSystem::Rename(dir, from, to, noReplace);
     }
 
 private:
