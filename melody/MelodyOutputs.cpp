@@ -35,9 +35,8 @@ std::string NotWritten(const std::string& path) {
 } // namespace
 
 CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::string& rtxFile,
-                                                         std::string imelody,
-                                                         std::size_t input, Batch& batch,
-                                                         std::string& entry,
+                                                         std::string imelody, std::size_t input,
+                                                         Batch& batch, std::string& entry,
                                                          std::string& failure) {
     // The names first: a name taken by an earlier file costs no writing.
     const std::string base = batch.outputDir + BaseName(rtxFile);
@@ -81,7 +80,7 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
         outputs.back().data = std::move(pdus->text);
     }
 
-    platform::OutputUnit unit(m_files);
+    platform::OutputUnit unit(m_files, false, &batch.folder);
     for (const Output& output : outputs) {
         if (!unit.Stage(output.path, output.data)) {
             failure = NotWritten(output.path);
@@ -95,9 +94,10 @@ CMelodyConverter::Outcome CMelodyConverter::WriteOutputs(int target, const std::
     };
     const auto finish = [&] {
         entry += "Status: Success\r\n";
-        entry += m_bTruncated
-                     ? "The melody was truncated to accomodate the maximum limit of 128 bytes.\r\n\r\n"
-                     : "\r\n";
+        entry +=
+            m_bTruncated
+                ? "The melody was truncated to accomodate the maximum limit of 128 bytes.\r\n\r\n"
+                : "\r\n";
         batch.appendEntry(entry);
     };
     const platform::OutputUnit::Result result = unit.Commit(decide, finish);

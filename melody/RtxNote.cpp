@@ -23,6 +23,20 @@ PitchClass Classify(char c) {
     return PitchClass::Other;
 }
 
+// The decimal value of an octave text: digits alone in every usual note,
+// added up at once; any other text by the general rule.
+std::int32_t OctaveValue(std::string_view text) {
+    if (text.size() > 9)
+        return DecimalValue(text);
+    std::int32_t value = 0;
+    for (const char c : text) {
+        if (!IsAsciiDigit(c))
+            return DecimalValue(text);
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 } // namespace
 
 void ResolveNote(std::string_view item, std::string_view defaultDuration,
@@ -62,7 +76,7 @@ void ResolveNote(std::string_view item, std::string_view defaultDuration,
     i = rest.ZeroFrom(i);
     if (i > octaveBegin) {
         note.octaveText = item.substr(octaveBegin, i - octaveBegin);
-        note.octaveValue = DecimalValue(note.octaveText);
+        note.octaveValue = OctaveValue(note.octaveText);
     } else {
         note.octaveText = defaultOctave;
         note.octaveValue = octaveValue;

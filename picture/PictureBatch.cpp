@@ -50,8 +50,9 @@ public:
     Batch(platform::IReplaceUi& ui, const std::vector<std::string>& names,
           std::string_view outputDir, const PictureOutputs& outputs, PictureBatchSummary& summary,
           platform::FileSystem& files)
-        : log(files), m_ui(ui), m_plan(names), m_outputDir(outputDir), m_outputs(outputs),
-          m_summary(summary), m_files(files) {}
+        : log(files), m_ui(ui), m_plan(names), m_outputDir(outputDir),
+          m_folder(std::string(outputDir)), m_outputs(outputs), m_summary(summary), m_files(files) {
+    }
 
     PictureLog log;
 
@@ -79,6 +80,7 @@ private:
     const std::string m_caption{kPictureCaption};
     platform::OutputPlan m_plan;
     std::string_view m_outputDir;
+    platform::OutputFolder m_folder; // held open for the units
     const PictureOutputs& m_outputs;
     PictureBatchSummary& m_summary;
     platform::FileSystem& m_files;
@@ -147,7 +149,7 @@ Outcome Batch::Convert(const std::string& name, std::size_t input) {
 // the log with them.
 Outcome Batch::Write(const LogoImage& image, std::vector<Output>& outputs, std::size_t input,
                      std::vector<std::size_t>& pduLengths) {
-    platform::OutputUnit unit(m_files);
+    platform::OutputUnit unit(m_files, false, &m_folder);
     for (const Output& output : outputs)
         if (output.data.empty() || !unit.Stage(output.path, output.data))
             return Failed(kNotWritten, kNotWrittenLog);

@@ -65,10 +65,10 @@ std::string TemporaryName(const std::string& path) {
 
 } // namespace
 
-int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode) {
+int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode, int dir) {
     int fd;
     do {
-        fd = files.Open(path, flags | O_CLOEXEC, mode);
+        fd = files.Open(dir, path, flags | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -99,9 +99,8 @@ bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* wri
     return true;
 }
 
-bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
-                bool noReplace) {
-    return files.Rename(from.c_str(), to.c_str(), noReplace) == 0;
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to, bool noReplace) {
+    return files.Rename(AT_FDCWD, from.c_str(), to.c_str(), noReplace) == 0;
 }
 
 bool HoldsZero(const std::string& path) {
@@ -118,12 +117,13 @@ bool IsMarkedReadOnly(const std::string& path) {
     return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token) {
+int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token,
+                    int dir, std::size_t nameAt) {
     for (int attempt = 0; attempt < 64; ++attempt) {
         temp = TemporaryName(path);
         token = RememberTemporary(temp);
-        const int fd = OpenFile(files, temp.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666);
+        const int fd = OpenFile(files, temp.c_str() + nameAt,
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY, 0666, dir);
         if (fd >= 0)
             return fd;
         const int saved = errno;

@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -13,7 +14,7 @@
 
 namespace platform::fileops {
 
-int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode = 0);
+int OpenFile(FileSystem& files, const char* path, int flags, mode_t mode = 0, int dir = AT_FDCWD);
 bool CloseFile(FileSystem& files, int fd);
 
 // Writes every byte; written (when given) receives how many reached the file.
@@ -21,8 +22,7 @@ bool WriteAll(FileSystem& files, int fd, std::string_view data, std::size_t* wri
 
 // Renames from over to; RENAME_NOREPLACE when noReplace (EEXIST when to
 // exists; EINVAL where the file system cannot promise it).
-bool RenameFile(FileSystem& files, const std::string& from, const std::string& to,
-                bool noReplace);
+bool RenameFile(FileSystem& files, const std::string& from, const std::string& to, bool noReplace);
 
 // A path with a zero byte in it names some other file (the system reads it
 // only up to the zero), so it names no file at all here (EINVAL).
@@ -34,8 +34,10 @@ bool IsMarkedReadOnly(const std::string& path);
 
 // Creates a hidden temporary file beside path, for writing, remembered for
 // the interruption handlers (Interruption.h) from before it exists until
-// ForgetTemporary(token); the system gives it 0666 less the umask.
-int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token);
+// ForgetTemporary(token); the system gives it 0666 less the umask. With a
+// folder dir, the temporary is created by its name from nameAt on, within dir.
+int CreateTemporary(FileSystem& files, const std::string& path, std::string& temp, int& token,
+                    int dir = AT_FDCWD, std::size_t nameAt = 0);
 
 // The replacement of a regular file keeps its owner and group where the
 // process may keep them (root converting into a user's folder), and its

@@ -6,12 +6,12 @@
 
 namespace platform {
 
-int FileSystem::Open(const char* path, int flags, mode_t mode) {
-    return ::open(path, flags, mode);
+int FileSystem::Open(int dir, const char* path, int flags, mode_t mode) {
+    return ::openat(dir, path, flags, mode);
 }
 
-ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size) {
-    return ::read(fd, buffer, size);
+ssize_t FileSystem::Read(int fd, void* buffer, std::size_t size, off_t offset) {
+    return ::pread(fd, buffer, size, offset);
 }
 
 ssize_t FileSystem::Write(int fd, const void* data, std::size_t size) {
@@ -22,10 +22,10 @@ int FileSystem::Close(int fd) {
     return ::close(fd);
 }
 
-int FileSystem::Rename(const char* from, const char* to, bool noReplace) {
+int FileSystem::Rename(int dir, const char* from, const char* to, bool noReplace) {
     if (noReplace)
-        return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-    return ::rename(from, to);
+        return ::renameat2(dir, from, dir, to, RENAME_NOREPLACE);
+    return ::renameat(dir, from, dir, to);
 }
 
 FileSystem& SystemFiles() {

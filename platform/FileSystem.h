@@ -14,12 +14,16 @@ namespace platform {
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    virtual int Open(const char* path, int flags, mode_t mode);
-    virtual ssize_t Read(int fd, void* buffer, std::size_t size);
+    // openat(2): a relative path is taken from the folder dir (AT_FDCWD: the
+    // current folder).
+    virtual int Open(int dir, const char* path, int flags, mode_t mode);
+    // pread(2): reading at an offset, which a pipe, a socket or a terminal refuses.
+    virtual ssize_t Read(int fd, void* buffer, std::size_t size, off_t offset);
     virtual ssize_t Write(int fd, const void* data, std::size_t size);
     virtual int Close(int fd);
-    // rename(2), or renameat2(2) with RENAME_NOREPLACE when noReplace.
-    virtual int Rename(const char* from, const char* to, bool noReplace);
+    // renameat(2) within the folder dir, or renameat2(2) with
+    // RENAME_NOREPLACE when noReplace.
+    virtual int Rename(int dir, const char* from, const char* to, bool noReplace);
 };
 
 // The operating system's file system.

@@ -30,6 +30,25 @@ FileResult CheckReplaceable(const std::string& path) {
 
 } // namespace
 
+OutputFolder::OutputFolder(std::string folder) : m_folder(std::move(folder)) {
+    // A folder given as "" is the current one: its names are short already.
+    if (m_folder.ends_with('/') && !HoldsZero(m_folder))
+        m_fd = ::open(m_folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+OutputFolder::~OutputFolder() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+std::size_t OutputFolder::NameAt(const std::string& path) const {
+    const std::size_t at = m_folder.size();
+    if (m_fd < 0 || path.size() <= at || !path.starts_with(m_folder) ||
+        path.find('/', at) != std::string::npos)
+        return 0;
+    return at;
+}
+
 OutputUnit::~OutputUnit() {
     Discard();
 }
@@ -41,7 +60,9 @@ FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
     if (m_staged.size() == m_staged.capacity())
         m_staged.reserve(m_staged.empty() ? 4 : 2 * m_staged.size());
     Staged file{path, {}, -1};
-    const int fd = CreateTemporary(m_files, path, file.temp, file.token);
+    if (m_folder != nullptr && (file.nameAt = m_folder->NameAt(path)) > 0)
+        file.dir = m_folder->Descriptor();
+    const int fd = CreateTemporary(m_files, path, file.temp, file.token, file.dir, file.nameAt);
     if (fd < 0)
         return FileResult::Failed(errno, path);
     bool ok = WriteAll(m_files, fd, data);
@@ -59,9 +80,9 @@ FileResult OutputUnit::Stage(const std::string& path, std::string_view data) {
     return {};
 }
 
-OutputUnit::Result OutputUnit::Commit(
-    const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
-    const std::function<void()>& finish) {
+OutputUnit::Result
+OutputUnit::Commit(const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+                   const std::function<void()>& finish) {
     if (g_noReplaceRenames.load(std::memory_order_relaxed)) {
         bool collided = false;
         Result result = CommitIntoNewNames(finish, collided);
@@ -79,7 +100,8 @@ OutputUnit::Result OutputUnit::CommitIntoNewNames(const std::function<void()>& f
                                                   bool& collided) {
     const HeldInterruptions held;
     for (Staged& file : m_staged) {
-        if (RenameFile(m_files, file.temp, file.path, true)) {
+        if (m_files.Rename(file.dir, file.temp.c_str() + file.nameAt,
+                           file.path.c_str() + file.nameAt, true) == 0) {
             file.renamed = true;
             continue;
         }
@@ -183,9 +205,8 @@ FileResult ReplaceWhole(const std::string& path, std::string_view data, bool kee
     OutputUnit unit(files, keepOwner);
     if (FileResult staged = unit.Stage(path, data); !staged)
         return staged;
-    const OutputUnit::Result result =
-        unit.Commit([](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; },
-                    [] {});
+    const OutputUnit::Result result = unit.Commit(
+        [](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; }, [] {});
     return result.outcome == OutputUnit::Outcome::Committed ? FileResult() : result.failure;
 }
 

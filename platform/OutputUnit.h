@@ -17,6 +17,7 @@
 #include "platform/FileResult.h"
 #include "platform/FileSystem.h"
 
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,13 +32,37 @@ enum class ReplaceVerdict {
     Refuse,  // it must not be replaced: the unit fails, for the caller's reason
 };
 
+// The folder a batch writes its outputs into, held open while the batch
+// runs: a unit makes and renames each output right in it by its name,
+// instead of walking the folder's whole path for every step. An output
+// elsewhere, or a folder that cannot be opened, is written by its path.
+class OutputFolder {
+public:
+    // folder: the folder as the outputs' paths begin, ending in "/" (any
+    // other text, "" for the current folder among them, holds no folder open).
+    explicit OutputFolder(std::string folder);
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // Where the file's name begins in path when path names a file right in
+    // the folder, else 0.
+    std::size_t NameAt(const std::string& path) const;
+    int Descriptor() const { return m_fd; }
+
+private:
+    std::string m_folder;
+    int m_fd = -1;
+};
+
 class OutputUnit {
 public:
     // files: where the unit writes. keepOwner: a replaced file whose owner
     // and group cannot both be handed on is not replaced (the unit fails
-    // with EPERM).
-    explicit OutputUnit(FileSystem& files = SystemFiles(), bool keepOwner = false)
-        : m_files(files), m_keepOwner(keepOwner) {}
+    // with EPERM). folder: the batch's output folder, if it has one.
+    explicit OutputUnit(FileSystem& files = SystemFiles(), bool keepOwner = false,
+                        const OutputFolder* folder = nullptr)
+        : m_files(files), m_keepOwner(keepOwner), m_folder(folder) {}
     ~OutputUnit(); // discards whatever was not committed
     OutputUnit(const OutputUnit&) = delete;
     OutputUnit& operator=(const OutputUnit&) = delete;
@@ -69,20 +94,23 @@ private:
     struct Staged {
         std::string path;
         std::string temp;
-        int token = -1;     // the temporary's place among those in flight
+        int token = -1;      // the temporary's place among those in flight
         bool exists = false; // something stands at path (the careful pass)
         bool renamed = false;
+        int dir = AT_FDCWD; // the folder it is made in, by its name from nameAt on
+        std::size_t nameAt = 0;
     };
     Result CommitIntoNewNames(const std::function<void()>& finish, bool& collided);
-    Result CommitCarefully(
-        const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
-        const std::function<void()>& finish);
+    Result
+    CommitCarefully(const std::function<ReplaceVerdict(std::size_t, const FileIdentity&)>& decide,
+                    const std::function<void()>& finish);
     void UndoNewNames();
     void Forget();
 
     FileSystem& m_files;
     std::vector<Staged> m_staged;
     bool m_keepOwner;
+    const OutputFolder* m_folder;
 };
 
 // Replaces (or creates) the one file path with data, as a unit of one that

@@ -19,20 +19,21 @@ namespace {
 
 using namespace fileops;
 
-// Reads up to limit bytes of an open file of the given size into out,
-// straight into the text. A read that gives fewer bytes than asked, once
-// the size the file had is reached, has met its end: a regular file's read
-// is short only there, so no further read is needed to find it.
-bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::string& out) {
+// Reads up to limit bytes of an open regular file of the given size into
+// out, straight into the text, after the bytes that text already holds
+// from its start. A read that gives fewer bytes than asked, once the size
+// the file had is reached, has met its end: a regular file's read is short
+// only there, so no further read is needed to find it.
+bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::string text,
+              std::string& out) {
     const std::size_t expected = size > 0 ? static_cast<std::size_t>(size) : 0;
-    std::string text;
-    std::size_t length = 0;
+    std::size_t length = text.size();
     while (length < limit) {
         // Room for the whole file and one byte more, then 64 KiB at a time.
         const std::size_t want = std::min(limit - length, length < expected ? expected + 1 - length
                                                                             : std::size_t{1} << 16);
         text.resize(length + want);
-        const ssize_t n = files.Read(fd, text.data() + length, want);
+        const ssize_t n = files.Read(fd, text.data() + length, want, static_cast<off_t>(length));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -70,6 +71,57 @@ int OpenForReading(FileSystem& files, const std::string& path, struct stat& info
     if (HoldsZero(path))
         return -1;
     return OnlyIfRegular(OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY), info);
+}
+
+// Reads path from its start: at most limit bytes into text, size set to
+// the file's full size; a file of more than refuseAbove bytes fails with
+// EFBIG, read no further. The first read goes to a small buffer, at offset
+// 0: a pipe, a socket or a terminal refuses that (and a folder any read),
+// so none is waited on. A read that gives some bytes but fewer than asked
+// has met the end of a regular file, which needs no further look; after
+// any other (nothing, or all that was asked, as a device such as /dev/zero
+// gives) the file is looked at, anything but a regular file refused and a
+// larger one read on.
+FileResult ReadStart(FileSystem& files, const std::string& path, std::size_t limit,
+                     std::uintmax_t refuseAbove, std::string& text, std::uintmax_t& size) {
+    constexpr std::size_t kFirstRead = std::size_t{16} << 10;
+    if (HoldsZero(path))
+        return FileResult::Failed(errno, path);
+    const int fd = OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return FileResult::Failed(errno, path);
+    char first[kFirstRead];
+    const std::size_t want = limit < kFirstRead ? limit + 1 : kFirstRead;
+    ssize_t n;
+    do {
+        n = files.Read(fd, first, want, 0);
+    } while (n < 0 && errno == EINTR);
+    bool ok = n >= 0;
+    if (!ok && errno == ESPIPE)
+        errno = EINVAL; // no file to convert
+    if (ok)
+        text.assign(first, static_cast<std::size_t>(n));
+    if (ok && (n == 0 || static_cast<std::size_t>(n) == want)) {
+        struct stat info {};
+        ok = ::fstat(fd, &info) == 0;
+        if (ok && !S_ISREG(info.st_mode)) {
+            ok = false;
+            errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        }
+        if (ok && static_cast<std::uintmax_t>(info.st_size) > refuseAbove) {
+            ok = false;
+            errno = EFBIG;
+        }
+        if (ok && n > 0)
+            ok = ReadUpTo(files, fd, info.st_size, limit, std::move(text), text);
+        if (ok)
+            size = static_cast<std::uintmax_t>(info.st_size);
+    }
+    if (ok && text.size() > size)
+        size = text.size(); // all of a small file, or one that grew while it was read
+    const FileResult result = ok ? FileResult() : FileResult::Failed(errno, path);
+    ::close(fd);
+    return result;
 }
 
 // Opens for appending, creating the file when missing. Only a regular file
@@ -152,24 +204,15 @@ FileVersion VersionOf(const struct stat& info) {
 
 FileResult ReadWholeFile(const std::string& path, std::string& out, std::uintmax_t maxBytes,
                          FileSystem& files) {
-    struct stat info {};
-    const int fd = OpenForReading(files, path, info);
-    if (fd < 0)
-        return FileResult::Failed(errno, path);
-    std::string text;
-    bool ok = static_cast<std::uintmax_t>(info.st_size) <= maxBytes;
-    if (!ok)
-        errno = EFBIG;
     // A file that grows while it is read is cut one byte past the limit.
     const std::size_t limit =
         maxBytes < SIZE_MAX ? static_cast<std::size_t>(maxBytes) + 1 : SIZE_MAX;
-    if (ok && (ok = ReadUpTo(files, fd, info.st_size, limit, text)) && text.size() > maxBytes) {
-        ok = false;
-        errno = EFBIG;
-    }
-    const FileResult result = Outcome(ok, path);
-    ::close(fd);
-    if (ok)
+    std::string text;
+    std::uintmax_t size = 0;
+    FileResult result = ReadStart(files, path, limit, maxBytes, text, size);
+    if (result && text.size() > maxBytes)
+        result = FileResult::Failed(EFBIG, path);
+    if (result)
         out = std::move(text);
     return result;
 }
@@ -180,7 +223,7 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, FileVersion&
     const int fd = OpenForReading(files, path, info);
     if (fd < 0)
         return FileResult::Failed(errno, path);
-    const bool ok = ReadUpTo(files, fd, info.st_size, SIZE_MAX, out);
+    const bool ok = ReadUpTo(files, fd, info.st_size, SIZE_MAX, {}, out);
     const FileResult result = Outcome(ok, path);
     ::close(fd);
     if (ok)
@@ -198,16 +241,13 @@ FileResult GetFileVersion(const std::string& path, FileVersion& version) {
 
 FileResult ReadFilePrefix(const std::string& path, std::size_t limit, std::string& out,
                           std::uintmax_t& size, FileSystem& files) {
-    struct stat info {};
-    const int fd = OpenForReading(files, path, info);
-    if (fd < 0)
-        return FileResult::Failed(errno, path);
-    size = static_cast<std::uintmax_t>(info.st_size);
-    const bool ok = ReadUpTo(files, fd, info.st_size, limit, out);
-    const FileResult result = Outcome(ok, path);
-    ::close(fd);
-    if (ok && out.size() > size)
-        size = out.size();
+    std::string text;
+    const FileResult result = ReadStart(files, path, limit, kAnySize, text, size);
+    if (result) {
+        if (text.size() > limit)
+            text.resize(limit); // the first read asks for one byte more
+        out = std::move(text);
+    }
     return result;
 }
 

@@ -9,8 +9,10 @@
 // FILES 72x14 OTA bitmaps, then FILES logos without header, against read,
 // one temporary renamed over the .lgo, one log append of the size of the
 // batch's entries (which draw the picture: about 1.1 kB each) and, for the
-// logos, the line of the notice each brings. Then one 40 MB ringtone for both targets, which should
-// take under half a second. Each figure is the best of five.
+// logos, the line of the notice each brings. Each batch and its floor take
+// turns, seven rounds of each, and the best of each counts. Then one 40 MB
+// ringtone for both targets, which should take under half a second (the
+// best of five).
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -138,6 +140,18 @@ double Best(const std::function<double()>& run) {
     return best;
 }
 
+// The best of seven rounds of each, the two taking turns, so that a busy
+// spell of the machine falls on both alike.
+std::pair<double, double> BestOfBoth(const std::function<double()>& first,
+                                     const std::function<double()>& second) {
+    std::pair<double, double> best{1e9, 1e9};
+    for (int i = 0; i < 7; ++i) {
+        best.first = std::min(best.first, first());
+        best.second = std::min(best.second, second());
+    }
+    return best;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -175,10 +189,13 @@ int main(int argc, char** argv) {
         args.insert(args.end(), inputs.begin(), inputs.end());
         return done(Run(args));
     };
-    const double melody = Best([&] { return command("melody", melodies, {"--target", "both"}); });
-    const double melodyFloor = Best([&] {
-        return Floor(melodies, Fresh(work + "/floor"), {".em1", ".em2", ".hx1", ".hx2"}, 2);
-    });
+    const auto [melody, melodyFloor] = BestOfBoth(
+        [&] {
+            return command("melody", melodies, {"--target", "both"});
+        },
+        [&] {
+            return Floor(melodies, Fresh(work + "/floor"), {".em1", ".em2", ".hx1", ".hx2"}, 2);
+        });
     std::printf("melody  %zu files both targets: emsconv %.3f s, floor %.3f s, ratio %.2f\n", files,
                 melody, melodyFloor, melody / melodyFloor);
     // A logo without header brings a notice, one line of 84 bytes on
@@ -187,9 +204,10 @@ int main(int argc, char** argv) {
     for (const auto& [kind, pictures, notice] :
          {std::tuple{"OTA bitmaps 72x14", &bitmaps, std::size_t{0}},
           std::tuple{"logos without header", &logos, kNoticeLine}}) {
-        const double picture = Best([&] { return command("picture", *pictures, {}); });
+        command("picture", *pictures, {}); // the size of its entries, for the floor
         const std::size_t entry = logSize / files;
-        const double floor = Best(
+        const auto [picture, floor] = BestOfBoth(
+            [&] { return command("picture", *pictures, {}); },
             [&] { return Floor(*pictures, Fresh(work + "/floor"), {".lgo"}, 1, entry, notice); });
         std::printf("picture %zu %s: emsconv %.3f s, floor %.3f s, ratio %.2f\n", files, kind,
                     picture, floor, picture / floor);

@@ -3,6 +3,7 @@
 
 #include "melody/MelodyConverter.h"
 #include "platform/OutputPlan.h"
+#include "platform/OutputUnit.h"
 
 #include <functional>
 #include <string>
@@ -15,4 +16,5 @@ struct CMelodyConverter::Batch {
     // Lets go of the log's lock before the user is asked anything, or told
     // anything in a way that waits for them.
     std::function<void()> releaseLog = [] {};
+    platform::OutputFolder folder{outputDir}; // held open for the units
 };

@@ -1,5 +1,6 @@
 #include "melody/internal/RtxText.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace melody {
@@ -11,15 +12,26 @@ std::string CleanSection(std::string_view section) {
         ++begin;
     while (end > begin && section[end - 1] == ' ')
         --end;
-    std::string clean(end - begin, '\0');
-    char* out = clean.data();
-    for (std::size_t i = begin; i < end; ++i) {
-        const char c = section[i];
-        *out = c;
-        out += c != '\r' && c != '\n';
+    const std::string_view kept = section.substr(begin, end - begin);
+    std::string clean;
+    clean.reserve(kept.size());
+    // The runs between line breaks, each copied whole; the next CR and the
+    // next LF are each looked for once.
+    std::size_t cr = kept.find('\r');
+    std::size_t lf = kept.find('\n');
+    for (std::size_t from = 0;;) {
+        const std::size_t cut = std::min(cr, lf);
+        if (cut == std::string_view::npos) {
+            clean.append(kept, from);
+            return clean;
+        }
+        clean.append(kept, from, cut - from);
+        from = cut + 1;
+        if (cut == cr)
+            cr = kept.find('\r', from);
+        else
+            lf = kept.find('\n', from);
     }
-    clean.resize(static_cast<std::size_t>(out - clean.data()));
-    return clean;
 }
 
 std::int32_t DecimalValue(std::string_view text) {
@@ -51,16 +63,7 @@ bool RestValue::Scan(std::size_t pos) {
         ++k;
     if (k < n && (m_text[k] == '+' || m_text[k] == '-'))
         ++k;
-    m_anyNonZero = false;
-    for (; k < n && IsAsciiDigit(m_text[k]); ++k) {
-        if (m_text[k] != '0') {
-            m_anyNonZero = true;
-            m_lastNonZero = k;
-        }
-    }
-    m_from = pos;
-    m_to = k;
-    return m_anyNonZero && pos <= m_lastNonZero;
+    return ScanDigits(pos, k);
 }
 
 void AppendDecimal(std::string& out, std::int64_t value) {

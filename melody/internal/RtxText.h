@@ -39,9 +39,12 @@ public:
     bool NonZeroFrom(std::size_t pos) {
         if (pos >= m_from && pos < m_to)
             return m_anyNonZero && pos <= m_lastNonZero;
-        // Most positions of a note start with a letter: no number at all.
+        // Most positions of a note start with a letter (no number at all)
+        // or with a digit (no blank or sign to pass).
         const char c = pos < m_text.size() ? m_text[pos] : '\0';
-        if (!IsAsciiDigit(c) && !IsAsciiSpace(c) && c != '+' && c != '-')
+        if (IsAsciiDigit(c))
+            return ScanDigits(pos, pos);
+        if (!IsAsciiSpace(c) && c != '+' && c != '-')
             return false;
         return Scan(pos);
     }
@@ -58,6 +61,20 @@ public:
 
 private:
     bool Scan(std::size_t pos);
+    // The digits from k on, the number's first, for the rest from pos.
+    bool ScanDigits(std::size_t pos, std::size_t k) {
+        const std::size_t n = m_text.size();
+        m_anyNonZero = false;
+        for (; k < n && IsAsciiDigit(m_text[k]); ++k) {
+            if (m_text[k] != '0') {
+                m_anyNonZero = true;
+                m_lastNonZero = k;
+            }
+        }
+        m_from = pos;
+        m_to = k;
+        return m_anyNonZero && pos <= m_lastNonZero;
+    }
 
     std::string_view m_text;
     // The last scan covered [m_from, m_to): for a position p in it, the rest

@@ -55,8 +55,28 @@ TEST_F(TextFileTest, ReadsBytesExactlyAndRefusesMissingFilesAndFolders) {
     // A pipe with no writer must not block the reader.
     ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
     EXPECT_FALSE(ReadWholeFile(dir / "pipe", text));
-    // Nor may a device that never ends exhaust memory.
+    // Nor is a pipe that holds text read: only a file is.
+    const int pipe = ::open((dir / "pipe").c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_EQ(::write(pipe, "8c,8d", 5), 5);
+    EXPECT_EQ(ReadWholeFile(dir / "pipe", text).error, EINVAL);
+    ::close(pipe);
+    // Nor may a device that never ends exhaust memory; an empty one is no empty file.
     EXPECT_FALSE(ReadWholeFile("/dev/zero", text));
+    EXPECT_EQ(ReadWholeFile("/dev/null", text).error, EINVAL);
+
+    // Files about the size of the first read come whole, with their size.
+    for (const std::size_t length : {0, 1, 16383, 16384, 16385, 70000}) {
+        std::string bytes(length, 'x');
+        for (std::size_t i = 0; i < length; ++i)
+            bytes[i] = static_cast<char>('a' + i % 26);
+        WriteFile(dir / "sized", bytes);
+        ASSERT_TRUE(ReadWholeFile(dir / "sized", text)) << length;
+        EXPECT_EQ(text, bytes) << length;
+        std::uintmax_t size = 0;
+        ASSERT_TRUE(ReadFilePrefix(dir / "sized", 16384, text, size));
+        EXPECT_EQ(text, bytes.substr(0, 16384)) << length;
+        EXPECT_EQ(size, length);
+    }
 }
 
 TEST_F(TextFileTest, PrefixReadStopsAtLimitButReportsFullSize) {
@@ -228,6 +248,43 @@ TEST(ByteOrderMark, TextsWithAMarkAreReadAsTheirEncoding) {
     }
 }
 
+TEST_F(TextFileTest, AUnitWritesRightInItsHeldFolderAndElsewhereByPath) {
+    std::filesystem::create_directories(dir.Path() / "out" / "sub");
+    std::filesystem::create_directories(dir.Path() / "other");
+    const std::string out = (dir.Path() / "out").string() + "/";
+    const OutputFolder folder(out);
+    // Another folder's path, a deeper one, and a name that only begins
+    // with the folder's path are written by their paths.
+    const std::string paths[] = {out + "a", out + "sub/b", dir / "other/c", out + "d",
+                                 out.substr(0, out.size() - 1) + "x"};
+    EXPECT_EQ(folder.NameAt(paths[0]), out.size());
+    EXPECT_EQ(folder.NameAt(paths[1]), 0u);
+    EXPECT_EQ(folder.NameAt(paths[4]), 0u);
+    EXPECT_EQ(OutputFolder((dir.Path() / "out").string()).NameAt(paths[0]), 0u);
+
+    testsupport::FaultyFiles files;
+    for (const int failingRename : {2, 0}) {
+        if (failingRename > 0)
+            files.InjectFailure(testsupport::FileOp::Rename, failingRename, EIO);
+        OutputUnit unit(files, false, &folder);
+        for (const std::string& path : paths)
+            ASSERT_TRUE(unit.Stage(path, "text of " + path));
+        const OutputUnit::Result result = unit.Commit(
+            [](std::size_t, const FileIdentity&) { return ReplaceVerdict::Replace; }, [] {});
+        if (failingRename > 0) {
+            // Nothing of the unit stays: no output, no temporary.
+            EXPECT_EQ(result.outcome, OutputUnit::Outcome::Failed);
+            EXPECT_EQ(FilesIn(dir.Path() / "out"), std::vector<std::string>{"sub"});
+            continue;
+        }
+        ASSERT_EQ(result.outcome, OutputUnit::Outcome::Committed);
+        for (const std::string& path : paths)
+            EXPECT_EQ(ReadFile(path), "text of " + path);
+    }
+    EXPECT_EQ(FilesIn(dir.Path() / "out"), (std::vector<std::string>{"a", "d", "sub"}));
+    EXPECT_EQ(FilesIn(dir.Path() / "other"), std::vector<std::string>{"c"});
+}
+
 TEST_F(TextFileTest, AUnitIsCommittedWholeOrNotAtAllEvenWhenInterrupted) {
     // In a child process with the interruption handlers: SIGTERM while the
     // unit is staged removes its temporaries and renames nothing; SIGTERM
@@ -255,8 +312,9 @@ TEST_F(TextFileTest, AUnitIsCommittedWholeOrNotAtAllEvenWhenInterrupted) {
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
-        const std::vector<std::string> expected =
-            duringCommit ? std::vector<std::string>{"a", "b", "entry"} : std::vector<std::string>{"b"};
+        const std::vector<std::string> expected = duringCommit
+                                                      ? std::vector<std::string>{"a", "b", "entry"}
+                                                      : std::vector<std::string>{"b"};
         EXPECT_EQ(FilesIn(out.Path()), expected);
         EXPECT_EQ(ReadFile(out / "b"), duringCommit ? "new b" : "old b");
     }

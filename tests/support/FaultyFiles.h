@@ -21,9 +21,7 @@ inline constexpr std::size_t kFileOps = 5;
 class FaultyFiles : public platform::FileSystem {
 public:
     // The nth call (1 = the next one) of op from now fails with errnum.
-    void InjectFailure(FileOp op, int nth, int errnum) {
-        m_failing[Index(op)] = {nth, errnum};
-    }
+    void InjectFailure(FileOp op, int nth, int errnum) { m_failing[Index(op)] = {nth, errnum}; }
     // From now on the disk takes only bytes more bytes.
     void LimitDiskSpace(std::size_t bytes) {
         m_diskLimited = true;
@@ -38,11 +36,11 @@ public:
     int Count(FileOp op) const { return m_counts[Index(op)]; }
     void ResetCounts() { m_counts = {}; }
 
-    int Open(const char* path, int flags, mode_t mode) override {
-        return Fails(FileOp::Open) ? -1 : platform::FileSystem::Open(path, flags, mode);
+    int Open(int dir, const char* path, int flags, mode_t mode) override {
+        return Fails(FileOp::Open) ? -1 : platform::FileSystem::Open(dir, path, flags, mode);
     }
-    ssize_t Read(int fd, void* buffer, std::size_t size) override {
-        return Fails(FileOp::Read) ? -1 : platform::FileSystem::Read(fd, buffer, size);
+    ssize_t Read(int fd, void* buffer, std::size_t size, off_t offset) override {
+        return Fails(FileOp::Read) ? -1 : platform::FileSystem::Read(fd, buffer, size, offset);
     }
     ssize_t Write(int fd, const void* data, std::size_t size) override {
         if (Fails(FileOp::Write))
@@ -68,8 +66,8 @@ public:
         }
         return platform::FileSystem::Close(fd);
     }
-    int Rename(const char* from, const char* to, bool noReplace) override {
-        return Fails(FileOp::Rename) ? -1 : platform::FileSystem::Rename(from, to, noReplace);
+    int Rename(int dir, const char* from, const char* to, bool noReplace) override {
+        return Fails(FileOp::Rename) ? -1 : platform::FileSystem::Rename(dir, from, to, noReplace);
     }
 
 private:
