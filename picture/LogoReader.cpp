@@ -98,11 +98,14 @@ std::optional<std::string> ReadLogoText(const std::string& path, platform::FileS
     if (!platform::ReadFilePrefix(path, kReadLimit, raw, size, files))
         return std::nullopt;
     if (imaging::DetectImage(raw) != imaging::ImageKind::None) {
-        if (size > raw.size() && !platform::ReadFilePrefix(path, kMaxImageBytes + 1, raw, size, files))
+        if (size > raw.size() &&
+            !platform::ReadFilePrefix(path, kMaxImageBytes + 1, raw, size, files))
             return std::nullopt;
         return raw;
     }
     platform::ReadByteOrderMark(raw);
+    if (raw.find('\r') == std::string::npos)
+        return raw; // no CR LF to fold: the text as it is
     return platform::CrlfToLf(raw);
 }
 
@@ -149,7 +152,8 @@ std::string NibbleBits(int v) {
 }
 
 std::string PictureBits(std::string_view data) {
-    static constexpr char kNibbles[] = "0000000100100011010001010110011110001001101010111100110111101111";
+    static constexpr char kNibbles[] =
+        "0000000100100011010001010110011110001001101010111100110111101111";
     std::string bits(4 * data.size(), '0');
     char* out = bits.data();
     for (const char c : data) {
@@ -163,8 +167,8 @@ imaging::MonoImage PictureCells(const LogoImage& image) {
     imaging::MonoImage cells{image.width, image.height, {}};
     if (image.width <= 0 || image.height <= 0)
         return cells;
-    cells.dark.assign(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height),
-                      0);
+    cells.dark.assign(
+        static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height), 0);
     const std::size_t digits = std::min(image.data.size(), cells.dark.size() / 4);
     for (std::size_t i = 0; i < digits; ++i) {
         const int value = std::max(platform::HexDigitOf(image.data[i]), 0);

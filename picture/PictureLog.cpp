@@ -31,19 +31,26 @@ void AppendDrawing(std::string& out, std::string_view data, int width, int heigh
         return;
     const auto w = static_cast<std::size_t>(width);
     const auto h = static_cast<std::size_t>(height);
-    // Every cell in one line first (a space where the data ends), then the rows cut from it.
-    const std::size_t digits = std::min(data.size(), (w * h + 3) / 4);
-    std::string cells(std::max(w * h, 4 * digits), ' ');
-    char* cell = cells.data();
-    for (const char c : data.substr(0, digits)) {
-        std::memcpy(cell, kDigitCells[static_cast<unsigned char>(c)].data(), 4);
-        cell += 4;
-    }
-    out.reserve(out.size() + w * h + (h - 1) * lineEnd.size());
+    // Blank first; each row then takes the cells of the digits it spans,
+    // up to four at a time, and what the data lacks stays blank.
+    const std::size_t start = out.size();
+    out.resize(start + w * h + (h - 1) * lineEnd.size(), ' ');
+    char* at = out.data() + start;
     for (std::size_t row = 0; row < h; ++row) {
-        if (row > 0)
-            out.append(lineEnd);
-        out.append(cells.data() + row * w, w);
+        if (row > 0) {
+            std::memcpy(at, lineEnd.data(), lineEnd.size());
+            at += lineEnd.size();
+        }
+        std::size_t cell = row * w;
+        const std::size_t end = cell + w;
+        for (std::size_t digit = cell / 4; cell < end && digit < data.size(); ++digit) {
+            const std::size_t count = std::min(4 - cell % 4, end - cell);
+            std::memcpy(at, kDigitCells[static_cast<unsigned char>(data[digit])].data() + cell % 4,
+                        count);
+            at += count;
+            cell += count;
+        }
+        at += end - cell;
     }
 }
 

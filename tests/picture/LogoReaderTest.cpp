@@ -86,6 +86,25 @@ TEST(LogoReader, BitsOfDigitsAndOfOtherCharacters) {
     EXPECT_EQ(PictureBits("0f9A"), "0000111110011010");
     // Every character gives exactly four digits, so a drawing keeps its width.
     EXPECT_EQ(PictureBits(std::string("g\xff\0-", 4)), std::string(16, '0'));
+
+    // A drawing of any size is the bits cut into rows: "*" for 1, blank
+    // for 0 and for cells past the data.
+    const std::string data("0f9A\xff", 5);
+    const std::string bits = PictureBits(data);
+    for (int width = 1; width <= 9; ++width) {
+        for (int height = 1; height <= 6; ++height) {
+            std::string expected;
+            for (int row = 0; row < height; ++row) {
+                expected += row > 0 ? "\n" : "";
+                for (int column = 0; column < width; ++column) {
+                    const auto cell = static_cast<std::size_t>(row * width + column);
+                    expected += cell < bits.size() && bits[cell] == '1' ? '*' : ' ';
+                }
+            }
+            EXPECT_EQ(PictureDrawing(data, width, height), expected) << width << "x" << height;
+        }
+    }
+    EXPECT_EQ(PictureDrawing(data, 0, 3), "");
 }
 
 TEST(LogoReader, ReadingFoldsCrLfAndStopsEarlyOnHugeFiles) {
