@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -109,15 +110,13 @@ std::optional<std::string> CMelodyConverter::ImelodyOf(FileText& file, int targe
     }
     std::string imelody;
     std::optional<std::string> problem = file.problem;
-    if (problem) {
-    } else if (target == 2 && file.target2) {
-        problem = TakeWritten(std::move(*file.target2), imelody);
-        file.target2.reset();
-    } else if (target == 1 && file.bothTargets) {
+    if (!problem && target == 2 && file.target2) {
+        problem = TakeWritten(*std::exchange(file.target2, std::nullopt), imelody);
+    } else if (!problem && target == 1 && file.bothTargets) {
         auto [one, two] = melody::WriteImelodyBoth(file.melody, m_bIncludeHeader != 0);
         file.target2 = std::move(two);
         problem = TakeWritten(std::move(one), imelody);
-    } else {
+    } else if (!problem) {
         problem = WriteMelody(file.melody, target, imelody);
     }
     if (problem) {

@@ -20,12 +20,10 @@ namespace {
 using namespace fileops;
 
 // Reads up to limit bytes of an open regular file of the given size into
-// out, straight into the text, after the bytes that text already holds
-// from its start. A read that gives fewer bytes than asked, once the size
-// the file had is reached, has met its end: a regular file's read is short
+// text, after the bytes that text already holds from its start. A read that gives fewer bytes than
+// asked, once the size the file had is reached, has met its end: a regular file's read is short
 // only there, so no further read is needed to find it.
-bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::string text,
-              std::string& out) {
+bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::string& text) {
     const std::size_t expected = size > 0 ? static_cast<std::size_t>(size) : 0;
     std::size_t length = text.size();
     while (length < limit) {
@@ -44,8 +42,16 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
             break;
     }
     text.resize(length);
-    out = std::move(text);
     return true;
+}
+
+// Whether fd is open on a regular file (described in info); otherwise errno
+// tells why: EISDIR for a folder, EINVAL for anything else.
+bool IsRegularFile(int fd, struct stat& info) {
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        return true;
+    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    return false;
 }
 
 // Opens a regular file for reading and describes it in info. Folders,
@@ -59,18 +65,24 @@ bool ReadUpTo(FileSystem& files, int fd, off_t size, std::size_t limit, std::str
 int OnlyIfRegular(int fd, struct stat& info) {
     if (fd < 0)
         return -1;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!IsRegularFile(fd, info)) {
+        const int saved = errno;
         ::close(fd);
-        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        errno = saved;
         return -1;
     }
     return fd;
 }
 
-int OpenForReading(FileSystem& files, const std::string& path, struct stat& info) {
+// Opens path for reading, without waiting for a pipe or a device.
+int OpenToRead(FileSystem& files, const std::string& path) {
     if (HoldsZero(path))
         return -1;
-    return OnlyIfRegular(OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY), info);
+    return OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+}
+
+int OpenForReading(FileSystem& files, const std::string& path, struct stat& info) {
+    return OnlyIfRegular(OpenToRead(files, path), info);
 }
 
 // Reads path from its start: at most limit bytes into text, size set to
@@ -85,9 +97,7 @@ int OpenForReading(FileSystem& files, const std::string& path, struct stat& info
 FileResult ReadStart(FileSystem& files, const std::string& path, std::size_t limit,
                      std::uintmax_t refuseAbove, std::string& text, std::uintmax_t& size) {
     constexpr std::size_t kFirstRead = std::size_t{16} << 10;
-    if (HoldsZero(path))
-        return FileResult::Failed(errno, path);
-    const int fd = OpenFile(files, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    const int fd = OpenToRead(files, path);
     if (fd < 0)
         return FileResult::Failed(errno, path);
     char first[kFirstRead];
@@ -99,26 +109,22 @@ FileResult ReadStart(FileSystem& files, const std::string& path, std::size_t lim
     bool ok = n >= 0;
     if (!ok && errno == ESPIPE)
         errno = EINVAL; // no file to convert
-    if (ok)
+    if (ok) {
         text.assign(first, static_cast<std::size_t>(n));
-    if (ok && (n == 0 || static_cast<std::size_t>(n) == want)) {
+        size = text.size();
+    }
+    if (ok && (n == 0 || text.size() == want)) {
         struct stat info {};
-        ok = ::fstat(fd, &info) == 0;
-        if (ok && !S_ISREG(info.st_mode)) {
-            ok = false;
-            errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        }
+        ok = IsRegularFile(fd, info);
         if (ok && static_cast<std::uintmax_t>(info.st_size) > refuseAbove) {
             ok = false;
             errno = EFBIG;
         }
         if (ok && n > 0)
-            ok = ReadUpTo(files, fd, info.st_size, limit, std::move(text), text);
-        if (ok)
-            size = static_cast<std::uintmax_t>(info.st_size);
+            ok = ReadUpTo(files, fd, info.st_size, limit, text);
+        // (more than the size when the file grew while it was read)
+        size = std::max<std::uintmax_t>(static_cast<std::uintmax_t>(info.st_size), text.size());
     }
-    if (ok && text.size() > size)
-        size = text.size(); // all of a small file, or one that grew while it was read
     const FileResult result = ok ? FileResult() : FileResult::Failed(errno, path);
     ::close(fd);
     return result;
@@ -223,11 +229,14 @@ FileResult ReadWholeFile(const std::string& path, std::string& out, FileVersion&
     const int fd = OpenForReading(files, path, info);
     if (fd < 0)
         return FileResult::Failed(errno, path);
-    const bool ok = ReadUpTo(files, fd, info.st_size, SIZE_MAX, {}, out);
+    std::string text;
+    const bool ok = ReadUpTo(files, fd, info.st_size, SIZE_MAX, text);
     const FileResult result = Outcome(ok, path);
     ::close(fd);
-    if (ok)
+    if (ok) {
+        out = std::move(text);
         version = VersionOf(info);
+    }
     return result;
 }
 

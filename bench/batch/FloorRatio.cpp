@@ -6,13 +6,12 @@
 // melody: emsconv melody --target both over FILES ringtones, against a loop
 // that reads each input, writes 4 outputs through a temporary file renamed
 // over the target and appends 2 log lines. picture: emsconv picture over
-// FILES 72x14 OTA bitmaps, then FILES logos without header, against read,
-// one temporary renamed over the .lgo, one log append of the size of the
-// batch's entries (which draw the picture: about 1.1 kB each) and, for the
-// logos, the line of the notice each brings. Each batch and its floor take
-// turns, seven rounds of each, and the best of each counts. Then one 40 MB
-// ringtone for both targets, which should take under half a second (the
-// best of five).
+// FILES 72x14 OTA bitmaps, then FILES logos without header (each brings a
+// notice), against read, one temporary renamed over the .lgo, one log
+// append of the size of the batch's entries (which draw the picture: about
+// 1.1 kB each) and the logos' notices. Then one 40 MB ringtone for both
+// targets, which should take under half a second. Each figure is the best
+// of several runs, a batch and its floor taking turns.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -85,10 +84,9 @@ double Run(const std::vector<std::string>& args) {
 
 // The floor: per input, read it, write each of `endings` through a
 // temporary renamed over the target, append `logLines` log lines (the
-// input's path, or `logBytes` bytes when given) and, when the batch tells
-// the user something about every file, write a line of `noticeBytes` bytes
-// where the batch's standard error goes. Plain C calls, as lean as the
-// work allows.
+// input's path, or `logBytes` bytes when given), write `noticeBytes` bytes
+// where the batch's standard error goes. Plain C calls, as lean as the work
+// allows.
 double Floor(const std::vector<std::string>& inputs, const std::string& out,
              const std::vector<const char*>& endings, int logLines, std::size_t logBytes = 0,
              std::size_t noticeBytes = 0) {
@@ -140,8 +138,7 @@ double Best(const std::function<double()>& run) {
     return best;
 }
 
-// The best of seven rounds of each, the two taking turns, so that a busy
-// spell of the machine falls on both alike.
+// The best of seven rounds of each, taking turns: a busy spell falls on both.
 std::pair<double, double> BestOfBoth(const std::function<double()>& first,
                                      const std::function<double()>& second) {
     std::pair<double, double> best{1e9, 1e9};
@@ -198,9 +195,7 @@ int main(int argc, char** argv) {
         });
     std::printf("melody  %zu files both targets: emsconv %.3f s, floor %.3f s, ratio %.2f\n", files,
                 melody, melodyFloor, melody / melodyFloor);
-    // A logo without header brings a notice, one line of 84 bytes on
-    // standard error each (caption, text, line feed).
-    constexpr std::size_t kNoticeLine = 84;
+    constexpr std::size_t kNoticeLine = 84; // a logo's notice on standard error
     for (const auto& [kind, pictures, notice] :
          {std::tuple{"OTA bitmaps 72x14", &bitmaps, std::size_t{0}},
           std::tuple{"logos without header", &logos, kNoticeLine}}) {
